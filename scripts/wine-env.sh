@@ -1,0 +1,90 @@
+# Sourced by run.sh and test.sh. Provides a throwaway Wine prefix under the
+# build folder, an Xvfb display and a persistent wineserver, all owned by the
+# calling script and stopped by qm_stop. Nothing here touches ~/.wine.
+
+QM_ROOT=${QM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
+QM_WINE64=/usr/lib/wine/wine64
+QM_WINESERVER=/usr/lib/wine/wineserver64
+QM_SCREEN=${QM_SCREEN:-800x600}
+
+export WINEPREFIX="$QM_BUILD/wineprefix"
+# A Japanese session: code page 932 and Japanese system fonts.
+export LANG=ja_JP.UTF-8
+unset LC_ALL
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installers, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+QM_XVFB_PID=""
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+qm_start_display() {
+    local n
+    for n in $(seq 91 160); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 "${QM_SCREEN}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
+        QM_XVFB_PID=$!
+        local i
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+            kill -0 "$QM_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$QM_XVFB_PID" 2>/dev/null || true
+        QM_XVFB_PID=""
+    done
+    echo "wine-env: no Xvfb display could be started" >&2
+    return 1
+}
+
+# Creates the prefix once: Japanese font substitutes and a virtual desktop with
+# a taskbar and notification area, so balloons show as a user would see them.
+qm_prefix() {
+    local stamp="$WINEPREFIX/.quillmarsh-prefix-2"
+    [ -f "$stamp" ] && return 0
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    "$QM_WINE64" wineboot -i </dev/null >/dev/null 2>&1
+    local reg="$QM_BUILD/prefix-settings.reg"
+    cat >"$reg" <<REG
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
+"MS UI Gothic"="Noto Sans CJK JP"
+"MS Shell Dlg"="Noto Sans CJK JP"
+"MS Shell Dlg 2"="Noto Sans CJK JP"
+"Tahoma"="Noto Sans CJK JP"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"Default"="$QM_SCREEN"
+REG
+    "$QM_WINE64" regedit /S "$(qm_winpath "$reg")" </dev/null >/dev/null 2>&1
+    "$QM_WINESERVER" -k >/dev/null 2>&1 || true
+    "$QM_WINESERVER" -w >/dev/null 2>&1 || true
+    touch "$stamp"
+}
+
+# Keeps one wineserver alive for the prefix. Its output goes nowhere, so no
+# caller waits on a pipe that the server holds open.
+qm_start_wineserver() {
+    "$QM_WINESERVER" -p </dev/null >/dev/null 2>&1
+}
+
+qm_winpath() {
+    printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"
+}
+
+# Ends the prefix's processes and the display that this script started.
+qm_stop() {
+    "$QM_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    if [ -n "$QM_XVFB_PID" ]; then
+        kill "$QM_XVFB_PID" 2>/dev/null || true
+        wait "$QM_XVFB_PID" 2>/dev/null || true
+        QM_XVFB_PID=""
+    fi
+}

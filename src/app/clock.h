@@ -1,0 +1,16 @@
+// The clock line of the main window: a worker that rewrites control 1006
+// once a second for the life of the process.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <ctime>
+
+inline constexpr std::size_t kClockLineUnits = 50;
+
+// "現在： 9時5分7秒 （2026年12月5日[土曜])": numbers without leading zeros.
+void FormatClockLine(const std::tm& now, wchar_t (&line)[kClockLineUnits]);
+
+// Starts the clock thread (detached; it ends with the process).
+void StartClockThread();

@@ -1,0 +1,27 @@
+// Process entry: the single-instance guard, then the main window as a modal
+// dialog. The process ends when that dialog ends.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_window.h"
+#include "platform/handle.h"
+#include "platform/system.h"
+#include "res/resource.h"
+#include "state/app_state.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    app.instance = instance;
+
+    // Held until the process ends, which releases it.
+    OwnedHandle guard(::CreateMutexW(nullptr, TRUE, L"tovakeli quillmarsh"));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        Sys().ShowMessage(nullptr, L"すでに起動しています", L"tovakeli quillmarsh", MB_OK);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    ::InitCommonControlsEx(&controls);
+
+    ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+    return 1;
+}

@@ -1,0 +1,281 @@
+// The main window: initialisation, message dispatch and the write-through of
+// its radio buttons, check boxes and number combos.
+#include "app/main_window.h"
+
+#include <cwchar>
+
+#include "app/clock.h"
+#include "app/messages.h"
+#include "platform/system.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "schedule/sounds.h"
+#include "settings/store.h"
+#include "state/app_state.h"
+#include "ui/dialogs.h"
+#include "ui/ime.h"
+#include "ui/locking.h"
+#include "ui/summary.h"
+#include "ui/tray.h"
+
+namespace {
+
+constexpr wchar_t kDefaultPhrase[] = L"好きな言葉を入力すれば？";
+constexpr COLORREF kBackground = RGB(236, 233, 216);
+
+struct NumberCombo {
+    int id;
+    int maximum;
+    const wchar_t* setting;
+};
+
+// Filled in this order; restored in the order of kRestoreOrder.
+constexpr NumberCombo kNumberCombos[] = {
+    {IDC_MAIN_END_MONTH, 12, value::MONTH},   {IDC_MAIN_END_DAY, 31, value::DAY},
+    {IDC_MAIN_END_HOUR, 23, value::HOUR},     {IDC_MAIN_END_MINUTE, 59, value::MINUTE},
+    {IDC_MAIN_WAKE_MONTH, 12, value::MONTH2}, {IDC_MAIN_WAKE_DAY, 31, value::DAY2},
+    {IDC_MAIN_WAKE_HOUR, 23, value::HOUR2},   {IDC_MAIN_WAKE_MINUTE, 59, value::MINUTE2},
+};
+
+const NumberCombo* FindNumberCombo(int id) {
+    for (const NumberCombo& combo : kNumberCombos) {
+        if (combo.id == id) return &combo;
+    }
+    return nullptr;
+}
+
+constexpr int kActionButtons[kEndActionCount] = {
+    IDC_MAIN_SHUTDOWN, IDC_MAIN_REBOOT, IDC_MAIN_LOGOFF, IDC_MAIN_STANDBY, IDC_MAIN_HIBERNATE,
+};
+
+std::uint32_t IsChecked(HWND window, int id) {
+    return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0;
+}
+
+std::uint32_t ReadDword(const wchar_t* name, std::uint32_t fallback) {
+    std::uint32_t result = fallback;
+    ReadSettingDword(name, result);
+    return result;
+}
+
+void SetActionName(EndAction action) {
+    const wchar_t* name = EndActionName(action);
+    app.actionName.Set(name ? name : L"");
+}
+
+void ReadStringSetting(const wchar_t* name, SharedText<kPathUnits>& destination) {
+    wchar_t text[kPathUnits] = {};
+    ReadSettingString(name, text);
+    destination.Set(text);
+}
+
+void InitMainWindow(HWND window) {
+    app.SOUND = static_cast<SoundMode>(ReadDword(value::SOUND, 0));
+    if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
+
+    app.mainWindow = window;
+    app.headline.Clear();
+    app.phraseText.Clear();
+    app.actionName.Clear();
+    app.typedPhrase.Clear();
+
+    app.mainIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.mainIcon));
+    InitTrayIcon();
+
+    for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
+    app.wakeCaption.Clear();
+    app.waitCaption.Clear();
+    app.timerCaption.Clear();
+    for (const NumberCombo& combo : kNumberCombos) SelectComboFromSetting(window, combo.id, combo.setting);
+
+    std::int32_t countdown = static_cast<std::int32_t>(ReadDword(value::COUNTDOWNTIME, 0));
+    app.COUNTDOWNTIME = countdown == 0 ? 10 : countdown;
+
+    const auto action = static_cast<EndAction>(ReadDword(value::WAYTOEND, 0));
+    app.WAYTOEND = action;
+    const auto index = static_cast<std::uint32_t>(action);
+    if (index < kEndActionCount) {
+        ::SendDlgItemMessageW(window, kActionButtons[index], BM_SETCHECK, BST_CHECKED, 0);
+    }
+    SetActionName(action);
+
+    app.NEXT_REG = static_cast<ResumeMode>(ReadDword(value::NEXT_REG, 0));
+    app.EXPLOSION_SOUND = ReadDword(value::EXPLOSION_SOUND, 0);
+
+    ReadStringSetting(value::MY_SOUND, app.MY_SOUND);
+    ReadStringSetting(value::PROGRAM, app.PROGRAM);
+    ReadStringSetting(value::PROGRAM_COMMANDLINE, app.PROGRAM_COMMANDLINE);
+    wchar_t phrase[kPhraseUnits] = {};
+    ReadSettingString(value::TEXT, phrase);
+    app.phraseText.Set(phrase[0] != L'\0' ? phrase : kDefaultPhrase);
+    app.headline.SetFrom(app.phraseText);
+
+    app.scheduleStartedEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+
+    app.resumeCountdownRunning = 0;
+    app.wakeArmed = 0;
+    app.restartAfterResume = 0;
+    app.scheduledEndRunning = 0;
+    app.waitProgramRunning = 0;
+    app.timerEndRunning = 0;
+
+    StartClockThread();
+
+    app.wakeFired = 0;
+    app.wakeProgramFinished = 0;
+
+    app.FORCECHECK = ReadDword(value::FORCECHECK, 0);
+    if (app.FORCECHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_FORCE, BST_CHECKED);
+    app.TESTCHECK = ReadDword(value::TESTCHECK, 0);
+    if (app.TESTCHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_TEST, BST_CHECKED);
+
+    app.STARTUPCHECK = ReadDword(value::STARTUPCHECK, 0);
+    if (app.STARTUPCHECK.load() != 0) {
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
+    }
+
+    UpdateSummary();
+}
+
+void OnPaint(HWND window) {
+    wchar_t text[decltype(app.headline)::kCapacity];
+    app.headline.CopyTo(text);
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    ::SetBkColor(dc, kBackground);
+    ::SetBkMode(dc, OPAQUE);
+    ::TextOutW(dc, 3 + app.marqueeX.load(), 15, text, static_cast<int>(std::wcslen(text)));
+    ::EndPaint(window, &paint);
+}
+
+// "BYE", the close box and Esc: close the secondary dialogs, then the program.
+void EndProgram(HWND window) {
+    if (HWND settings = app.settingsWindow.load()) ::EndDialog(settings, IDCANCEL);
+    if (HWND manual = app.manualWindow.load()) ::EndDialog(manual, IDCANCEL);
+    ::EndDialog(window, IDCANCEL);
+}
+
+void OnCheckBox(HWND window, int id) {
+    const std::uint32_t checked = IsChecked(window, id);
+    if (id == IDC_MAIN_FORCE) {
+        app.FORCECHECK = checked;
+        WriteSettingDword(value::FORCECHECK, checked);
+    } else {
+        app.TESTCHECK = checked;
+        WriteSettingDword(value::TESTCHECK, checked);
+    }
+    UpdateSummary();
+}
+
+void OnActionButton(EndAction action) {
+    app.WAYTOEND = action;
+    SetActionName(action);
+    WriteSettingDword(value::WAYTOEND, static_cast<std::uint32_t>(action));
+    if (action == EndAction::Standby || action == EndAction::Hibernate) {
+        EnableResumeControls();
+    } else {
+        DisableResumeControls();
+    }
+    UpdateSummary();
+}
+
+void OnCommand(HWND window, int id) {
+    switch (id) {
+        case IDC_MAIN_BYE:
+            EndProgram(window);
+            break;
+        case IDC_MAIN_FORCE:
+        case IDC_MAIN_TEST:
+            OnCheckBox(window, id);
+            break;
+        case IDC_MAIN_SHUTDOWN:
+            OnActionButton(EndAction::Shutdown);
+            break;
+        case IDC_MAIN_REBOOT:
+            OnActionButton(EndAction::Reboot);
+            break;
+        case IDC_MAIN_LOGOFF:
+            OnActionButton(EndAction::Logoff);
+            break;
+        case IDC_MAIN_STANDBY:
+            OnActionButton(EndAction::Standby);
+            break;
+        case IDC_MAIN_HIBERNATE:
+            OnActionButton(EndAction::Hibernate);
+            break;
+        case IDC_MAIN_SETTINGS:
+            RunSettingsDialog(window);
+            break;
+        case IDC_MAIN_MANUAL:
+            RunManualDialog(window);
+            break;
+        case IDC_MAIN_RUN:
+            break;
+        default:
+            if (const NumberCombo* combo = FindNumberCombo(id)) {
+                SaveComboSetting(id, window, combo->setting);
+            }
+            break;
+    }
+}
+
+}  // namespace
+
+bool ComboSearchText(std::uint32_t value, wchar_t (&text)[4]) {
+    wchar_t digits[16];
+    FormatText(digits, L"%d", static_cast<int>(static_cast<std::int32_t>(value)));
+    if (std::wcslen(digits) >= std::size(text)) {
+        text[0] = L'\0';
+        return false;
+    }
+    CopyText(text, digits);
+    return true;
+}
+
+void FillNumberCombo(int maximum, HWND window, int id) {
+    for (int i = 0; i <= maximum; ++i) {
+        wchar_t item[4];
+        FormatText(item, L"%d", i);
+        ::SendDlgItemMessageW(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+}
+
+void SelectComboFromSetting(HWND window, int id, const wchar_t* name) {
+    std::uint32_t stored = 0;
+    ReadSettingDword(name, stored);
+    wchar_t text[4];
+    // A value too long for any item matches nothing: the combo stays empty.
+    if (!ComboSearchText(stored, text)) return;
+    ::SendDlgItemMessageW(window, id, CB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void SaveComboSetting(int id, HWND window, const wchar_t* name) {
+    SetImeOpen(::GetDlgItem(window, id), false);
+    const UINT shown = ::GetDlgItemInt(window, id, nullptr, FALSE);
+    WriteSettingDword(name, shown);
+    UpdateSummary();
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitMainWindow(window);
+            return FALSE;  // the dialog manager sets no focus
+        case WM_PAINT:
+            OnPaint(window);
+            return FALSE;
+        case WM_COMMAND:
+            OnCommand(window, LOWORD(wParam));
+            return FALSE;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) return HideToTray();
+            return FALSE;
+        case WM_TRAYNOTIFY:
+            OnTrayNotify(wParam, lParam);
+            return FALSE;
+        default:
+            if (message == TaskbarCreatedMessage()) OnTaskbarCreated();
+            return FALSE;
+    }
+}

@@ -1,0 +1,18 @@
+// Calendar time (seconds since 1970-01-01 UTC) and broken-down local time in
+// the zone of the system seam. Local time is the standard calendar record
+// (std::tm: month 0-11, years since 1900, weekday 0 = Sunday).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+// Breaks a calendar time down into local time.
+std::tm LocalTimeOf(std::int64_t seconds);
+
+// Converts a local record to calendar time and normalises it in place, like
+// the standard make-time routine: day 31 of a 30-day month becomes the first
+// of the next, month 12 becomes January of the next year. Daylight saving is
+// decided for the moment itself, whatever the record's daylight flag says,
+// so the result is always the wall-clock time asked for. Returns -1 when
+// the moment lies outside what the system can represent.
+std::int64_t MakeLocalTime(std::tm& record);

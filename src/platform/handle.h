@@ -1,0 +1,60 @@
+// Move-only owners for Win32 handles: one template, one traits type per kind.
+// Borrowed window handles stay raw HWNDs; everything the program must close is
+// held by one of these.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Type value) noexcept : value_(value) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Type get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+
+    Type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+
+    void reset(Type value = Traits::Invalid()) noexcept {
+        Type old = std::exchange(value_, value);
+        if (old != Traits::Invalid()) Traits::Close(old);
+    }
+
+    // Releases the current value first, so an out-parameter can never leak.
+    Type* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+private:
+    Type value_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::CloseHandle(h); }
+};
+
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::RegCloseKey(h); }
+};
+
+// Events, mutexes, threads, processes and timers: NULL means "no handle".
+using OwnedHandle = UniqueHandle<KernelHandleTraits>;
+using OwnedKey = UniqueHandle<RegistryKeyTraits>;

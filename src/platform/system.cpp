@@ -1,0 +1,72 @@
+// The real system behind the seam: thin forwarding to Win32.
+#include "platform/system.h"
+
+#include <mmsystem.h>
+
+#include <atomic>
+
+#include "platform/handle.h"
+
+namespace {
+
+// Ticks of 100 ns between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
+
+class RealSystem final : public System {
+public:
+    std::int64_t Now() override {
+        FILETIME ft;
+        ::GetSystemTimeAsFileTime(&ft);
+        const std::int64_t ticks =
+            (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        return (ticks - kUnixEpochTicks) / 10000000;
+    }
+
+    const TIME_ZONE_INFORMATION* Zone() override { return nullptr; }
+
+    void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
+
+    int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
+        return ::MessageBoxW(owner, text, caption, style);
+    }
+
+    void EnablePrivilege(const wchar_t* name) override {
+        OwnedHandle token;
+        // Best effort: a failure here surfaces as a refused request later.
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()))
+            return;
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        ::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid);
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+    }
+
+    BOOL ExitSession(UINT flags, DWORD reason) override { return ::ExitWindowsEx(flags, reason); }
+
+    BOOL SetPowerState(BOOL suspend, BOOL force) override {
+        return ::SetSystemPowerState(suspend, force);
+    }
+
+    BOOL Play(const wchar_t* sound, DWORD flags) override {
+        return ::PlaySoundW(sound, nullptr, flags);
+    }
+
+    BOOL Beep(DWORD frequency, DWORD duration) override { return ::Beep(frequency, duration); }
+
+    BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+        NOTIFYICONDATAW copy = data;
+        return ::Shell_NotifyIconW(message, &copy);
+    }
+};
+
+RealSystem realSystem;
+std::atomic<System*> current{&realSystem};
+
+}  // namespace
+
+System& Sys() { return *current.load(); }
+
+void InstallSystem(System* replacement) {
+    current.store(replacement ? replacement : &realSystem);
+}

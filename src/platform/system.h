@@ -1,0 +1,38 @@
+// The program's one seam to the outside world: the clock and time zone,
+// sleeping, message boxes, session and power requests, sounds and the
+// notification area. Tests install a fake so that logic runs without waiting,
+// beeping, showing boxes or ending the session.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // Seconds since 1970-01-01 UTC.
+    virtual std::int64_t Now() = 0;
+    // The zone for local time; nullptr means the system's current zone.
+    virtual const TIME_ZONE_INFORMATION* Zone() = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+    virtual int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) = 0;
+
+    // Enables a privilege (by name) in the process token; best effort.
+    virtual void EnablePrivilege(const wchar_t* name) = 0;
+    virtual BOOL ExitSession(UINT flags, DWORD reason) = 0;
+    virtual BOOL SetPowerState(BOOL suspend, BOOL force) = 0;
+
+    virtual BOOL Play(const wchar_t* sound, DWORD flags) = 0;
+    virtual BOOL Beep(DWORD frequency, DWORD duration) = 0;
+    virtual BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
+};
+
+// The system in force: the real one unless a test has installed another.
+System& Sys();
+
+// Installs a replacement (nullptr restores the real system). Tests call it
+// before they start any thread that uses the seam.
+void InstallSystem(System* replacement);

@@ -1,0 +1,64 @@
+// The settings store: one registry key of the current user, one value per
+// setting, written through the moment a control changes. Every operation is
+// self-contained (open or create the key, one value operation, close) and
+// reports nothing; a failed or unfit read leaves the caller's default.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace value {
+inline constexpr wchar_t SOUND[] = L"SOUND";
+inline constexpr wchar_t MONTH[] = L"MONTH";
+inline constexpr wchar_t DAY[] = L"DAY";
+inline constexpr wchar_t HOUR[] = L"HOUR";
+inline constexpr wchar_t MINUTE[] = L"MINUTE";
+inline constexpr wchar_t MONTH2[] = L"MONTH2";
+inline constexpr wchar_t DAY2[] = L"DAY2";
+inline constexpr wchar_t HOUR2[] = L"HOUR2";
+inline constexpr wchar_t MINUTE2[] = L"MINUTE2";
+inline constexpr wchar_t COUNTDOWNTIME[] = L"COUNTDOWNTIME";
+inline constexpr wchar_t WAYTOEND[] = L"WAYTOEND";
+inline constexpr wchar_t NEXT_REG[] = L"NEXT_REG";
+inline constexpr wchar_t EXPLOSION_SOUND[] = L"EXPLOSION_SOUND";
+inline constexpr wchar_t MY_SOUND[] = L"MY_SOUND";
+inline constexpr wchar_t PROGRAM[] = L"PROGRAM";
+inline constexpr wchar_t PROGRAM_COMMANDLINE[] = L"PROGRAM_COMMANDLINE";
+inline constexpr wchar_t TEXT[] = L"TEXT";
+inline constexpr wchar_t FORCECHECK[] = L"FORCECHECK";
+inline constexpr wchar_t TESTCHECK[] = L"TESTCHECK";
+inline constexpr wchar_t STARTUPCHECK[] = L"STARTUPCHECK";
+}  // namespace value
+
+inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\tovakeli\\quillmarsh";
+inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr wchar_t kRunValueName[] = L"quillmarsh";
+
+// Reads a REG_DWORD. An absent value, another type or another size leaves
+// the destination unchanged.
+void ReadSettingDword(const wchar_t* name, std::uint32_t& destination);
+
+// Reads a REG_SZ into a buffer of `capacity` units. An absent value or one of
+// another type leaves the buffer unchanged; a longer text is cut to the
+// buffer. The buffer always ends terminated.
+void ReadSettingString(const wchar_t* name, wchar_t* destination, std::size_t capacity);
+
+template <std::size_t N>
+void ReadSettingString(const wchar_t* name, wchar_t (&destination)[N]) {
+    ReadSettingString(name, destination, N);
+}
+
+void WriteSettingDword(const wchar_t* name, std::uint32_t value);
+// Writes a REG_SZ of (length + 1) * 2 bytes.
+void WriteSettingString(const wchar_t* name, const wchar_t* text);
+// Writes the start-up entry "quillmarsh" under the Run key.
+void WriteStartupEntry(const wchar_t* text);
+// Deletes the settings key and the start-up entry; nothing else.
+void ResetSettings();
+
+// The decoding rules of the reads, on raw value data, for testing.
+bool DecodeDword(DWORD type, const BYTE* data, std::size_t bytes, std::uint32_t& destination);
+bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination,
+                  std::size_t capacity);

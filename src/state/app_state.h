@@ -1,0 +1,118 @@
+// The one process-wide record that every part of the program shares: the
+// in-memory settings, the state of the four operations, the texts that feed
+// the main window and the notification area, and the handles of the windows.
+//
+// Flags that threads share are atomics; texts that threads share are
+// SharedText, copied whole under a lock.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+
+#include "platform/handle.h"
+#include "state/shared_text.h"
+#include "state/thread_slot.h"
+
+enum class EndAction : std::uint32_t { Shutdown = 0, Reboot = 1, Logoff = 2, Standby = 3, Hibernate = 4 };
+
+enum class ResumeMode : std::uint32_t {
+    NoWake = 0,
+    WakeIdle = 1,
+    WakeScheduledEnd = 2,
+    WakeRunProgramThenScheduledEnd = 3,
+    WakeRunProgramThenEnd = 4,
+};
+
+enum class SoundMode : std::uint32_t { Silent = 0, TenCount = 1, Heartbeat = 2, Beep = 3, ChosenSound = 4 };
+
+// Display names of the end actions, indexed by EndAction.
+inline constexpr int kEndActionCount = 5;
+extern const wchar_t* const endActionNames[kEndActionCount];
+
+// The name of an action, or nullptr for a value outside the table.
+const wchar_t* EndActionName(EndAction action);
+
+inline constexpr std::size_t kPathUnits = 260;
+inline constexpr std::size_t kPhraseUnits = 40;
+
+// Handed to every operation thread.
+struct RunBlock {
+    std::atomic<std::uint32_t> run{0};   // nonzero while the operation may go on
+    wchar_t name[50] = {};               // the process waited for
+    std::tm target{};                    // resolved moment of the scheduled end or wake-up
+    HANDLE startedEvent = nullptr;       // borrowed: set once the scheduled end has started
+};
+
+struct AppState {
+    // Settings, under their registry value names.
+    std::atomic<EndAction> WAYTOEND{EndAction::Shutdown};
+    std::atomic<ResumeMode> NEXT_REG{ResumeMode::NoWake};
+    std::atomic<SoundMode> SOUND{SoundMode::Silent};
+    std::atomic<std::int32_t> COUNTDOWNTIME{0};
+    std::atomic<std::uint32_t> EXPLOSION_SOUND{0};
+    std::atomic<std::uint32_t> FORCECHECK{0};
+    std::atomic<std::uint32_t> TESTCHECK{0};
+    std::atomic<std::uint32_t> STARTUPCHECK{0};
+    SharedText<kPathUnits> MY_SOUND;
+    SharedText<kPathUnits> PROGRAM;
+    SharedText<kPathUnits> PROGRAM_COMMANDLINE;
+    SharedText<kPhraseUnits> phraseText;  // the TEXT setting
+
+    // Operations: idle flag (the button offers to start), running flag (set by
+    // the worker while active), run block and thread.
+    std::atomic<std::uint32_t> scheduledEndIdle{1};
+    std::atomic<std::uint32_t> scheduledEndRunning{0};
+    RunBlock scheduledEndBlock;
+    ThreadSlot scheduledEndThread;
+    std::atomic<std::uint32_t> timerEndIdle{1};
+    std::atomic<std::uint32_t> timerEndRunning{0};
+    RunBlock timerEndBlock;
+    ThreadSlot timerEndThread;
+    std::atomic<std::uint32_t> waitProgramIdle{1};
+    std::atomic<std::uint32_t> waitProgramRunning{0};
+    RunBlock waitProgramBlock;
+    ThreadSlot waitProgramThread;
+    std::atomic<std::uint32_t> wakeIdle{1};
+    std::atomic<std::uint32_t> wakeArmed{0};
+    RunBlock wakeBlock;
+    ThreadSlot wakeThread;
+    GuardedHandle wakeTimer;
+    RunBlock startupBlock;
+    ThreadSlot startupMinimizeThread;
+
+    // Wake-up and resume.
+    std::atomic<std::uint32_t> wakeFired{0};
+    std::atomic<std::uint32_t> wakeProgramFinished{0};
+    std::atomic<std::uint32_t> resumeCountdownRunning{0};
+    std::atomic<std::uint32_t> restartAfterResume{0};
+
+    // Texts.
+    SharedText<40> headline;
+    SharedText<40> typedPhrase;
+    SharedText<256> actionName;
+    SharedText<50> detailLine;
+    SharedText<50> wakeCaption;
+    SharedText<50> waitCaption;
+    SharedText<50> timerCaption;
+    wchar_t summaryText[1024] = {};  // GUI thread only
+
+    // Text effects.
+    std::atomic<std::uint32_t> marqueeOn{1};
+    std::atomic<std::uint32_t> marqueeRun{0};
+    std::atomic<std::uint32_t> scatterRun{0};
+    std::atomic<std::int32_t> marqueeX{0};
+
+    // Handles. A secondary window's handle is nullptr while it is not open.
+    HINSTANCE instance = nullptr;
+    HICON mainIcon = nullptr;
+    std::atomic<HWND> mainWindow{nullptr};
+    std::atomic<HWND> settingsWindow{nullptr};
+    std::atomic<HWND> manualWindow{nullptr};
+    std::atomic<HWND> phraseWindow{nullptr};
+    OwnedHandle scheduleStartedEvent;
+};
+
+extern AppState app;

@@ -1,0 +1,65 @@
+// A fixed-size UTF-16 text that the GUI thread and worker threads share. Every
+// read and write takes a small lock and copies the whole text, so no reader
+// ever sees half of one text and half of another. Nobody calls into a window
+// while holding the lock.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+#include "platform/text.h"
+
+template <std::size_t N>
+class SharedText {
+public:
+    static constexpr std::size_t kCapacity = N;
+
+    void Set(const wchar_t* text) {
+        std::lock_guard<std::mutex> hold(lock_);
+        CopyText(text_, N, text);
+    }
+
+    // Formats into the text (wide arguments are written %ls).
+    template <typename... Args>
+    void Format(const wchar_t* format, Args... args) {
+        wchar_t scratch[N];
+        FormatText(scratch, N, format, args...);
+        Set(scratch);
+    }
+
+    void Clear() { Set(L""); }
+
+    // Copies the whole text into a buffer of the caller's (cut if smaller).
+    void CopyTo(wchar_t* dest, std::size_t capacity) const {
+        std::lock_guard<std::mutex> hold(lock_);
+        CopyText(dest, capacity, text_);
+    }
+    template <std::size_t M>
+    void CopyTo(wchar_t (&dest)[M]) const {
+        CopyTo(dest, M);
+    }
+
+    // Copies another shared text in, taking one lock at a time.
+    template <std::size_t M>
+    void SetFrom(const SharedText<M>& other) {
+        wchar_t scratch[M];
+        other.CopyTo(scratch);
+        Set(scratch);
+    }
+
+    std::wstring Get() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return std::wstring(text_);
+    }
+
+    bool Empty() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return text_[0] == L'\0';
+    }
+
+private:
+    mutable std::mutex lock_;
+    wchar_t text_[N] = {};
+};

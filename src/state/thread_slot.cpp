@@ -1,0 +1,59 @@
+// Owners for the kernel objects of the operations.
+#include "state/thread_slot.h"
+
+bool ThreadSlot::Start(LPTHREAD_START_ROUTINE procedure, void* argument) {
+    // The lock is held across creation so the new thread cannot release the
+    // slot before its own handle has been stored in it.
+    std::lock_guard<std::mutex> hold(lock_);
+    DWORD id = 0;
+    OwnedHandle thread(::CreateThread(nullptr, 0, procedure, argument, 0, &id));
+    if (!thread) return false;
+    handle_ = std::move(thread);
+    threadId_ = id;
+    return true;
+}
+
+OwnedHandle ThreadSlot::Duplicate() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    OwnedHandle copy;
+    if (handle_) {
+        ::DuplicateHandle(::GetCurrentProcess(), handle_.get(), ::GetCurrentProcess(), copy.put(),
+                          SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+    }
+    return copy;
+}
+
+void ThreadSlot::ReleaseIfCurrentThread() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (handle_ && threadId_ == ::GetCurrentThreadId()) {
+        handle_.reset();
+        threadId_ = 0;
+    }
+}
+
+void ThreadSlot::TerminateIfRunning() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!handle_) return;
+    DWORD code = 0;
+    if (::GetExitCodeThread(handle_.get(), &code) && code == STILL_ACTIVE) {
+        ::TerminateThread(handle_.get(), 0);
+    }
+    handle_.reset();
+    threadId_ = 0;
+}
+
+bool ThreadSlot::Empty() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return !handle_;
+}
+
+void GuardedHandle::Reset(HANDLE handle) {
+    std::lock_guard<std::mutex> hold(lock_);
+    handle_.reset(handle);
+}
+
+void GuardedHandle::CancelTimerAndClose() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (handle_) ::CancelWaitableTimer(handle_.get());
+    handle_.reset();
+}

@@ -1,0 +1,55 @@
+// Owners for the kernel objects of the operations that several threads touch:
+// an operation thread's handle and the wake-up timer.
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+
+#include "platform/handle.h"
+
+// Holds the handle of one operation thread. The handle is never shared as a
+// raw value: the settling wait waits on a duplicate taken under the lock, and
+// a thread that closes "its own" handle only releases the slot while the slot
+// still holds that very thread. So nobody ever waits on, or closes, a handle
+// value that has since been given to an unrelated object.
+class ThreadSlot {
+public:
+    // Starts a thread and keeps its handle. Returns false if
+    // the thread could not be created.
+    bool Start(LPTHREAD_START_ROUTINE procedure, void* argument);
+
+    // A duplicate of the current handle (empty when none is held).
+    OwnedHandle Duplicate() const;
+
+    // Called by the thread itself on its way out.
+    void ReleaseIfCurrentThread();
+
+    // Ends the held thread if it still runs, and releases the handle.
+    void TerminateIfRunning();
+
+    bool Empty() const;
+
+private:
+    mutable std::mutex lock_;
+    OwnedHandle handle_;
+    DWORD threadId_ = 0;
+};
+
+// A kernel handle that one thread creates and another may close.
+class GuardedHandle {
+public:
+    void Reset(HANDLE handle = nullptr);
+    // Cancels the waitable timer held here, if any, and closes it.
+    void CancelTimerAndClose();
+    // Runs f(handle) under the lock; the handle stays valid meanwhile.
+    template <typename F>
+    auto With(F f) const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return f(handle_.get());
+    }
+
+private:
+    mutable std::mutex lock_;
+    OwnedHandle handle_;
+};

@@ -1,0 +1,215 @@
+// The notification-area icon. The icon record is shared by the GUI thread and
+// worker threads: every change is made under a lock and the record is sent to
+// the shell as a copy taken under that lock, never while it is being changed.
+#include "ui/tray.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "app/messages.h"
+#include "platform/system.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "state/app_state.h"
+#include "ui/locking.h"
+#include "ui/windows.h"
+
+// The record's full wide layout with balloon fields and item GUID.
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAW_V3_SIZE == 952,
+              "the 32-bit notification record is 952 bytes");
+
+namespace {
+
+constexpr wchar_t kAbortBalloon[] = L"終了処理中止";
+
+std::mutex trayLock;
+NOTIFYICONDATAW trayIcon;  // guarded by trayLock
+std::atomic<bool> iconShown{false};
+
+// Changes the record under the lock, then sends a copy of it.
+template <typename Change>
+void Update(DWORD message, Change change) {
+    NOTIFYICONDATAW copy;
+    {
+        std::lock_guard<std::mutex> hold(trayLock);
+        change(trayIcon);
+        copy = trayIcon;
+    }
+    Sys().NotifyIcon(message, copy);
+}
+
+// Tip and balloon both read headline followed by detail line.
+void WriteHeadlineTexts(NOTIFYICONDATAW& record) {
+    wchar_t headline[decltype(app.headline)::kCapacity];
+    wchar_t detail[decltype(app.detailLine)::kCapacity];
+    app.headline.CopyTo(headline);
+    app.detailLine.CopyTo(detail);
+    FormatText(record.szTip, L"%ls%ls", headline, detail);
+    FormatText(record.szInfo, L"%ls%ls", headline, detail);
+}
+
+HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
+
+void ShowAbortBalloon() {
+    wchar_t phrase[kPhraseUnits];
+    app.phraseText.CopyTo(phrase);
+    Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
+        record.hIcon = QuestionIcon();
+        CopyText(record.szInfo, kAbortBalloon);
+        CopyText(record.szTip, phrase);
+    });
+}
+
+void SetButtonText(HWND window, int id, const wchar_t* text) {
+    if (window != nullptr) ::SetDlgItemTextW(window, id, text);
+}
+
+// After an abort the buttons of the stopped operations offer to start again,
+// so their captions read their idle texts again, kept ones included.
+void RestoreIdleCaptions(bool wakeToo) {
+    SetButtonText(OpenDialog(app.mainWindow), IDC_MAIN_RUN, L"処理実行");
+    HWND manual = OpenDialog(app.manualWindow);
+    app.waitCaption.Set(L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+    SetButtonText(manual, IDC_MAN_WAIT, L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+    app.timerCaption.Set(L"タイマー終了");
+    SetButtonText(manual, IDC_MAN_TIMER, L"タイマー終了");
+    if (wakeToo) {
+        app.wakeCaption.Set(L"指定時間復帰");
+        SetButtonText(manual, IDC_MAN_WAKE, L"指定時間復帰");
+    }
+}
+
+bool AnyOperationRunning() {
+    return app.timerEndRunning != 0 || app.waitProgramRunning != 0 || app.scheduledEndRunning != 0 ||
+           app.resumeCountdownRunning != 0;
+}
+
+void StopRunningOperations() {
+    ShowAbortBalloon();
+    app.wakeBlock.run = 0;
+    app.scheduledEndBlock.run = 0;
+    app.waitProgramBlock.run = 0;
+    app.timerEndBlock.run = 0;
+    app.scheduledEndIdle = 1;
+    app.waitProgramIdle = 1;
+    app.timerEndIdle = 1;
+    LockRunControls(1, 0);
+    RestoreIdleCaptions(false);
+    Sys().Sleep(1000);  // the abort balloon stays up for a second
+}
+
+void DisarmWake() {
+    app.wakeTimer.CancelTimerAndClose();
+    app.wakeIdle = 1;
+    app.wakeArmed = 0;
+    RestoreHeadline();
+    app.wakeThread.TerminateIfRunning();
+    LockRunControls(1, 0);
+    RestoreIdleCaptions(true);
+    ShowAbortBalloon();
+    Sys().Sleep(1000);
+}
+
+void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*action)(HWND)) {
+    for (int i = 0; i < count; ++i) {
+        if (HWND window = OpenDialog(*order[i])) action(window);
+    }
+}
+
+}  // namespace
+
+void InitTrayIcon() {
+    std::lock_guard<std::mutex> hold(trayLock);
+    trayIcon = NOTIFYICONDATAW{};
+    trayIcon.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    trayIcon.hWnd = app.mainWindow.load();
+    trayIcon.uID = TRAY_ICON_ID;
+    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
+    trayIcon.hIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
+    trayIcon.uTimeout = 3000;
+    CopyText(trayIcon.szInfoTitle, L"tovakeli");
+    trayIcon.dwInfoFlags = NIIF_INFO;
+}
+
+BOOL HideToTray() {
+    {
+        std::lock_guard<std::mutex> hold(trayLock);
+        WriteHeadlineTexts(trayIcon);
+    }
+    static const std::atomic<HWND>* const order[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
+    ForEachWindow(order, 3, [](HWND window) {
+        ::ShowWindow(window, SW_MINIMIZE);
+        ::ShowWindow(window, SW_HIDE);
+    });
+    iconShown = true;
+    Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
+    return TRUE;
+}
+
+void RestoreFromTray() {
+    static const std::atomic<HWND>* const showOrder[] = {&app.mainWindow, &app.settingsWindow, &app.manualWindow};
+    ForEachWindow(showOrder, 3, [](HWND window) { ::ShowWindow(window, SW_SHOWNORMAL); });
+    static const std::atomic<HWND>* const raiseOrder[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
+    ForEachWindow(raiseOrder, 3, [](HWND window) {
+        ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    });
+    RemoveTrayIcon();
+}
+
+void AbortFromTray() {
+    if (AnyOperationRunning()) {
+        StopRunningOperations();
+    } else if (app.wakeArmed != 0) {
+        DisarmWake();
+    }
+    wchar_t headline[decltype(app.headline)::kCapacity];
+    app.headline.CopyTo(headline);
+    Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
+        record.hIcon = app.mainIcon;
+        CopyText(record.szInfo, headline);
+    });
+}
+
+void OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (wParam != TRAY_ICON_ID) return;
+    if (lParam == WM_LBUTTONDOWN) {
+        RestoreFromTray();
+    } else if (lParam == WM_RBUTTONDOWN) {
+        AbortFromTray();
+    }
+}
+
+void OnTaskbarCreated() {
+    if (iconShown) Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
+}
+
+void RestoreHeadline() {
+    app.detailLine.Clear();
+    if (!app.typedPhrase.Empty()) {
+        app.headline.SetFrom(app.typedPhrase);
+    } else {
+        app.headline.SetFrom(app.phraseText);
+    }
+}
+
+void RefreshTray() {
+    Update(NIM_MODIFY, WriteHeadlineTexts);
+}
+
+void SetTrayBalloon(const wchar_t* text) {
+    Update(NIM_MODIFY, [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); });
+}
+
+void RemoveTrayIcon() {
+    iconShown = false;
+    Update(NIM_DELETE, [](NOTIFYICONDATAW&) {});
+}
+
+bool TrayIconShown() { return iconShown; }
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}

@@ -1,0 +1,44 @@
+// The notification-area icon: hiding the windows into it, restoring them,
+// aborting operations from it, and its tip and balloon texts.
+#pragma once
+
+#include <windows.h>
+
+// Prepares the icon record; the icon is not shown yet.
+void InitTrayIcon();
+
+// Hides the main window and the open secondary dialogs and shows the icon
+// with the headline and detail line as tip and balloon. Returns TRUE.
+BOOL HideToTray();
+
+// Shows the windows again, raises them (main window in front) and removes the icon.
+void RestoreFromTray();
+
+// Aborts whatever operation runs, or disarms a pending wake-up, and says so
+// in the balloon.
+void AbortFromTray();
+
+// The main window's handling of the icon's callback message.
+void OnTrayNotify(WPARAM wParam, LPARAM lParam);
+
+// Adds the icon again after the shell has restarted, if it should be shown.
+void OnTaskbarCreated();
+
+// Empties the detail line and sets the headline back to the typed phrase, or
+// the stored phrase when nothing was typed.
+void RestoreHeadline();
+
+// Rewrites tip and balloon from the headline and detail line and sends them.
+void RefreshTray();
+
+// Writes the balloon text and sends it (tip unchanged).
+void SetTrayBalloon(const wchar_t* text);
+
+// Removes the icon (before an immediate session end).
+void RemoveTrayIcon();
+
+// Whether the icon is currently in the notification area.
+bool TrayIconShown();
+
+// The message the shell broadcasts when the taskbar is (re)created.
+UINT TaskbarCreatedMessage();
