@@ -1,0 +1,115 @@
+// A recording stand-in for the system seam: a clock that only moves when
+// something sleeps, and a log of every box, power request, sound and
+// notification-area call. Safe to use from several threads.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+
+class FakeSystem : public System {
+public:
+    struct Message {
+        HWND owner;
+        std::wstring text;
+        std::wstring caption;
+        UINT style;
+    };
+    struct Sound {
+        const wchar_t* sound;  // a resource pointer or a file name
+        DWORD flags;
+    };
+    struct Notify {
+        DWORD message;
+        NOTIFYICONDATAW data;
+    };
+    // Every call in order, as one line each (for sequence checks).
+    std::vector<std::wstring> calls;
+
+    std::int64_t now = 1796000000;  // some moment in 2026; set by the test
+    const TIME_ZONE_INFORMATION* zone = nullptr;
+    std::vector<DWORD> sleeps;
+    std::vector<Message> messages;
+    std::vector<std::wstring> privileges;
+    std::vector<UINT> exits;
+    std::vector<std::pair<BOOL, BOOL>> powerStates;
+    std::vector<Sound> sounds;
+    std::vector<std::pair<DWORD, DWORD>> beeps;
+    std::vector<Notify> notifies;
+    int messageResult = IDOK;
+
+    std::int64_t Now() override {
+        std::lock_guard<std::mutex> hold(lock);
+        return now;
+    }
+    const TIME_ZONE_INFORMATION* Zone() override { return zone; }
+    void Sleep(DWORD milliseconds) override {
+        std::lock_guard<std::mutex> hold(lock);
+        sleeps.push_back(milliseconds);
+        sleptMilliseconds += milliseconds;
+        now += sleptMilliseconds / 1000;
+        sleptMilliseconds %= 1000;
+        calls.push_back(L"Sleep " + std::to_wstring(milliseconds));
+    }
+    int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
+        std::lock_guard<std::mutex> hold(lock);
+        messages.push_back({owner, text, caption, style});
+        calls.push_back(std::wstring(L"Message ") + text);
+        return messageResult;
+    }
+    void EnablePrivilege(const wchar_t* name) override {
+        std::lock_guard<std::mutex> hold(lock);
+        privileges.push_back(name);
+        calls.push_back(std::wstring(L"Privilege ") + name);
+    }
+    BOOL ExitSession(UINT flags, DWORD) override {
+        std::lock_guard<std::mutex> hold(lock);
+        exits.push_back(flags);
+        calls.push_back(L"Exit " + std::to_wstring(flags));
+        return TRUE;
+    }
+    BOOL SetPowerState(BOOL suspend, BOOL force) override {
+        std::lock_guard<std::mutex> hold(lock);
+        powerStates.emplace_back(suspend, force);
+        calls.push_back(L"Power " + std::to_wstring(suspend) + L" " + std::to_wstring(force));
+        return TRUE;
+    }
+    BOOL Play(const wchar_t* sound, DWORD flags) override {
+        std::lock_guard<std::mutex> hold(lock);
+        sounds.push_back({sound, flags});
+        calls.push_back(L"Play " + std::to_wstring(flags));
+        return TRUE;
+    }
+    BOOL Beep(DWORD frequency, DWORD duration) override {
+        std::lock_guard<std::mutex> hold(lock);
+        beeps.emplace_back(frequency, duration);
+        calls.push_back(L"Beep " + std::to_wstring(frequency) + L" " + std::to_wstring(duration));
+        return TRUE;
+    }
+    BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+        std::lock_guard<std::mutex> hold(lock);
+        notifies.push_back({message, data});
+        calls.push_back(L"Notify " + std::to_wstring(message) + L" " + data.szInfo);
+        return TRUE;
+    }
+
+    std::mutex lock;
+
+private:
+    DWORD sleptMilliseconds = 0;
+};
+
+// Installs a fake system for the life of a test scope.
+class ScopedSystem {
+public:
+    explicit ScopedSystem(System& fake) { InstallSystem(&fake); }
+    ~ScopedSystem() { InstallSystem(nullptr); }
+    ScopedSystem(const ScopedSystem&) = delete;
+    ScopedSystem& operator=(const ScopedSystem&) = delete;
+};
