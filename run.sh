@@ -22,6 +22,7 @@ trap qm_stop EXIT
 qm_start_display
 qm_prefix
 qm_start_wineserver
+qm_warm_up
 cd "$QM_BUILD"
 "$QM_WINE64" "$exe" </dev/null >/dev/null 2>&1 &
 program=$!

@@ -12,5 +12,6 @@ trap qm_stop EXIT
 qm_start_display
 qm_prefix
 qm_start_wineserver
+qm_warm_up
 cd "$QM_BUILD"
 ctest --output-on-failure --timeout 300 "$@"

@@ -75,6 +75,20 @@ qm_start_wineserver() {
     "$QM_WINESERVER" -p </dev/null >/dev/null 2>&1
 }
 
+# Starts the prefix's services and the desktop (with its taskbar and
+# notification area) with their output sent nowhere. Started later by a test
+# instead, they would inherit the test's output pipe and keep ctest waiting
+# until they exit.
+qm_warm_up() {
+    "$QM_WINE64" explorer.exe "/desktop=Default,$QM_SCREEN" </dev/null >/dev/null 2>&1 &
+    local i
+    for i in $(seq 1 100); do
+        "$QM_WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 1
+}
+
 qm_winpath() {
     printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"
 }
