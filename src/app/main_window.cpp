@@ -9,6 +9,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "res/resource.h"
+#include "schedule/scheduled_end.h"
 #include "schedule/sounds.h"
 #include "settings/store.h"
 #include "state/app_state.h"
@@ -211,6 +212,7 @@ void OnCommand(HWND window, int id) {
             RunManualDialog(window);
             break;
         case IDC_MAIN_RUN:
+            ToggleScheduledEnd();
             break;
         default:
             if (const NumberCombo* combo = FindNumberCombo(id)) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 
 #include "platform/handle.h"
 #include "state/shared_text.h"
@@ -39,11 +40,54 @@ inline constexpr std::size_t kPathUnits = 260;
 inline constexpr std::size_t kPhraseUnits = 40;
 
 // Handed to every operation thread.
+//
+// Each start of an operation is one generation of its block. A thread knows
+// the generation it was started for; once the block has been armed again (a
+// restart after resume while the old thread still sleeps), the old thread is
+// stale: it ends without acting and without touching the shared state that
+// now belongs to the new thread. Arming and the old thread's last decisions
+// are made under the block's lock, so they cannot interleave.
 struct RunBlock {
     std::atomic<std::uint32_t> run{0};   // nonzero while the operation may go on
     wchar_t name[50] = {};               // the process waited for
     std::tm target{};                    // resolved moment of the scheduled end or wake-up
     HANDLE startedEvent = nullptr;       // borrowed: set once the scheduled end has started
+
+    std::atomic<std::uint32_t> generation{0};
+    std::mutex lock;
+
+    // Sets `run` for a new start and returns the start's generation.
+    std::uint32_t Arm() {
+        std::lock_guard<std::mutex> hold(lock);
+        run = 1;
+        return ++generation;
+    }
+};
+
+// One thread's view of its block.
+class RunToken {
+public:
+    RunToken(RunBlock& block, std::uint32_t generation) : block_(block), generation_(generation) {}
+
+    RunBlock& block() const { return block_; }
+    // The block has not been armed again since this thread was started.
+    bool Current() const { return block_.generation.load() == generation_; }
+    // The operation may go on.
+    bool Running() const { return block_.run.load() != 0 && Current(); }
+
+    // Runs f under the block's lock if this thread is still current; returns
+    // whether it ran.
+    template <typename F>
+    bool IfCurrent(F f) const {
+        std::lock_guard<std::mutex> hold(block_.lock);
+        if (!Current()) return false;
+        f();
+        return true;
+    }
+
+private:
+    RunBlock& block_;
+    std::uint32_t generation_;
 };
 
 struct AppState {

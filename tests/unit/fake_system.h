@@ -5,8 +5,10 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <mmsystem.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ public:
     struct Sound {
         const wchar_t* sound;  // a resource pointer or a file name
         DWORD flags;
+        std::wstring file;     // the file name, copied, when SND_FILENAME is set
     };
     struct Notify {
         DWORD message;
@@ -43,6 +46,9 @@ public:
     std::vector<std::pair<DWORD, DWORD>> beeps;
     std::vector<Notify> notifies;
     int messageResult = IDOK;
+    // Called after every sleep, outside the lock: lets a test act "during" a
+    // count-down, e.g. cancel it after a given number of steps.
+    std::function<void()> onSleep;
 
     std::int64_t Now() override {
         std::lock_guard<std::mutex> hold(lock);
@@ -50,12 +56,15 @@ public:
     }
     const TIME_ZONE_INFORMATION* Zone() override { return zone; }
     void Sleep(DWORD milliseconds) override {
-        std::lock_guard<std::mutex> hold(lock);
-        sleeps.push_back(milliseconds);
-        sleptMilliseconds += milliseconds;
-        now += sleptMilliseconds / 1000;
-        sleptMilliseconds %= 1000;
-        calls.push_back(L"Sleep " + std::to_wstring(milliseconds));
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            sleeps.push_back(milliseconds);
+            sleptMilliseconds += milliseconds;
+            now += sleptMilliseconds / 1000;
+            sleptMilliseconds %= 1000;
+            calls.push_back(L"Sleep " + std::to_wstring(milliseconds));
+        }
+        if (onSleep) onSleep();
     }
     int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -82,7 +91,7 @@ public:
     }
     BOOL Play(const wchar_t* sound, DWORD flags) override {
         std::lock_guard<std::mutex> hold(lock);
-        sounds.push_back({sound, flags});
+        sounds.push_back({sound, flags, (flags & SND_FILENAME) && sound ? std::wstring(sound) : std::wstring()});
         calls.push_back(L"Play " + std::to_wstring(flags));
         return TRUE;
     }
@@ -105,11 +114,15 @@ private:
     DWORD sleptMilliseconds = 0;
 };
 
-// Installs a fake system for the life of a test scope.
+// Installs a fake system for the life of a test scope, then puts back the
+// one that was in force before.
 class ScopedSystem {
 public:
-    explicit ScopedSystem(System& fake) { InstallSystem(&fake); }
-    ~ScopedSystem() { InstallSystem(nullptr); }
+    explicit ScopedSystem(System& fake) : previous_(&Sys()) { InstallSystem(&fake); }
+    ~ScopedSystem() { InstallSystem(previous_); }
     ScopedSystem(const ScopedSystem&) = delete;
     ScopedSystem& operator=(const ScopedSystem&) = delete;
+
+private:
+    System* previous_;
 };

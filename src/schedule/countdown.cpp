@@ -1,0 +1,101 @@
+// The final count-down and its sounds.
+#include "schedule/countdown.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "platform/system.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "schedule/sounds.h"
+#include "ui/tray.h"
+
+namespace {
+
+// Voices by number: 10 is 156 and 9 is 155; 8 down to 0 rise from 160 to 175.
+constexpr int kVoices[11] = {
+    IDW_VOICE_0, IDW_VOICE_1, IDW_VOICE_2, IDW_VOICE_3, IDW_VOICE_4, IDW_VOICE_5,
+    IDW_VOICE_6, IDW_VOICE_7, IDW_VOICE_8, IDW_VOICE_9, IDW_VOICE_10,
+};
+
+void ShowSecondsLeft(long long seconds) {
+    wchar_t balloon[64];
+    FormatText(balloon, L"終了まで：%lld秒", seconds);
+    SetTrayBalloon(balloon);
+}
+
+// Checked at the start of every step. A cancelled count-down puts the stored
+// phrase back and clears every running flag, whichever scheduler called.
+bool ShouldStop(const RunToken& token, CountdownResult& result) {
+    if (token.Running()) return false;
+    const bool current = token.IfCurrent([] {
+        app.headline.SetFrom(app.phraseText);
+        app.resumeCountdownRunning = 0;
+        app.scheduledEndRunning = 0;
+        app.waitProgramRunning = 0;
+        app.timerEndRunning = 0;
+    });
+    result = current ? CountdownResult::Cancelled : CountdownResult::Superseded;
+    return true;
+}
+
+void PlayChosenFile() {
+    wchar_t path[kPathUnits];
+    app.MY_SOUND.CopyTo(path);
+    Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
+}
+
+}  // namespace
+
+int VoiceForCount(int n) { return n >= 0 && n <= 10 ? kVoices[n] : 0; }
+
+void PlayCountStep(int n) {
+    const int voice = VoiceForCount(n);
+    if (voice == 0) return;
+    if (n > 0) {
+        PlayEmbeddedSound(voice, true);
+        return;
+    }
+    PlayEmbeddedSound(voice, false);
+    if (app.EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
+}
+
+CountdownResult SoundCountdown(const RunToken& token) {
+    CountdownResult stopped = CountdownResult::Completed;
+    // Wide enough that counting below the lowest stored value cannot overflow.
+    long long n = app.COUNTDOWNTIME.load();
+    do {
+        if (ShouldStop(token, stopped)) return stopped;
+        switch (app.SOUND.load()) {
+            case SoundMode::Beep:
+                Sys().Beep(1000, 50);
+                break;
+            case SoundMode::Heartbeat:
+                PlayEmbeddedSound(IDW_HEARTBEAT, true);
+                break;
+            case SoundMode::ChosenSound:
+                PlayChosenFile();
+                break;
+            default:
+                break;
+        }
+        ShowSecondsLeft(n);
+        Sys().Sleep(1000);
+    } while (--n >= 0);
+    return CountdownResult::Completed;
+}
+
+CountdownResult TenCountdown(const RunToken& token) {
+    CountdownResult stopped = CountdownResult::Completed;
+    for (int n = 10; n >= 0; --n) {
+        if (ShouldStop(token, stopped)) return stopped;
+        PlayCountStep(n);
+        ShowSecondsLeft(n);
+        Sys().Sleep(1000);
+    }
+    return CountdownResult::Completed;
+}
+
+CountdownResult RunFinalCountdown(const RunToken& token) {
+    return app.SOUND.load() == SoundMode::TenCount ? TenCountdown(token) : SoundCountdown(token);
+}

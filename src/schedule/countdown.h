@@ -1,0 +1,30 @@
+// The final count-down before an end action: one step per second, each with
+// its sound and the seconds left in the tray balloon.
+#pragma once
+
+#include "state/app_state.h"
+
+enum class CountdownResult {
+    Completed,   // ran out: the caller goes on to its end action
+    Cancelled,   // its run flag was cleared: the cancel path has run
+    Superseded,  // the block was armed again for a newer thread
+};
+
+// COUNTDOWNTIME + 1 steps with the heartbeat, beep, chosen file or silence.
+// On Cancelled or Superseded the calling thread must end at once, running
+// none of its own remaining steps.
+CountdownResult SoundCountdown(const RunToken& token);
+
+// The spoken ten-count from 10 to 0, the explosion after 0 when asked for.
+CountdownResult TenCountdown(const RunToken& token);
+
+// The count-down the SOUND setting asks for.
+CountdownResult RunFinalCountdown(const RunToken& token);
+
+// Plays the sound of one ten-count step: the voice for 1 to 10 (returns at
+// once), the voice for 0 and the explosion played to their end. Nothing for
+// other numbers.
+void PlayCountStep(int n);
+
+// The resource of the voice for a ten-count number; 0 for none.
+int VoiceForCount(int n);

@@ -1,0 +1,31 @@
+// The wait before an operation starts.
+#include "schedule/settle.h"
+
+#include "state/app_state.h"
+
+bool WaitServingMessages(HANDLE object, DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed >= milliseconds ? 0 : milliseconds - elapsed;
+        const DWORD result = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) return true;
+        if (result != WAIT_OBJECT_0 + 1) return false;  // timed out, or the handle is bad
+        // Serves the sent messages only; posted ones stay queued for the
+        // message loop.
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void SettleOperationThreads() {
+    const ThreadSlot* const slots[] = {
+        &app.timerEndThread, &app.waitProgramThread, &app.scheduledEndThread, &app.wakeThread,
+    };
+    for (const ThreadSlot* slot : slots) {
+        // A duplicate is ours alone: it cannot be closed or recycled while we
+        // wait on it.
+        OwnedHandle thread = slot->Duplicate();
+        if (thread) WaitServingMessages(thread.get(), 3000);
+    }
+}

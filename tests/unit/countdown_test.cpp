@@ -1,0 +1,203 @@
+// The final count-down's steps, sounds and balloons with a fake clock, and
+// its cancel path.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_system.h"
+#include "res/resource.h"
+#include "schedule/countdown.h"
+#include "state/app_state.h"
+
+namespace {
+
+const void* ResourceData(int id) {
+    HRSRC found = ::FindResourceW(app.instance, MAKEINTRESOURCEW(id), L"WAV_DAT");
+    HGLOBAL loaded = found ? ::LoadResource(app.instance, found) : nullptr;
+    return loaded ? ::LockResource(loaded) : nullptr;
+}
+
+class Countdown : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.SOUND = SoundMode::Silent;
+        app.COUNTDOWNTIME = 10;
+        app.EXPLOSION_SOUND = 0;
+        app.phraseText.Set(L"phrase");
+        app.typedPhrase.Set(L"typed");
+        app.headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
+        generation = block.Arm();
+    }
+    void TearDown() override {
+        app.typedPhrase.Clear();
+        app.phraseText.Clear();
+        app.headline.Clear();
+        app.scheduledEndRunning = app.timerEndRunning = app.waitProgramRunning = 0;
+        app.resumeCountdownRunning = 0;
+    }
+
+    std::vector<std::wstring> Balloons() const {
+        std::vector<std::wstring> texts;
+        for (const auto& n : fake.notifies) {
+            if (n.message == NIM_MODIFY) texts.push_back(n.data.szInfo);
+        }
+        return texts;
+    }
+
+    static std::vector<std::wstring> Expected(std::initializer_list<int> seconds) {
+        std::vector<std::wstring> texts;
+        for (int s : seconds) texts.push_back(L"終了まで：" + std::to_wstring(s) + L"秒");
+        return texts;
+    }
+
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+    RunBlock block;
+    std::uint32_t generation = 0;
+};
+
+TEST_F(Countdown, BeepModeBeepsAndCountsDownOncePerSecond) {
+    app.SOUND = SoundMode::Beep;
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(Expected({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}), Balloons());
+    ASSERT_EQ(11u, fake.beeps.size());
+    for (const auto& beep : fake.beeps) EXPECT_EQ(std::make_pair(DWORD{1000}, DWORD{50}), beep);
+    EXPECT_EQ(std::vector<DWORD>(11, 1000), fake.sleeps);
+}
+
+TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(11u, Balloons().size());
+    EXPECT_TRUE(fake.beeps.empty());
+    EXPECT_TRUE(fake.sounds.empty());
+}
+
+TEST_F(Countdown, LengthFollowsCountdownTimeReadOnce) {
+    app.COUNTDOWNTIME = 1;
+    SoundCountdown(RunToken(block, generation));
+    EXPECT_EQ(Expected({1, 0}), Balloons());
+
+    fake.notifies.clear();
+    app.COUNTDOWNTIME = -3;
+    SoundCountdown(RunToken(block, generation));
+    EXPECT_EQ(Expected({-3}), Balloons());
+
+    fake.notifies.clear();
+    app.COUNTDOWNTIME = static_cast<std::int32_t>(0x80000000u);  // lowest value: no overflow
+    SoundCountdown(RunToken(block, generation));
+    EXPECT_EQ(1u, Balloons().size());
+
+    fake.notifies.clear();
+    app.COUNTDOWNTIME = 3;
+    fake.onSleep = [] { app.COUNTDOWNTIME = 100; };
+    SoundCountdown(RunToken(block, generation));
+    EXPECT_EQ(Expected({3, 2, 1, 0}), Balloons());
+}
+
+TEST_F(Countdown, HeartbeatAndChosenFilePlayAsynchronouslyEachStep) {
+    app.SOUND = SoundMode::Heartbeat;
+    app.COUNTDOWNTIME = 2;
+    SoundCountdown(RunToken(block, generation));
+    ASSERT_EQ(3u, fake.sounds.size());
+    for (const auto& sound : fake.sounds) {
+        EXPECT_EQ(static_cast<DWORD>(SND_MEMORY | SND_ASYNC), sound.flags);
+        EXPECT_EQ(ResourceData(IDW_HEARTBEAT), sound.sound);
+    }
+
+    fake.sounds.clear();
+    app.SOUND = SoundMode::ChosenSound;
+    app.MY_SOUND.Set(L"C:\\sounds\\bell.wav");
+    SoundCountdown(RunToken(block, generation));
+    ASSERT_EQ(3u, fake.sounds.size());
+    for (const auto& sound : fake.sounds) {
+        EXPECT_EQ(0x20003u, sound.flags);
+        EXPECT_EQ(L"C:\\sounds\\bell.wav", sound.file);
+    }
+    app.MY_SOUND.Clear();
+}
+
+TEST_F(Countdown, SoundModeIsReadAtEveryStep) {
+    app.SOUND = SoundMode::Beep;
+    app.COUNTDOWNTIME = 2;
+    fake.onSleep = [] { app.SOUND = SoundMode::Silent; };
+    SoundCountdown(RunToken(block, generation));
+    EXPECT_EQ(1u, fake.beeps.size());
+}
+
+TEST_F(Countdown, TenCountSpeaksEachNumberAndEndsOnTheSynchronousZero) {
+    for (int explosion = 0; explosion < 2; ++explosion) {
+        FakeSystem local;
+        ScopedSystem use(local);
+        app.SOUND = SoundMode::TenCount;
+        app.EXPLOSION_SOUND = explosion;
+        EXPECT_EQ(CountdownResult::Completed, TenCountdown(RunToken(block, generation)));
+
+        std::vector<const void*> expectedSounds;
+        for (int n = 10; n >= 0; --n) expectedSounds.push_back(ResourceData(VoiceForCount(n)));
+        if (explosion) expectedSounds.push_back(ResourceData(IDW_EXPLOSION));
+        ASSERT_EQ(expectedSounds.size(), local.sounds.size());
+        for (std::size_t i = 0; i < expectedSounds.size(); ++i) {
+            EXPECT_EQ(expectedSounds[i], local.sounds[i].sound) << i;
+            EXPECT_NE(nullptr, local.sounds[i].sound) << i;
+            const DWORD flags = i < 10 ? SND_MEMORY | SND_ASYNC : SND_MEMORY;
+            EXPECT_EQ(flags, local.sounds[i].flags) << i;
+        }
+        // The last balloon comes after the sounds of step 0.
+        const std::vector<std::wstring>& calls = local.calls;
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(L"Notify 1 終了まで：0秒", calls[calls.size() - 2]);
+        EXPECT_EQ(L"Play 4", calls[calls.size() - 3]);
+    }
+}
+
+TEST_F(Countdown, VoicesMapToTheirResources) {
+    const int expected[11] = {175, 173, 172, 170, 168, 166, 164, 162, 160, 155, 156};
+    for (int n = 0; n <= 10; ++n) EXPECT_EQ(expected[n], VoiceForCount(n)) << n;
+    EXPECT_EQ(0, VoiceForCount(11));
+    EXPECT_EQ(0, VoiceForCount(-1));
+    PlayCountStep(11);
+    PlayCountStep(-1);
+    EXPECT_TRUE(fake.sounds.empty());
+}
+
+TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
+    app.SOUND = SoundMode::TenCount;
+    app.scheduledEndRunning = app.timerEndRunning = app.waitProgramRunning = 1;
+    app.resumeCountdownRunning = 1;
+    int steps = 0;
+    fake.onSleep = [&] {
+        if (++steps == 5) block.run = 0;  // while the balloon shows 6 seconds
+    };
+    EXPECT_EQ(CountdownResult::Cancelled, TenCountdown(RunToken(block, generation)));
+    EXPECT_EQ(Expected({10, 9, 8, 7, 6}), Balloons());
+    EXPECT_EQ(5u, fake.sounds.size());  // the voice for 5 is not played
+    EXPECT_EQ(L"phrase", app.headline.Get());  // the stored phrase, not the typed one
+    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    EXPECT_EQ(0u, app.timerEndRunning.load());
+    EXPECT_EQ(0u, app.waitProgramRunning.load());
+    EXPECT_EQ(0u, app.resumeCountdownRunning.load());
+}
+
+TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
+    block.run = 0;
+    EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation)));
+    EXPECT_TRUE(Balloons().empty());
+    EXPECT_TRUE(fake.sleeps.empty());
+}
+
+TEST_F(Countdown, SupersededCountdownLeavesTheNewStartsStateAlone) {
+    app.scheduledEndRunning = 1;
+    fake.onSleep = [&] {
+        block.run = 0;  // a suspend ...
+        block.Arm();    // ... then the restart after resume
+    };
+    EXPECT_EQ(CountdownResult::Superseded, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// The end actions through the system seam: flag values, force, test mode.
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "power/power_actions.h"
+#include "res/resource.h"
+#include "state/app_state.h"
+
+namespace {
+
+class PowerActions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.FORCECHECK = 0;
+        app.TESTCHECK = 0;
+        app.WAYTOEND = EndAction::Shutdown;
+    }
+    void TearDown() override {
+        app.FORCECHECK = 0;
+        app.TESTCHECK = 0;
+        app.WAYTOEND = EndAction::Shutdown;
+    }
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+};
+
+struct SessionCase {
+    EndAction action;
+    bool force;
+    UINT flags;
+};
+
+TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
+    const SessionCase cases[] = {
+        {EndAction::Shutdown, false, 8}, {EndAction::Shutdown, true, 12},
+        {EndAction::Reboot, false, 2},   {EndAction::Reboot, true, 6},
+        {EndAction::Logoff, false, 0},   {EndAction::Logoff, true, 4},
+    };
+    for (const SessionCase& c : cases) {
+        FakeSystem local;
+        ScopedSystem use(local);
+        app.WAYTOEND = c.action;
+        app.FORCECHECK = c.force ? 1 : 0;
+        EXPECT_FALSE(PerformEndAction());
+        ASSERT_EQ(2u, local.calls.size());
+        EXPECT_EQ(std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME, local.calls[0]);
+        EXPECT_EQ(L"Exit " + std::to_wstring(c.flags), local.calls[1]);
+        EXPECT_TRUE(local.powerStates.empty());
+    }
+}
+
+TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode) {
+    struct Case {
+        EndAction action;
+        bool force;
+        BOOL suspend;
+    } const cases[] = {
+        {EndAction::Standby, false, TRUE},
+        {EndAction::Standby, true, TRUE},
+        {EndAction::Hibernate, false, FALSE},
+        {EndAction::Hibernate, true, FALSE},
+    };
+    for (const Case& c : cases) {
+        FakeSystem local;
+        ScopedSystem use(local);
+        app.WAYTOEND = c.action;
+        app.FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
+        EXPECT_FALSE(PerformEndAction());
+        ASSERT_EQ(1u, local.privileges.size());
+        ASSERT_EQ(1u, local.powerStates.size());
+        EXPECT_EQ(c.suspend, local.powerStates[0].first);
+        EXPECT_EQ(c.force ? TRUE : FALSE, local.powerStates[0].second);
+        EXPECT_TRUE(local.exits.empty());
+    }
+}
+
+TEST_F(PowerActions, TestModeShowsTheMessageAndRequestsNothing) {
+    app.TESTCHECK = 1;
+    app.FORCECHECK = 1;
+    app.WAYTOEND = EndAction::Reboot;
+    EXPECT_TRUE(PerformEndAction());
+    ASSERT_EQ(1u, fake.messages.size());
+    EXPECT_EQ(L"リブート：強制チェック ON", fake.messages[0].text);
+    EXPECT_EQ(L"テストモード", fake.messages[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), fake.messages[0].style);
+    EXPECT_EQ(nullptr, fake.messages[0].owner);
+    EXPECT_TRUE(fake.privileges.empty());
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.powerStates.empty());
+}
+
+TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
+    const wchar_t* const expected[5][2] = {
+        {L"シャットダウン：強制チェック OFF", L"シャットダウン：強制チェック ON"},
+        {L"リブート：強制チェック OFF", L"リブート：強制チェック ON"},
+        {L"ログオフ：強制チェック OFF", L"ログオフ：強制チェック ON"},
+        {L"スタンバイ：強制チェック OFF", L"スタンバイ：強制チェック ON"},
+        {L"休止：強制チェック OFF", L"休止：強制チェック ON"},
+    };
+    const int buttons[5] = {IDC_MAN_SHUTDOWN, IDC_MAN_REBOOT, IDC_MAN_LOGOFF, IDC_MAN_STANDBY,
+                            IDC_MAN_HIBERNATE};
+    app.TESTCHECK = 1;
+    for (int action = 0; action < 5; ++action) {
+        for (int force = 0; force < 2; ++force) {
+            FakeSystem local;
+            ScopedSystem use(local);
+            app.FORCECHECK = force;
+            app.WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
+            EXPECT_TRUE(PerformManualAction(buttons[action]));
+            ASSERT_EQ(1u, local.messages.size());
+            EXPECT_EQ(expected[action][force], local.messages[0].text);
+        }
+    }
+}
+
+TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
+    for (std::uint32_t value : {5u, 7u, 0xFFFFFFFFu}) {
+        app.WAYTOEND = static_cast<EndAction>(value);
+        app.TESTCHECK = 1;
+        EXPECT_FALSE(PerformEndAction());
+        app.TESTCHECK = 0;
+        EXPECT_FALSE(PerformEndAction());
+    }
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_FALSE(PerformManualAction(1016));
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// The scheduled end: target resolution in zones with and without daylight
+// saving, the count-down start, and the restart race of its thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <ctime>
+#include <map>
+#include <mutex>
+
+#include "app/main_window.h"
+#include "fake_system.h"
+#include "platform/calendar.h"
+#include "res/resource.h"
+#include "schedule/scheduled_end.h"
+#include "schedule/settle.h"
+#include "state/app_state.h"
+
+namespace {
+
+std::int64_t Utc(int year, int month, int day, int hour, int minute, int second = 0) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return _mkgmtime64(&t);
+}
+
+TIME_ZONE_INFORMATION Tokyo() {
+    TIME_ZONE_INFORMATION zone{};
+    zone.Bias = -540;
+    return zone;
+}
+
+// Central Europe: daylight saving from the last Sunday of March, 02:00, to the
+// last Sunday of October, 03:00.
+TIME_ZONE_INFORMATION Berlin() {
+    TIME_ZONE_INFORMATION zone{};
+    zone.Bias = -60;
+    zone.StandardBias = 0;
+    zone.DaylightBias = -60;
+    zone.StandardDate.wMonth = 10;
+    zone.StandardDate.wDayOfWeek = 0;
+    zone.StandardDate.wDay = 5;
+    zone.StandardDate.wHour = 3;
+    zone.DaylightDate.wMonth = 3;
+    zone.DaylightDate.wDayOfWeek = 0;
+    zone.DaylightDate.wDay = 5;
+    zone.DaylightDate.wHour = 2;
+    return zone;
+}
+
+struct Wall {
+    int year, month, day, hour, minute;
+};
+
+class TargetTime : public ::testing::Test {
+protected:
+    void InZone(const TIME_ZONE_INFORMATION& z) {
+        zone = z;
+        fake.zone = &zone;
+    }
+    // "now" given as a local wall-clock time of the zone.
+    std::int64_t LocalNow(const Wall& w, int second = 0) {
+        std::tm t{};
+        t.tm_year = w.year - 1900;
+        t.tm_mon = w.month - 1;
+        t.tm_mday = w.day;
+        t.tm_hour = w.hour;
+        t.tm_min = w.minute;
+        t.tm_sec = second;
+        return MakeLocalTime(t);
+    }
+    static void ExpectWall(const Wall& w, const std::tm& t) {
+        EXPECT_EQ(w.year, t.tm_year + 1900);
+        EXPECT_EQ(w.month, t.tm_mon + 1);
+        EXPECT_EQ(w.day, t.tm_mday);
+        EXPECT_EQ(w.hour, t.tm_hour);
+        EXPECT_EQ(w.minute, t.tm_min);
+        EXPECT_EQ(0, t.tm_sec);
+    }
+
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+    TIME_ZONE_INFORMATION zone{};
+};
+
+TEST_F(TargetTime, ResolvesToTheNextMatchingMoment) {
+    InZone(Tokyo());
+    struct Case {
+        const wchar_t* month;
+        const wchar_t* day;
+        const wchar_t* hour;
+        const wchar_t* minute;
+        Wall now;
+        Wall expected;
+    } const cases[] = {
+        // Later today, else tomorrow.
+        {L"0", L"0", L"22", L"30", {2026, 6, 15, 21, 0}, {2026, 6, 15, 22, 30}},
+        {L"0", L"0", L"22", L"30", {2026, 6, 15, 23, 0}, {2026, 6, 16, 22, 30}},
+        {L"", L"", L"22", L"30", {2026, 12, 31, 23, 0}, {2027, 1, 1, 22, 30}},
+        // A fixed month keeps the day and moves a month at a time.
+        {L"3", L"0", L"9", L"0", {2026, 6, 15, 10, 0}, {2026, 7, 15, 9, 0}},
+        // Day 31 in a 30-day month normalises to the first of the next.
+        {L"0", L"31", L"12", L"0", {2026, 4, 10, 10, 0}, {2026, 5, 1, 12, 0}},
+        // 29 February of a common year is 1 March; once past, next year's.
+        {L"2", L"29", L"8", L"0", {2027, 1, 10, 10, 0}, {2027, 3, 1, 8, 0}},
+        {L"2", L"29", L"8", L"0", {2027, 3, 10, 10, 0}, {2028, 3, 1, 8, 0}},
+        // Both fixed and past: the same day next year.
+        {L"1", L"5", L"7", L"15", {2026, 6, 15, 10, 0}, {2027, 1, 5, 7, 15}},
+        // Empty hour and minute count as 0.
+        {L"0", L"0", L"", L"", {2026, 6, 15, 10, 0}, {2026, 6, 16, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.now.month << "/" << c.now.day << " " << c.now.hour);
+        const std::int64_t now = LocalNow(c.now);
+        const std::tm target = ResolveTargetTime(c.month, c.day, c.hour, c.minute, now);
+        ExpectWall(c.expected, target);
+        std::tm copy = target;
+        EXPECT_GE(MakeLocalTime(copy), now);
+    }
+}
+
+TEST_F(TargetTime, ExactlyNowIsAcceptedAsNow) {
+    InZone(Tokyo());
+    const std::int64_t now = LocalNow({2026, 6, 15, 22, 30});
+    std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", now);
+    EXPECT_EQ(now, MakeLocalTime(target));
+    // One second later the same choice means tomorrow.
+    target = ResolveTargetTime(L"0", L"0", L"22", L"30", now + 1);
+    ExpectWall({2026, 6, 16, 22, 30}, target);
+}
+
+TEST_F(TargetTime, KeepsTheWallClockTimeAcrossDaylightSavingChanges) {
+    InZone(Berlin());
+    // The evening before the spring change: tomorrow 22:30 is summer time.
+    std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 3, 28, 23, 0}));
+    ExpectWall({2026, 3, 29, 22, 30}, target);
+    EXPECT_EQ(Utc(2026, 3, 29, 20, 30), MakeLocalTime(target));
+    EXPECT_EQ(1, target.tm_isdst);
+
+    // The evening before the autumn change: tomorrow 22:30 is winter time.
+    target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 10, 24, 23, 0}));
+    ExpectWall({2026, 10, 25, 22, 30}, target);
+    EXPECT_EQ(Utc(2026, 10, 25, 21, 30), MakeLocalTime(target));
+    EXPECT_EQ(0, target.tm_isdst);
+
+    // A fixed date months away, on the other side of the change.
+    target = ResolveTargetTime(L"7", L"1", L"6", L"0", LocalNow({2026, 1, 10, 12, 0}));
+    EXPECT_EQ(Utc(2026, 7, 1, 4, 0), MakeLocalTime(target));
+}
+
+TEST_F(TargetTime, EndsForEveryComboValue) {
+    InZone(Berlin());
+    const std::int64_t now = LocalNow({2026, 11, 30, 23, 59}, 59);
+    const wchar_t* const months[] = {L"", L"0", L"1", L"2", L"11", L"12"};
+    const wchar_t* const days[] = {L"", L"0", L"1", L"29", L"30", L"31"};
+    for (const wchar_t* month : months) {
+        for (const wchar_t* day : days) {
+            std::tm target = ResolveTargetTime(month, day, L"23", L"59", now);
+            EXPECT_GE(MakeLocalTime(target), now);
+        }
+    }
+}
+
+TEST(CountdownStart, LeadDependsOnTheSound) {
+    const std::int64_t target = 1000000;
+    const std::int64_t early = target - 3600;
+    EXPECT_EQ(target - 10, CountdownStart(target, early, SoundMode::TenCount, 99));
+    EXPECT_EQ(target - 25, CountdownStart(target, early, SoundMode::Heartbeat, 25));
+    EXPECT_EQ(target - 25, CountdownStart(target, early, SoundMode::Beep, 25));
+    EXPECT_EQ(target - 25, CountdownStart(target, early, SoundMode::ChosenSound, 25));
+    EXPECT_EQ(target, CountdownStart(target, early, SoundMode::Silent, 25));
+    EXPECT_EQ(target, CountdownStart(target, early, static_cast<SoundMode>(9), 25));
+    // A target already reached starts at once, whatever the lead.
+    EXPECT_EQ(target, CountdownStart(target, target, SoundMode::TenCount, 25));
+    EXPECT_EQ(target, CountdownStart(target, target + 5, SoundMode::Beep, 25));
+}
+
+// A fake whose sleeps can be held per thread: the first thread that sleeps
+// is held at gate 0, the second distinct thread at gate 1.
+class GatedSystem : public FakeSystem {
+public:
+    GatedSystem() {
+        for (int i = 0; i < 2; ++i) {
+            gates[i].reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            sleeping[i].reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        }
+    }
+    void Sleep(DWORD milliseconds) override {
+        int index = -1;
+        {
+            std::lock_guard<std::mutex> hold(threadsLock);
+            const DWORD id = ::GetCurrentThreadId();
+            auto found = threads.find(id);
+            if (found == threads.end()) found = threads.emplace(id, static_cast<int>(threads.size())).first;
+            index = found->second;
+        }
+        if (index < 2) {
+            ::SetEvent(sleeping[index].get());
+            ::WaitForSingleObject(gates[index].get(), 10000);
+        }
+        FakeSystem::Sleep(milliseconds);
+    }
+    OwnedHandle gates[2];
+    OwnedHandle sleeping[2];
+
+private:
+    std::mutex threadsLock;
+    std::map<DWORD, int> threads;
+};
+
+INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+class ScheduledEndThread : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zone = Tokyo();
+        gated.zone = &zone;
+        main = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialog, 0);
+        ASSERT_NE(nullptr, main);
+        const int combos[] = {IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY, IDC_MAIN_END_HOUR, IDC_MAIN_END_MINUTE};
+        const int maxima[] = {12, 31, 23, 59};
+        for (int i = 0; i < 4; ++i) FillNumberCombo(maxima[i], main, combos[i]);
+        // Tomorrow 8:00 from the fake "now".
+        ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, 8, 0);
+        ::SendDlgItemMessageW(main, IDC_MAIN_END_MINUTE, CB_SETCURSEL, 0, 0);
+        app.mainWindow = main;
+        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        app.phraseText.Set(L"phrase");
+        app.SOUND = SoundMode::Silent;
+        app.COUNTDOWNTIME = 1;
+        app.NEXT_REG = ResumeMode::NoWake;
+    }
+    void TearDown() override {
+        app.scheduledEndBlock.run = 0;
+        for (auto& gate : gated.gates) ::SetEvent(gate.get());
+        if (OwnedHandle thread = app.scheduledEndThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        app.mainWindow = nullptr;
+        ::DestroyWindow(main);
+        app.scheduledEndRunning = 0;
+        app.headline.Clear();
+        app.detailLine.Clear();
+        app.phraseText.Clear();
+        app.actionName.Clear();
+    }
+
+    static bool WaitFor(const OwnedHandle& event) { return ::WaitForSingleObject(event.get(), 5000) == WAIT_OBJECT_0; }
+
+    TIME_ZONE_INFORMATION zone{};
+    GatedSystem gated;
+    ScopedSystem installed{gated};
+    HWND main = nullptr;
+};
+
+TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
+    app.scheduledEndBlock.Arm();
+    StartScheduledEnd(app.scheduledEndBlock);
+    OwnedHandle thread = app.scheduledEndThread.Duplicate();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitFor(gated.sleeping[0]));
+    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
+    EXPECT_EQ(L"\r\n終了時間　8時", app.detailLine.Get());  // no minute part for minute 0
+
+    app.scheduledEndBlock.run = 0;
+    ::SetEvent(gated.gates[0].get());
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 5000));
+    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_EQ(L"", app.detailLine.Get());
+    EXPECT_TRUE(app.scheduledEndThread.Empty());
+    EXPECT_TRUE(gated.exits.empty());
+    EXPECT_TRUE(gated.messages.empty());
+}
+
+TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
+    app.scheduledEndBlock.Arm();
+    StartScheduledEnd(app.scheduledEndBlock);
+    OwnedHandle oldThread = app.scheduledEndThread.Duplicate();
+    ASSERT_TRUE(WaitFor(gated.sleeping[0]));
+
+    // Suspend while the old thread sleeps, then the restart after resume.
+    app.scheduledEndBlock.run = 0;
+    app.scheduledEndBlock.Arm();
+    StartScheduledEnd(app.scheduledEndBlock);
+    ASSERT_TRUE(WaitFor(gated.sleeping[1]));
+    app.headline.Set(L"new thread's headline");
+    app.detailLine.Set(L"new thread's detail");
+
+    // The old thread wakes up with the run flag set again for the new one.
+    ::SetEvent(gated.gates[0].get());
+    ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
+    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(L"new thread's headline", app.headline.Get());
+    EXPECT_EQ(L"new thread's detail", app.detailLine.Get());
+    EXPECT_FALSE(app.scheduledEndThread.Empty());  // still holds the new thread
+    EXPECT_TRUE(gated.exits.empty());
+    EXPECT_TRUE(gated.messages.empty());
+
+    // The new thread is the one that answers to its run flag.
+    OwnedHandle newThread = app.scheduledEndThread.Duplicate();
+    app.scheduledEndBlock.run = 0;
+    ::SetEvent(gated.gates[1].get());
+    ASSERT_TRUE(WaitServingMessages(newThread.get(), 5000));
+    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    EXPECT_TRUE(app.scheduledEndThread.Empty());
+}
+
+TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
+    app.WAYTOEND = EndAction::Reboot;
+    app.FORCECHECK = 1;
+    // An hour or two ahead, so the fake clock has little to count.
+    const int hour = (LocalTimeOf(gated.Now()).tm_hour + 2) % 24;
+    ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, hour, 0);
+    ::SetEvent(gated.gates[0].get());  // sleeps only advance the fake clock
+    app.scheduledEndBlock.Arm();
+    StartScheduledEnd(app.scheduledEndBlock);
+    OwnedHandle thread = app.scheduledEndThread.Duplicate();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    ASSERT_EQ(1u, gated.exits.size());
+    EXPECT_EQ(static_cast<UINT>(EWX_REBOOT | EWX_FORCE), gated.exits[0]);
+    // Silent mode: COUNTDOWNTIME + 1 balloons, then the action at or after the target.
+    std::tm target = app.scheduledEndBlock.target;
+    EXPECT_GE(gated.Now(), MakeLocalTime(target) + 2);
+    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    app.WAYTOEND = EndAction::Shutdown;
+    app.FORCECHECK = 0;
+}
+
+}  // namespace
