@@ -114,6 +114,7 @@ std::tm LocalTimeOf(std::int64_t seconds) {
 }
 
 std::int64_t MakeLocalTime(std::tm& record) {
+    const int askedDst = record.tm_isdst;
     // Normalise the fields arithmetically, as wall-clock seconds.
     const std::int64_t months = static_cast<std::int64_t>(record.tm_year) * 12 + record.tm_mon;
     const std::int64_t year = 1900 + FloorDiv(months, 12);
@@ -127,11 +128,42 @@ std::int64_t MakeLocalTime(std::tm& record) {
     SYSTEMTIME local, utc;
     if (!ToSystemTime(wall, local)) return -1;
     if (!::TzSpecificLocalTimeToSystemTime(&zone, &local, &utc)) return -1;
-    const std::int64_t result = SecondsOf(utc);
+    std::int64_t result = SecondsOf(utc);
 
-    std::int64_t ignoredWall = 0;
+    std::int64_t resultWall = 0;
     int isDst = 0;
-    if (!WallClockOf(result, zone, ignoredWall, isDst)) return -1;
+    if (!WallClockOf(result, zone, resultWall, isDst)) return -1;
+    // A time in the hour skipped when daylight saving starts never shows on
+    // the wall clock. The system reads it on the new offset, an instant the
+    // clock shows as before the skip, an hour earlier than asked; take it on
+    // the old offset instead, as far past the change as it lies past the
+    // start of the skip, so that nothing happens before the time asked for.
+    if (resultWall < wall) {
+        const std::int64_t later = result + (wall - resultWall);
+        std::int64_t laterWall = 0;
+        int laterDst = 0;
+        if (WallClockOf(later, zone, laterWall, laterDst) && laterWall >= wall) {
+            result = later;
+            resultWall = laterWall;
+            isDst = laterDst;
+        }
+    }
+    // The hour repeated when daylight saving ends reads the same on the wall
+    // clock at two instants. There a daylight flag of 0 or 1 picks the
+    // instant, as with the standard make-time routine, so that a record from
+    // LocalTimeOf converts back to its own moment; anywhere else the flag
+    // changes nothing.
+    const std::int64_t shift = static_cast<std::int64_t>(zone.StandardBias - zone.DaylightBias) * 60;
+    if (askedDst >= 0 && (askedDst != 0) != (isDst != 0) && shift != 0 && resultWall == wall) {
+        const std::int64_t other = isDst ? result + shift : result - shift;
+        std::int64_t otherWall = 0;
+        int otherDst = 0;
+        if (WallClockOf(other, zone, otherWall, otherDst) && otherWall == wall &&
+            (otherDst != 0) == (askedDst != 0)) {
+            result = other;
+            isDst = otherDst;
+        }
+    }
     // The record keeps the wall-clock fields asked for, normalised; a time
     // that falls into a spring-forward gap is not shifted in the record.
     FillRecord(wall, isDst, record);

@@ -13,6 +13,10 @@ std::tm LocalTimeOf(std::int64_t seconds);
 // the standard make-time routine: day 31 of a 30-day month becomes the first
 // of the next, month 12 becomes January of the next year. Daylight saving is
 // decided for the moment itself, whatever the record's daylight flag says,
-// so the result is always the wall-clock time asked for. Returns -1 when
+// so the result is always the wall-clock time asked for; only where that
+// time happens twice (the hour repeated in autumn) does a flag of 0 or 1
+// choose between the two instants. A time in the hour skipped in spring
+// gives the instant as far past the change (02:30 becomes the moment the
+// clock shows 03:30); the record keeps the time asked for. Returns -1 when
 // the moment lies outside what the system can represent.
 std::int64_t MakeLocalTime(std::tm& record);

@@ -1,7 +1,29 @@
 // The clock line's format.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <string>
+
 #include "app/clock.h"
+#include "fake_system.h"
+#include "platform/calendar.h"
+
+namespace {
+
+std::tm Moment(int year, int month, int day, int hour, int minute, int second, int wday) {
+    std::tm now{};
+    now.tm_year = year - 1900;
+    now.tm_mon = month - 1;
+    now.tm_mday = day;
+    now.tm_hour = hour;
+    now.tm_min = minute;
+    now.tm_sec = second;
+    now.tm_wday = wday;
+    return now;
+}
+
+}  // namespace
 
 TEST(ClockLine, NumbersWithoutLeadingZerosAndWeekdayName) {
     std::tm now{};
@@ -14,5 +36,48 @@ TEST(ClockLine, NumbersWithoutLeadingZerosAndWeekdayName) {
     now.tm_wday = 6;
     wchar_t line[kClockLineUnits];
     FormatClockLine(now, line);
+    EXPECT_STREQ(L"現在： 9時5分7秒 （2026年12月5日[土曜])", line);
+}
+
+TEST(ClockLine, TwoDigitFieldsAndMidnight) {
+    wchar_t line[kClockLineUnits];
+    FormatClockLine(Moment(2026, 12, 31, 23, 59, 58, 4), line);
+    EXPECT_STREQ(L"現在： 23時59分58秒 （2026年12月31日[木曜])", line);
+    FormatClockLine(Moment(2027, 1, 1, 0, 0, 0, 5), line);
+    EXPECT_STREQ(L"現在： 0時0分0秒 （2027年1月1日[金曜])", line);
+}
+
+TEST(ClockLine, EveryWeekdayName) {
+    const wchar_t* const names[] = {L"日曜", L"月曜", L"火曜", L"水曜", L"木曜", L"金曜", L"土曜"};
+    for (int wday = 0; wday < 7; ++wday) {
+        SCOPED_TRACE(wday);
+        wchar_t line[kClockLineUnits];
+        // 6 to 12 December 2026 run from Sunday to Saturday.
+        FormatClockLine(Moment(2026, 12, 6 + wday, 12, 0, 0, wday), line);
+        EXPECT_EQ(L"現在： 12時0分0秒 （2026年12月" + std::to_wstring(6 + wday) + L"日[" + names[wday] + L"])",
+                  std::wstring(line));
+    }
+}
+
+// A record that did not come from the calendar must not index past the names.
+TEST(ClockLine, WeekdayOutsideTheWeekReadsNothingOutsideTheNames) {
+    for (int wday : {-1, 7, 1000}) {
+        SCOPED_TRACE(wday);
+        wchar_t line[kClockLineUnits];
+        FormatClockLine(Moment(2026, 12, 5, 9, 5, 7, wday), line);
+        EXPECT_STREQ(L"現在： 9時5分7秒 （2026年12月5日[日曜])", line);
+    }
+}
+
+// The clock thread's two steps: the seam's time in the seam's zone.
+TEST(ClockLine, FromTheSystemClockInItsZone) {
+    TIME_ZONE_INFORMATION japan{};
+    japan.Bias = -540;
+    FakeSystem fake;
+    fake.zone = &japan;
+    fake.now = 1796429107;  // 2026-12-05 00:05:07 UTC
+    ScopedSystem scoped(fake);
+    wchar_t line[kClockLineUnits];
+    FormatClockLine(LocalTimeOf(Sys().Now()), line);
     EXPECT_STREQ(L"現在： 9時5分7秒 （2026年12月5日[土曜])", line);
 }
