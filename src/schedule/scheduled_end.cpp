@@ -85,6 +85,15 @@ std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_
 
     std::int64_t moment = MakeLocalTime(record);
     for (int step = 0; moment != -1 && moment < now && step < kMaxAdvances; ++step) {
+        // In the hour repeated when daylight saving ends, the earlier of the
+        // two instants may be past while the later one is still to come.
+        std::tm later = record;
+        later.tm_isdst = 0;
+        const std::int64_t laterMoment = MakeLocalTime(later);
+        if (laterMoment >= now) {
+            record = later;
+            break;
+        }
         if (monthFixed && dayFixed) {
             ++record.tm_year;
         } else if (!monthFixed && !dayFixed) {

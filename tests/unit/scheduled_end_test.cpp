@@ -151,6 +151,12 @@ TEST_F(TargetTime, KeepsTheWallClockTimeAcrossDaylightSavingChanges) {
     // A fixed date months away, on the other side of the change.
     target = ResolveTargetTime(L"7", L"1", L"6", L"0", LocalNow({2026, 1, 10, 12, 0}));
     EXPECT_EQ(Utc(2026, 7, 1, 4, 0), MakeLocalTime(target));
+
+    // In the second pass of the repeated autumn hour (02:10 winter time), 02:40
+    // is still to come this night, not tomorrow.
+    const std::int64_t secondPass = Utc(2026, 10, 25, 1, 10);
+    target = ResolveTargetTime(L"0", L"0", L"2", L"40", secondPass);
+    EXPECT_EQ(Utc(2026, 10, 25, 1, 40), MakeLocalTime(target));
 }
 
 TEST_F(TargetTime, EndsForEveryComboValue) {
