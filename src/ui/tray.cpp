@@ -65,15 +65,21 @@ void SetButtonText(HWND window, int id, const wchar_t* text) {
 }
 
 // After an abort the buttons of the stopped operations offer to start again,
-// so their captions read their idle texts again, kept ones included.
-void RestoreIdleCaptions(bool wakeToo) {
-    SetButtonText(OpenDialog(app.mainWindow), IDC_MAIN_RUN, L"処理実行");
+// so their captions read their idle texts again, kept ones included. A button
+// whose operation the abort left armed (its idle flag still 0) keeps its
+// cancel caption, so caption and next click always agree.
+void RestoreIdleCaptions() {
+    if (app.scheduledEndIdle != 0) SetButtonText(OpenDialog(app.mainWindow), IDC_MAIN_RUN, L"処理実行");
     HWND manual = OpenDialog(app.manualWindow);
-    app.waitCaption.Set(L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
-    SetButtonText(manual, IDC_MAN_WAIT, L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
-    app.timerCaption.Set(L"タイマー終了");
-    SetButtonText(manual, IDC_MAN_TIMER, L"タイマー終了");
-    if (wakeToo) {
+    if (app.waitProgramIdle != 0) {
+        app.waitCaption.Set(L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+        SetButtonText(manual, IDC_MAN_WAIT, L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+    }
+    if (app.timerEndIdle != 0) {
+        app.timerCaption.Set(L"タイマー終了");
+        SetButtonText(manual, IDC_MAN_TIMER, L"タイマー終了");
+    }
+    if (app.wakeIdle != 0) {
         app.wakeCaption.Set(L"指定時間復帰");
         SetButtonText(manual, IDC_MAN_WAKE, L"指定時間復帰");
     }
@@ -94,7 +100,7 @@ void StopRunningOperations() {
     app.waitProgramIdle = 1;
     app.timerEndIdle = 1;
     LockRunControls(1, 0);
-    RestoreIdleCaptions(false);
+    RestoreIdleCaptions();
     Sys().Sleep(1000);  // the abort balloon stays up for a second
 }
 
@@ -105,7 +111,7 @@ void DisarmWake() {
     RestoreHeadline();
     app.wakeThread.TerminateIfRunning();
     LockRunControls(1, 0);
-    RestoreIdleCaptions(true);
+    RestoreIdleCaptions();
     ShowAbortBalloon();
     Sys().Sleep(1000);
 }

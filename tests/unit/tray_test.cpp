@@ -1,0 +1,542 @@
+// The notification-area icon: its record, hiding and restoring the windows,
+// the abort from the icon, the shell's restart, and texts written by other
+// threads, through the recording system seam; and one round trip through the
+// real notification area of the Wine desktop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "fake_system.h"
+#include "res/resource.h"
+#include "state/app_state.h"
+#include "ui/locking.h"
+#include "ui/tray.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using test_support::ItemText;
+using test_support::TestDialog;
+
+constexpr wchar_t kPhrase[] = L"好きな言葉を入力すれば？";
+constexpr wchar_t kCancelCaption[] = L"処理中断";
+
+HICON ProgramIcon() { return ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN)); }
+HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
+
+std::wstring NotifyLine(DWORD message, const std::wstring& balloon) {
+    return L"Notify " + std::to_wstring(message) + L" " + balloon;
+}
+
+// Position in the z-order of the top-level windows, 0 in front.
+int ZOrder(HWND window) {
+    int index = 0;
+    for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT), ++index) {
+        if (w == window) return index;
+    }
+    return -1;
+}
+
+class TrayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, main_.get());
+        app.mainWindow = main_.get();
+        app.mainIcon = ProgramIcon();
+        app.phraseText.Set(kPhrase);
+        app.headline.Set(kPhrase);
+        InitTrayIcon();
+        ::ShowWindow(main_.get(), SW_SHOWNORMAL);
+    }
+    void TearDown() override {
+        RemoveTrayIcon();  // forgets the icon while the fake is still installed
+        test_support::ResetAppState();
+    }
+
+    void ClearRecords() {
+        fake_.calls.clear();
+        fake_.notifies.clear();
+        fake_.sleeps.clear();
+    }
+
+    // The state of a started operation as its toggle leaves it.
+    void ShowOperationStarted(HWND manual, int caller) {
+        ::SetDlgItemTextW(main_.get(), IDC_MAIN_RUN, kCancelCaption);
+        for (int id : {IDC_MAN_WAIT, IDC_MAN_TIMER, IDC_MAN_WAKE}) ::SetDlgItemTextW(manual, id, kCancelCaption);
+        app.waitCaption.Set(kCancelCaption);
+        app.timerCaption.Set(kCancelCaption);
+        app.wakeCaption.Set(kCancelCaption);
+        for (RunBlock* block : {&app.wakeBlock, &app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
+            block->run = 1;
+        }
+        app.scheduledEndIdle = 0;
+        app.waitProgramIdle = 0;
+        app.timerEndIdle = 0;
+        LockRunControls(0, caller);
+    }
+
+    void ExpectAllRunControlsEnabled(HWND manual) {
+        for (int id : {IDC_MAIN_SHUTDOWN, IDC_MAIN_HIBERNATE, IDC_MAIN_FORCE, IDC_MAIN_TEST, IDC_MAIN_END_MONTH,
+                       IDC_MAIN_WAKE_MINUTE, IDC_MAIN_RUN}) {
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main_.get(), id))) << "main control " << id;
+        }
+        for (int id : {IDC_MAN_WAKE, IDC_MAN_PROCESS, IDC_MAN_WAIT, IDC_MAN_HOURS, IDC_MAN_SECONDS, IDC_MAN_MINUTES,
+                       IDC_MAN_TIMER}) {
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(manual, id))) << "manual control " << id;
+        }
+    }
+
+    FakeSystem fake_;
+    ScopedSystem scoped_{fake_};
+    TestDialog main_{IDD_MAIN};
+};
+
+TEST_F(TrayTest, RecordAsPrepared) {
+    SetTrayBalloon(L"left over");  // a second preparation starts from zero again
+    InitTrayIcon();
+    ClearRecords();
+    RemoveTrayIcon();  // sends the record as it is
+
+    ASSERT_EQ(1u, fake_.notifies.size());
+    const NOTIFYICONDATAW& record = fake_.notifies[0].data;
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), fake_.notifies[0].message);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAW_V3_SIZE), record.cbSize);
+    EXPECT_EQ(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID), record.cbSize);
+    EXPECT_EQ(main_.get(), record.hWnd);
+    EXPECT_EQ(0x8001u, record.uID);
+    EXPECT_EQ(23u, record.uFlags);
+    EXPECT_EQ(0x8002u, record.uCallbackMessage);
+    EXPECT_NE(nullptr, record.hIcon);
+    EXPECT_EQ(ProgramIcon(), record.hIcon);
+    EXPECT_STREQ(L"", record.szTip);
+    EXPECT_STREQ(L"", record.szInfo);
+    EXPECT_EQ(3000u, record.uTimeout);
+    EXPECT_STREQ(L"tovakeli", record.szInfoTitle);
+    EXPECT_EQ(1u, record.dwInfoFlags);
+    EXPECT_EQ(0u, record.dwState);
+    EXPECT_EQ(0u, record.dwStateMask);
+    EXPECT_EQ(GUID{}, record.guidItem);
+}
+
+TEST_F(TrayTest, MinimiseHidesEveryOpenWindowAndRestoreBringsThemBack) {
+    TestDialog settings{IDD_SETTINGS};
+    TestDialog manual{IDD_MANUAL};
+    app.settingsWindow = settings.get();
+    app.manualWindow = manual.get();
+    app.headline.Set(L"指定時間終了 休止");
+    app.detailLine.Set(L"\r\n23時59分");
+
+    EXPECT_EQ(TRUE, MainDialogProc(main_.get(), WM_SYSCOMMAND, SC_MINIMIZE, 0));
+
+    for (HWND window : {main_.get(), settings.get(), manual.get()}) EXPECT_FALSE(::IsWindowVisible(window));
+    ASSERT_EQ(1u, fake_.notifies.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), fake_.notifies[0].message);
+    const NOTIFYICONDATAW& added = fake_.notifies[0].data;
+    EXPECT_STREQ(L"指定時間終了 休止\r\n23時59分", added.szTip);
+    EXPECT_STREQ(L"指定時間終了 休止\r\n23時59分", added.szInfo);
+    EXPECT_EQ(main_.get(), added.hWnd);
+    EXPECT_EQ(ProgramIcon(), added.hIcon);
+    EXPECT_TRUE(TrayIconShown());
+
+    EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN));
+
+    for (HWND window : {main_.get(), settings.get(), manual.get()}) {
+        EXPECT_TRUE(::IsWindowVisible(window));
+        EXPECT_FALSE(::IsIconic(window));
+    }
+    // Raised one after the other, the main window last and so in front.
+    EXPECT_LT(ZOrder(main_.get()), ZOrder(manual.get()));
+    EXPECT_LT(ZOrder(manual.get()), ZOrder(settings.get()));
+    for (HWND window : {main_.get(), settings.get(), manual.get()}) {
+        EXPECT_EQ(0, ::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+    ASSERT_EQ(2u, fake_.notifies.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), fake_.notifies[1].message);
+    EXPECT_EQ(main_.get(), fake_.notifies[1].data.hWnd);
+    EXPECT_EQ(TRAY_ICON_ID, fake_.notifies[1].data.uID);
+    EXPECT_FALSE(TrayIconShown());
+    EXPECT_TRUE(fake_.sleeps.empty());
+}
+
+TEST_F(TrayTest, ClosedDialogsAreNeitherHiddenNorShown) {
+    // A manual dialog that is not the program's open one, and a settings
+    // dialog that has closed without its handle being forgotten.
+    TestDialog stranger{IDD_MANUAL};
+    TestDialog closed{IDD_SETTINGS};
+    app.settingsWindow = closed.get();
+    closed.Destroy();
+
+    EXPECT_EQ(TRUE, HideToTray());
+    EXPECT_FALSE(::IsWindowVisible(main_.get()));
+    EXPECT_TRUE(::IsWindowVisible(stranger.get()));
+    // Nothing runs: tip and balloon are the phrase alone.
+    ASSERT_EQ(1u, fake_.notifies.size());
+    EXPECT_STREQ(kPhrase, fake_.notifies[0].data.szTip);
+    EXPECT_STREQ(kPhrase, fake_.notifies[0].data.szInfo);
+
+    ::ShowWindow(stranger.get(), SW_HIDE);
+    RestoreFromTray();
+    EXPECT_TRUE(::IsWindowVisible(main_.get()));
+    EXPECT_FALSE(::IsWindowVisible(stranger.get()));
+}
+
+TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
+    HideToTray();
+    ClearRecords();
+    app.timerEndRunning = 1;  // an abort would show
+    app.timerEndIdle = 0;
+
+    // Moves, button-ups, double clicks, other buttons, balloon and key events.
+    for (LPARAM lParam : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0x20A, 0x400, 0x402, 0x404, 0x405}) {
+        SCOPED_TRACE(lParam);
+        EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, lParam));
+    }
+    for (WPARAM wParam : {WPARAM{0}, WPARAM{1}, WPARAM{0x8000}, WPARAM{0x8002}, WPARAM{0x18001}}) {
+        SCOPED_TRACE(wParam);
+        for (LPARAM lParam : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+            EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, wParam, lParam));
+        }
+    }
+
+    EXPECT_TRUE(fake_.calls.empty());
+    EXPECT_FALSE(::IsWindowVisible(main_.get()));
+    EXPECT_TRUE(TrayIconShown());
+    EXPECT_EQ(0u, app.timerEndIdle.load());
+}
+
+TEST_F(TrayTest, AbortStopsEachRunningOperation) {
+    TestDialog manual{IDD_MANUAL};
+    app.manualWindow = manual.get();
+    struct Case {
+        const char* name;
+        std::atomic<std::uint32_t>* running;
+        int caller;
+        bool wakeArmedToo;
+    };
+    const Case cases[] = {
+        {"scheduled end", &app.scheduledEndRunning, IDC_MAIN_RUN, false},
+        {"timer end", &app.timerEndRunning, IDC_MAN_TIMER, false},
+        {"wait for a program", &app.waitProgramRunning, IDC_MAN_WAIT, false},
+        {"count-down after a wake-up", &app.resumeCountdownRunning, 0, false},
+        {"timer end with a wake-up armed", &app.timerEndRunning, IDC_MAN_TIMER, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowOperationStarted(manual.get(), c.caller);
+        *c.running = 1;
+        app.wakeArmed = c.wakeArmedToo ? 1 : 0;
+        app.wakeIdle = c.wakeArmedToo ? 0 : 1;
+        app.headline.Set(L"タイマー終了");
+        app.detailLine.Set(L"\r\n残り 0時間5分0秒");
+        ClearRecords();
+
+        EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
+
+        for (RunBlock* block : {&app.wakeBlock, &app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
+            EXPECT_EQ(0u, block->run.load());
+        }
+        EXPECT_EQ(1u, app.scheduledEndIdle.load());
+        EXPECT_EQ(1u, app.waitProgramIdle.load());
+        EXPECT_EQ(1u, app.timerEndIdle.load());
+        // An armed wake-up stays armed.
+        EXPECT_EQ(c.wakeArmedToo ? 1u : 0u, app.wakeArmed.load());
+        EXPECT_EQ(c.wakeArmedToo ? 0u : 1u, app.wakeIdle.load());
+        ExpectAllRunControlsEnabled(manual.get());
+
+        EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
+        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+        EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
+        // The wake-up button offers to cancel exactly while the wake-up stays armed.
+        const std::wstring wakeCaption = c.wakeArmedToo ? kCancelCaption : L"指定時間復帰";
+        EXPECT_EQ(wakeCaption, ItemText(manual.get(), IDC_MAN_WAKE));
+        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", app.waitCaption.Get());
+        EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
+        EXPECT_EQ(wakeCaption, app.wakeCaption.Get());
+
+        // The headline is the stopping thread's to restore.
+        EXPECT_EQ(L"タイマー終了", app.headline.Get());
+        EXPECT_EQ(L"\r\n残り 0時間5分0秒", app.detailLine.Get());
+
+        const std::vector<std::wstring> expectedCalls = {
+            NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000", NotifyLine(NIM_MODIFY, L"タイマー終了")};
+        EXPECT_EQ(expectedCalls, fake_.calls);
+        ASSERT_EQ(2u, fake_.notifies.size());
+        EXPECT_EQ(QuestionIcon(), fake_.notifies[0].data.hIcon);
+        EXPECT_STREQ(kPhrase, fake_.notifies[0].data.szTip);
+        EXPECT_EQ(ProgramIcon(), fake_.notifies[1].data.hIcon);
+        EXPECT_STREQ(kPhrase, fake_.notifies[1].data.szTip);
+        for (const FakeSystem::Notify& notify : fake_.notifies) {
+            EXPECT_EQ(main_.get(), notify.data.hWnd);
+            EXPECT_EQ(TRAY_ICON_ID, notify.data.uID);
+            EXPECT_EQ(23u, notify.data.uFlags);
+        }
+        *c.running = 0;
+    }
+}
+
+DWORD WINAPI WaitForEvent(void* event) {
+    ::WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+    return 0;
+}
+
+// A wake-up as its toggle leaves it: a timer far ahead and a waiting thread.
+void ArmWakeUp(HANDLE neverSet) {
+    HANDLE timer = ::CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    LARGE_INTEGER due;
+    due.QuadPart = -36000000000LL;  // an hour ahead
+    ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
+    app.wakeTimer.Reset(timer);
+    app.wakeThread.Start(WaitForEvent, neverSet);
+    app.wakeArmed = 1;
+    app.wakeIdle = 0;
+}
+
+TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
+    TestDialog manual{IDD_MANUAL};
+    app.manualWindow = manual.get();
+    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    for (const wchar_t* typed : {L"", L"notepad"}) {
+        SCOPED_TRACE(typed[0] != L'\0' ? "with a typed phrase" : "without a typed phrase");
+        ShowOperationStarted(manual.get(), IDC_MAN_WAKE);
+        for (RunBlock* block : {&app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) block->run = 0;
+        app.scheduledEndIdle = 1;
+        app.waitProgramIdle = 1;
+        app.timerEndIdle = 1;
+        ArmWakeUp(neverSet.get());
+        app.typedPhrase.Set(typed);
+        app.headline.Set(L"指定時間復帰");
+        app.detailLine.Set(L"\r\n1月2日3時4分");
+        OwnedHandle thread = app.wakeThread.Duplicate();
+        ClearRecords();
+
+        OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
+
+        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
+        EXPECT_TRUE(app.wakeThread.Empty());
+        ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(thread.get(), 5000));
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeThread(thread.get(), &code);
+        EXPECT_EQ(0u, code);  // terminated with exit code 0
+        EXPECT_EQ(1u, app.wakeIdle.load());
+        EXPECT_EQ(0u, app.wakeArmed.load());
+
+        const std::wstring restored = typed[0] != L'\0' ? typed : kPhrase;
+        EXPECT_EQ(restored, app.headline.Get());
+        EXPECT_EQ(L"", app.detailLine.Get());
+
+        ExpectAllRunControlsEnabled(manual.get());
+        EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
+        EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
+        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+        EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
+        EXPECT_EQ(L"指定時間復帰", app.wakeCaption.Get());
+        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", app.waitCaption.Get());
+        EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
+
+        const std::vector<std::wstring> expectedCalls = {NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000",
+                                                         NotifyLine(NIM_MODIFY, restored)};
+        EXPECT_EQ(expectedCalls, fake_.calls);
+        ASSERT_EQ(2u, fake_.notifies.size());
+        EXPECT_EQ(QuestionIcon(), fake_.notifies[0].data.hIcon);
+        EXPECT_EQ(ProgramIcon(), fake_.notifies[1].data.hIcon);
+        // The tip shows the stored phrase, even when the typed one is the headline.
+        EXPECT_STREQ(kPhrase, fake_.notifies[0].data.szTip);
+        EXPECT_STREQ(kPhrase, fake_.notifies[1].data.szTip);
+    }
+}
+
+TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
+    TestDialog manual{IDD_MANUAL};
+    app.manualWindow = manual.get();
+    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    // The scheduled end is armed (its button offers to cancel) but its
+    // running flag was cleared by another operation's cancelled count-down.
+    ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
+    app.waitProgramIdle = 1;
+    app.timerEndIdle = 1;
+    ArmWakeUp(neverSet.get());
+
+    AbortFromTray();
+
+    EXPECT_EQ(0u, app.wakeArmed.load());
+    EXPECT_EQ(0u, app.scheduledEndIdle.load());
+    EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
+    EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
+    EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
+    EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+}
+
+TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
+    TestDialog manual{IDD_MANUAL};
+    app.manualWindow = manual.get();
+    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ShowOperationStarted(manual.get(), IDC_MAN_TIMER);
+    ArmWakeUp(neverSet.get());
+    app.timerEndRunning = 1;
+
+    OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
+    EXPECT_EQ(1u, app.wakeArmed.load());
+    EXPECT_FALSE(app.wakeThread.Empty());
+
+    app.timerEndRunning = 0;  // as the timer thread does when it sees the cancel
+    OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
+    EXPECT_EQ(0u, app.wakeArmed.load());
+    EXPECT_TRUE(app.wakeThread.Empty());
+    EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
+    EXPECT_EQ((std::vector<DWORD>{1000, 1000}), fake_.sleeps);
+}
+
+TEST_F(TrayTest, AbortWithNothingRunningOnlyShowsTheHeadlineAgain) {
+    TestDialog manual{IDD_MANUAL};
+    app.manualWindow = manual.get();
+    ShowOperationStarted(manual.get(), 0);  // captions and locks that must stay as they are
+    app.headline.Set(L"notepad");
+    ClearRecords();
+
+    AbortFromTray();
+
+    EXPECT_EQ((std::vector<std::wstring>{NotifyLine(NIM_MODIFY, L"notepad")}), fake_.calls);
+    EXPECT_EQ(ProgramIcon(), fake_.notifies[0].data.hIcon);
+    EXPECT_EQ(1u, app.timerEndBlock.run.load());
+    EXPECT_EQ(0u, app.timerEndIdle.load());
+    EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
+    EXPECT_EQ(kCancelCaption, app.timerCaption.Get());
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main_.get(), IDC_MAIN_RUN)));
+}
+
+TEST_F(TrayTest, RestoreHeadlinePrefersTheTypedPhrase) {
+    struct Case {
+        const wchar_t* typed;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {{L"", kPhrase}, {L"calc", L"calc"}, {L"最後に入力した言葉", L"最後に入力した言葉"}};
+    for (const Case& c : cases) {
+        app.typedPhrase.Set(c.typed);
+        app.headline.Set(L"指定時間終了 ﾛｸﾞｵﾌ");
+        app.detailLine.Set(L"\r\n12時0分");
+        RestoreHeadline();
+        EXPECT_EQ(c.expected, app.headline.Get());
+        EXPECT_EQ(L"", app.detailLine.Get());
+    }
+    EXPECT_TRUE(fake_.calls.empty());  // the icon is not touched
+}
+
+TEST_F(TrayTest, RefreshTrayCarriesTheLongestTextsWhole) {
+    const std::wstring headline(39, L'見');
+    const std::wstring detail = L"\r\n" + std::wstring(47, L'細');
+    app.headline.Set(headline.c_str());
+    app.detailLine.Set(detail.c_str());
+
+    RefreshTray();
+
+    ASSERT_EQ(1u, fake_.notifies.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), fake_.notifies[0].message);
+    EXPECT_EQ(headline + detail, fake_.notifies[0].data.szTip);
+    EXPECT_EQ(headline + detail, fake_.notifies[0].data.szInfo);
+}
+
+TEST_F(TrayTest, ShellRestartAddsTheIconAgainOnlyWhileItIsShown) {
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_NE(0u, taskbarCreated);
+    ASSERT_EQ(taskbarCreated, TaskbarCreatedMessage());
+
+    MainDialogProc(main_.get(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(fake_.notifies.empty());
+
+    app.detailLine.Set(L"\r\n9時0分");
+    HideToTray();
+    MainDialogProc(main_.get(), taskbarCreated, 0, 0);
+    ASSERT_EQ(2u, fake_.notifies.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), fake_.notifies[1].message);
+    EXPECT_EQ(0, std::memcmp(&fake_.notifies[0].data, &fake_.notifies[1].data, sizeof(NOTIFYICONDATAW)));
+
+    RestoreFromTray();
+    ClearRecords();
+    MainDialogProc(main_.get(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(fake_.notifies.empty());
+
+    // Removed before an immediate session end: not brought back either.
+    HideToTray();
+    RemoveTrayIcon();
+    ClearRecords();
+    MainDialogProc(main_.get(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(fake_.notifies.empty());
+}
+
+TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
+    const std::vector<std::wstring> headlines = {kPhrase, L"指定時間終了 ﾘﾌﾞｰﾄ", std::wstring(39, L'長'), L"W"};
+    const std::vector<std::wstring> details = {L"", L"\r\n" + std::wstring(47, L'd'), L"\r\n12時30分",
+                                               L"\r\n残り 1時間"};
+    std::atomic<bool> stop{false};
+    std::thread headlineWriter([&] {
+        for (std::size_t i = 0; !stop; ++i) app.headline.Set(headlines[i % headlines.size()].c_str());
+    });
+    std::thread detailWriter([&] {
+        for (std::size_t i = 0; !stop; ++i) app.detailLine.Set(details[i % details.size()].c_str());
+    });
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 20 == 0) {
+            HideToTray();
+        } else {
+            RefreshTray();
+        }
+    }
+    stop = true;
+    headlineWriter.join();
+    detailWriter.join();
+
+    ASSERT_EQ(1000u, fake_.notifies.size());
+    auto contains = [](const std::vector<std::wstring>& texts, const std::wstring& text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    int torn = 0;
+    for (const FakeSystem::Notify& notify : fake_.notifies) {
+        const std::wstring tip = notify.data.szTip;
+        EXPECT_EQ(tip, std::wstring(notify.data.szInfo));
+        const std::size_t split = tip.find(L"\r\n");
+        const std::wstring headline = tip.substr(0, split);
+        const std::wstring detail = split == std::wstring::npos ? L"" : tip.substr(split);
+        if (!contains(headlines, headline) || !contains(details, detail)) ++torn;
+    }
+    EXPECT_EQ(0, torn);
+}
+
+// Through the Wine desktop's own notification area, without the fake.
+TEST(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
+    HWND tray = nullptr;
+    for (int i = 0; i < 100 && (tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) == nullptr; ++i) ::Sleep(100);
+    ASSERT_NE(nullptr, tray) << "no taskbar on this desktop";
+
+    TestDialog main{IDD_MAIN};
+    app.mainWindow = main.get();
+    app.mainIcon = ProgramIcon();
+    app.phraseText.Set(kPhrase);
+    app.headline.Set(kPhrase);
+    InitTrayIcon();
+    ::ShowWindow(main.get(), SW_SHOWNORMAL);
+
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    probe.hWnd = main.get();
+    probe.uID = TRAY_ICON_ID;
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
+
+    EXPECT_EQ(TRUE, HideToTray());
+    EXPECT_TRUE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
+
+    RestoreFromTray();
+    EXPECT_TRUE(::IsWindowVisible(main.get()));
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
+
+    test_support::ResetAppState();
+}
+
+}  // namespace

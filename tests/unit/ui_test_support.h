@@ -1,0 +1,102 @@
+// Shared by the window tests: real dialogs made from the program's own
+// templates with a do-nothing procedure, and a reset of the application state
+// so that every test starts from the state a fresh process has.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <iterator>
+#include <string>
+
+#include "state/app_state.h"
+
+namespace test_support {
+
+inline INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+inline void RegisterCommonControls() {
+    // The settings template holds an up-down control.
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)done;
+}
+
+// A modeless dialog made from one of the program's templates; destroyed with
+// the object unless a test has destroyed it already.
+class TestDialog {
+public:
+    explicit TestDialog(int templateId, DLGPROC procedure = InertDialogProc) {
+        RegisterCommonControls();
+        window_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(templateId), nullptr, procedure, 0);
+    }
+    ~TestDialog() { Destroy(); }
+    TestDialog(const TestDialog&) = delete;
+    TestDialog& operator=(const TestDialog&) = delete;
+
+    HWND get() const { return window_; }
+    HWND Item(int id) const { return ::GetDlgItem(window_, id); }
+    void Destroy() {
+        if (window_ != nullptr && ::IsWindow(window_)) ::DestroyWindow(window_);
+    }
+
+private:
+    HWND window_ = nullptr;
+};
+
+inline std::wstring WindowText(HWND window) {
+    wchar_t text[1100] = {};
+    ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
+
+// Puts back every field a window test may change, as a new process has them.
+inline void ResetAppState() {
+    app.mainWindow = nullptr;
+    app.settingsWindow = nullptr;
+    app.manualWindow = nullptr;
+    app.phraseWindow = nullptr;
+    app.mainIcon = nullptr;
+
+    app.WAYTOEND = EndAction::Shutdown;
+    app.NEXT_REG = ResumeMode::NoWake;
+    app.SOUND = SoundMode::Silent;
+    app.COUNTDOWNTIME = 0;
+    app.EXPLOSION_SOUND = 0;
+    app.FORCECHECK = 0;
+    app.TESTCHECK = 0;
+    app.STARTUPCHECK = 0;
+    app.MY_SOUND.Clear();
+    app.PROGRAM.Clear();
+    app.PROGRAM_COMMANDLINE.Clear();
+    app.phraseText.Clear();
+
+    for (auto* idle : {&app.scheduledEndIdle, &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) *idle = 1;
+    for (auto* flag : {&app.scheduledEndRunning, &app.timerEndRunning, &app.waitProgramRunning, &app.wakeArmed,
+                       &app.wakeFired, &app.wakeProgramFinished, &app.resumeCountdownRunning,
+                       &app.restartAfterResume}) {
+        *flag = 0;
+    }
+    for (RunBlock* block : {&app.scheduledEndBlock, &app.timerEndBlock, &app.waitProgramBlock, &app.wakeBlock,
+                            &app.startupBlock}) {
+        block->run = 0;
+    }
+    app.wakeTimer.Reset();
+    app.wakeThread.TerminateIfRunning();
+
+    app.headline.Clear();
+    app.typedPhrase.Clear();
+    app.actionName.Clear();
+    app.detailLine.Clear();
+    app.wakeCaption.Clear();
+    app.waitCaption.Clear();
+    app.timerCaption.Clear();
+    app.summaryText[0] = L'\0';
+}
+
+}  // namespace test_support
