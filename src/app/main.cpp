@@ -23,5 +23,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::InitCommonControlsEx(&controls);
 
     ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-    return 1;
+    // Worker threads (the clock line, an armed operation) may still run.
+    // Returning would destroy the shared state under them before the process
+    // ends them; ending the process here ends them first. Nothing needs
+    // saving: every setting was written when it changed.
+    ::ExitProcess(1);
 }
