@@ -10,21 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/src/res/sounds"
 
-packages=(espeak-ng sox)
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "make-sounds: installing ${missing[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q >&2
-    $sudo apt-get install -y -q "${missing[@]}" >&2
-fi
+"$root/scripts/setup.sh" espeak-ng sox
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, everything that building, running and testing
-# need. Safe to run again: it only installs what is missing.
+# need; with package names as arguments, just those. Safe to run again: it
+# only installs what is missing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     wine wine64 fonts-wine fonts-noto-cjk
     xvfb x11-utils imagemagick locales
 )
+[ $# -gt 0 ] && packages=("$@")
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -25,6 +27,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update -q >&2
     $sudo apt-get install -y -q "${missing[@]}" >&2
 fi
+
+[ $# -gt 0 ] && exit 0
 
 # Wine takes its code page and system fonts from the locale: the program's
 # Japanese texts drawn with the default font need a Japanese one.

@@ -10,49 +10,14 @@
 
 #include "fake_system.h"
 #include "platform/calendar.h"
+#include "time_support.h"
 
 namespace {
-
-TIME_ZONE_INFORMATION FixedZone(LONG bias) {
-    TIME_ZONE_INFORMATION zone{};
-    zone.Bias = bias;
-    return zone;
-}
-
-// UTC+1, daylight saving from the last Sunday of March 02:00 to the last
-// Sunday of October 03:00.
-TIME_ZONE_INFORMATION CentralEuropeanZone() {
-    TIME_ZONE_INFORMATION zone{};
-    zone.Bias = -60;
-    zone.StandardBias = 0;
-    zone.DaylightBias = -60;
-    zone.StandardDate.wMonth = 10;
-    zone.StandardDate.wDayOfWeek = 0;
-    zone.StandardDate.wDay = 5;
-    zone.StandardDate.wHour = 3;
-    zone.DaylightDate.wMonth = 3;
-    zone.DaylightDate.wDayOfWeek = 0;
-    zone.DaylightDate.wDay = 5;
-    zone.DaylightDate.wHour = 2;
-    return zone;
-}
 
 struct Fields {
     int year, month, day, hour, minute, second;  // calendar month 1-12
     int wday, yday, isdst;
 };
-
-std::tm Record(int year, int month, int day, int hour, int minute, int second, int isdst = -1) {
-    std::tm record{};
-    record.tm_year = year - 1900;
-    record.tm_mon = month - 1;
-    record.tm_mday = day;
-    record.tm_hour = hour;
-    record.tm_min = minute;
-    record.tm_sec = second;
-    record.tm_isdst = isdst;
-    return record;
-}
 
 void ExpectFields(const Fields& f, const std::tm& r) {
     EXPECT_EQ(f.year, r.tm_year + 1900);

@@ -8,17 +8,12 @@
 #include "app/clock.h"
 #include "fake_system.h"
 #include "platform/calendar.h"
+#include "time_support.h"
 
 namespace {
 
 std::tm Moment(int year, int month, int day, int hour, int minute, int second, int wday) {
-    std::tm now{};
-    now.tm_year = year - 1900;
-    now.tm_mon = month - 1;
-    now.tm_mday = day;
-    now.tm_hour = hour;
-    now.tm_min = minute;
-    now.tm_sec = second;
+    std::tm now = Record(year, month, day, hour, minute, second);
     now.tm_wday = wday;
     return now;
 }

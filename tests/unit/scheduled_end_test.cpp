@@ -15,43 +15,9 @@
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
+#include "time_support.h"
 
 namespace {
-
-std::int64_t Utc(int year, int month, int day, int hour, int minute, int second = 0) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return _mkgmtime64(&t);
-}
-
-TIME_ZONE_INFORMATION Tokyo() {
-    TIME_ZONE_INFORMATION zone{};
-    zone.Bias = -540;
-    return zone;
-}
-
-// Central Europe: daylight saving from the last Sunday of March, 02:00, to the
-// last Sunday of October, 03:00.
-TIME_ZONE_INFORMATION Berlin() {
-    TIME_ZONE_INFORMATION zone{};
-    zone.Bias = -60;
-    zone.StandardBias = 0;
-    zone.DaylightBias = -60;
-    zone.StandardDate.wMonth = 10;
-    zone.StandardDate.wDayOfWeek = 0;
-    zone.StandardDate.wDay = 5;
-    zone.StandardDate.wHour = 3;
-    zone.DaylightDate.wMonth = 3;
-    zone.DaylightDate.wDayOfWeek = 0;
-    zone.DaylightDate.wDay = 5;
-    zone.DaylightDate.wHour = 2;
-    return zone;
-}
 
 struct Wall {
     int year, month, day, hour, minute;
@@ -65,13 +31,7 @@ protected:
     }
     // "now" given as a local wall-clock time of the zone.
     std::int64_t LocalNow(const Wall& w, int second = 0) {
-        std::tm t{};
-        t.tm_year = w.year - 1900;
-        t.tm_mon = w.month - 1;
-        t.tm_mday = w.day;
-        t.tm_hour = w.hour;
-        t.tm_min = w.minute;
-        t.tm_sec = second;
+        std::tm t = Record(w.year, w.month, w.day, w.hour, w.minute, second);
         return MakeLocalTime(t);
     }
     static void ExpectWall(const Wall& w, const std::tm& t) {
@@ -89,7 +49,7 @@ protected:
 };
 
 TEST_F(TargetTime, ResolvesToTheNextMatchingMoment) {
-    InZone(Tokyo());
+    InZone(FixedZone(-540));
     struct Case {
         const wchar_t* month;
         const wchar_t* day;
@@ -125,7 +85,7 @@ TEST_F(TargetTime, ResolvesToTheNextMatchingMoment) {
 }
 
 TEST_F(TargetTime, ExactlyNowIsAcceptedAsNow) {
-    InZone(Tokyo());
+    InZone(FixedZone(-540));
     const std::int64_t now = LocalNow({2026, 6, 15, 22, 30});
     std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", now);
     EXPECT_EQ(now, MakeLocalTime(target));
@@ -135,32 +95,32 @@ TEST_F(TargetTime, ExactlyNowIsAcceptedAsNow) {
 }
 
 TEST_F(TargetTime, KeepsTheWallClockTimeAcrossDaylightSavingChanges) {
-    InZone(Berlin());
+    InZone(CentralEuropeanZone());
     // The evening before the spring change: tomorrow 22:30 is summer time.
     std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 3, 28, 23, 0}));
     ExpectWall({2026, 3, 29, 22, 30}, target);
-    EXPECT_EQ(Utc(2026, 3, 29, 20, 30), MakeLocalTime(target));
+    EXPECT_EQ(UtcSeconds(2026, 3, 29, 20, 30), MakeLocalTime(target));
     EXPECT_EQ(1, target.tm_isdst);
 
     // The evening before the autumn change: tomorrow 22:30 is winter time.
     target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 10, 24, 23, 0}));
     ExpectWall({2026, 10, 25, 22, 30}, target);
-    EXPECT_EQ(Utc(2026, 10, 25, 21, 30), MakeLocalTime(target));
+    EXPECT_EQ(UtcSeconds(2026, 10, 25, 21, 30), MakeLocalTime(target));
     EXPECT_EQ(0, target.tm_isdst);
 
     // A fixed date months away, on the other side of the change.
     target = ResolveTargetTime(L"7", L"1", L"6", L"0", LocalNow({2026, 1, 10, 12, 0}));
-    EXPECT_EQ(Utc(2026, 7, 1, 4, 0), MakeLocalTime(target));
+    EXPECT_EQ(UtcSeconds(2026, 7, 1, 4, 0), MakeLocalTime(target));
 
     // In the second pass of the repeated autumn hour (02:10 winter time), 02:40
     // is still to come this night, not tomorrow.
-    const std::int64_t secondPass = Utc(2026, 10, 25, 1, 10);
+    const std::int64_t secondPass = UtcSeconds(2026, 10, 25, 1, 10);
     target = ResolveTargetTime(L"0", L"0", L"2", L"40", secondPass);
-    EXPECT_EQ(Utc(2026, 10, 25, 1, 40), MakeLocalTime(target));
+    EXPECT_EQ(UtcSeconds(2026, 10, 25, 1, 40), MakeLocalTime(target));
 }
 
 TEST_F(TargetTime, EndsForEveryComboValue) {
-    InZone(Berlin());
+    InZone(CentralEuropeanZone());
     const std::int64_t now = LocalNow({2026, 11, 30, 23, 59}, 59);
     const wchar_t* const months[] = {L"", L"0", L"1", L"2", L"11", L"12"};
     const wchar_t* const days[] = {L"", L"0", L"1", L"29", L"30", L"31"};
@@ -224,7 +184,7 @@ INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 class ScheduledEndThread : public ::testing::Test {
 protected:
     void SetUp() override {
-        zone = Tokyo();
+        zone = FixedZone(-540);
         gated.zone = &zone;
         main = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialog, 0);
         ASSERT_NE(nullptr, main);
