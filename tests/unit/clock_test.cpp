@@ -21,16 +21,8 @@ std::tm Moment(int year, int month, int day, int hour, int minute, int second, i
 }  // namespace
 
 TEST(ClockLine, NumbersWithoutLeadingZerosAndWeekdayName) {
-    std::tm now{};
-    now.tm_hour = 9;
-    now.tm_min = 5;
-    now.tm_sec = 7;
-    now.tm_year = 2026 - 1900;
-    now.tm_mon = 11;
-    now.tm_mday = 5;
-    now.tm_wday = 6;
     wchar_t line[kClockLineUnits];
-    FormatClockLine(now, line);
+    FormatClockLine(Moment(2026, 12, 5, 9, 5, 7, 6), line);
     EXPECT_STREQ(L"現在： 9時5分7秒 （2026年12月5日[土曜])", line);
 }
 
@@ -66,8 +58,7 @@ TEST(ClockLine, WeekdayOutsideTheWeekReadsNothingOutsideTheNames) {
 
 // The clock thread's two steps: the seam's time in the seam's zone.
 TEST(ClockLine, FromTheSystemClockInItsZone) {
-    TIME_ZONE_INFORMATION japan{};
-    japan.Bias = -540;
+    TIME_ZONE_INFORMATION japan = FixedZone(-540);
     FakeSystem fake;
     fake.zone = &japan;
     fake.now = 1796429107;  // 2026-12-05 00:05:07 UTC
