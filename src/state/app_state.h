@@ -11,8 +11,8 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
-#include <mutex>
 
+#include "platform/critical_section.h"
 #include "platform/handle.h"
 #include "state/shared_text.h"
 #include "state/thread_slot.h"
@@ -54,11 +54,11 @@ struct RunBlock {
     HANDLE startedEvent = nullptr;       // borrowed: set once the scheduled end has started
 
     std::atomic<std::uint32_t> generation{0};
-    std::mutex lock;
+    CriticalSection lock;
 
     // Sets `run` for a new start and returns the start's generation.
     std::uint32_t Arm() {
-        std::lock_guard<std::mutex> hold(lock);
+        Lock hold(lock);
         run = 1;
         return ++generation;
     }
@@ -79,7 +79,7 @@ public:
     // whether it ran.
     template <typename F>
     bool IfCurrent(F f) const {
-        std::lock_guard<std::mutex> hold(block_.lock);
+        Lock hold(block_.lock);
         if (!Current()) return false;
         f();
         return true;

@@ -6,9 +6,9 @@
 
 #include <cstdarg>
 #include <cstddef>
-#include <mutex>
 #include <string>
 
+#include "platform/critical_section.h"
 #include "platform/text.h"
 
 template <std::size_t N>
@@ -17,7 +17,7 @@ public:
     static constexpr std::size_t kCapacity = N;
 
     void Set(const wchar_t* text) {
-        std::lock_guard<std::mutex> hold(lock_);
+        Lock hold(lock_);
         CopyText(text_, N, text);
     }
 
@@ -33,7 +33,7 @@ public:
 
     // Copies the whole text into a buffer of the caller's (cut if smaller).
     void CopyTo(wchar_t* dest, std::size_t capacity) const {
-        std::lock_guard<std::mutex> hold(lock_);
+        Lock hold(lock_);
         CopyText(dest, capacity, text_);
     }
     template <std::size_t M>
@@ -50,16 +50,16 @@ public:
     }
 
     std::wstring Get() const {
-        std::lock_guard<std::mutex> hold(lock_);
+        Lock hold(lock_);
         return std::wstring(text_);
     }
 
     bool Empty() const {
-        std::lock_guard<std::mutex> hold(lock_);
+        Lock hold(lock_);
         return text_[0] == L'\0';
     }
 
 private:
-    mutable std::mutex lock_;
-    wchar_t text_[N] = {};
+    mutable CriticalSection lock_;
+    wchar_t text_[N] GUARDED_BY(lock_) = {};
 };

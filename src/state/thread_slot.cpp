@@ -4,7 +4,7 @@
 bool ThreadSlot::Start(LPTHREAD_START_ROUTINE procedure, void* argument) {
     // The lock is held across creation so the new thread cannot release the
     // slot before its own handle has been stored in it.
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     DWORD id = 0;
     OwnedHandle thread(::CreateThread(nullptr, 0, procedure, argument, 0, &id));
     if (!thread) return false;
@@ -14,7 +14,7 @@ bool ThreadSlot::Start(LPTHREAD_START_ROUTINE procedure, void* argument) {
 }
 
 OwnedHandle ThreadSlot::Duplicate() const {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     OwnedHandle copy;
     if (handle_) {
         ::DuplicateHandle(::GetCurrentProcess(), handle_.get(), ::GetCurrentProcess(), copy.put(),
@@ -24,7 +24,7 @@ OwnedHandle ThreadSlot::Duplicate() const {
 }
 
 void ThreadSlot::ReleaseIfCurrentThread() {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     if (handle_ && threadId_ == ::GetCurrentThreadId()) {
         handle_.reset();
         threadId_ = 0;
@@ -32,7 +32,7 @@ void ThreadSlot::ReleaseIfCurrentThread() {
 }
 
 void ThreadSlot::TerminateIfRunning() {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     if (!handle_) return;
     DWORD code = 0;
     if (::GetExitCodeThread(handle_.get(), &code) && code == STILL_ACTIVE) {
@@ -43,17 +43,17 @@ void ThreadSlot::TerminateIfRunning() {
 }
 
 bool ThreadSlot::Empty() const {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     return !handle_;
 }
 
 void GuardedHandle::Reset(HANDLE handle) {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     handle_.reset(handle);
 }
 
 void GuardedHandle::CancelTimerAndClose() {
-    std::lock_guard<std::mutex> hold(lock_);
+    Lock hold(lock_);
     if (handle_) ::CancelWaitableTimer(handle_.get());
     handle_.reset();
 }

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-#include <mutex>
-
+#include "platform/critical_section.h"
 #include "platform/handle.h"
 
 // Holds the handle of one operation thread. The handle is never shared as a
@@ -31,9 +30,9 @@ public:
     bool Empty() const;
 
 private:
-    mutable std::mutex lock_;
-    OwnedHandle handle_;
-    DWORD threadId_ = 0;
+    mutable CriticalSection lock_;
+    OwnedHandle handle_ GUARDED_BY(lock_);
+    DWORD threadId_ GUARDED_BY(lock_) = 0;
 };
 
 // A kernel handle that one thread creates and another may close.
@@ -45,11 +44,11 @@ public:
     // Runs f(handle) under the lock; the handle stays valid meanwhile.
     template <typename F>
     auto With(F f) const {
-        std::lock_guard<std::mutex> hold(lock_);
+        Lock hold(lock_);
         return f(handle_.get());
     }
 
 private:
-    mutable std::mutex lock_;
-    OwnedHandle handle_;
+    mutable CriticalSection lock_;
+    OwnedHandle handle_ GUARDED_BY(lock_);
 };

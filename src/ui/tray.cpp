@@ -4,9 +4,9 @@
 #include "ui/tray.h"
 
 #include <atomic>
-#include <mutex>
 
 #include "app/messages.h"
+#include "platform/critical_section.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -14,16 +14,16 @@
 #include "ui/locking.h"
 #include "ui/windows.h"
 
-// The record's full wide layout with balloon fields and item GUID.
-static_assert(sizeof(void*) != 4 || NOTIFYICONDATAW_V3_SIZE == 952,
-              "the 32-bit notification record is 952 bytes");
+// Built against Windows XP's headers, the record is the full wide layout with
+// balloon fields and item GUID that XP's shell takes.
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 952, "the 32-bit notification record is 952 bytes");
 
 namespace {
 
 constexpr wchar_t kAbortBalloon[] = L"終了処理中止";
 
-std::mutex trayLock;
-NOTIFYICONDATAW trayIcon;  // guarded by trayLock
+CriticalSection trayLock;
+NOTIFYICONDATAW trayIcon GUARDED_BY(trayLock);
 std::atomic<bool> iconShown{false};
 
 // Changes the record under the lock, then sends a copy of it.
@@ -31,7 +31,7 @@ template <typename Change>
 void Update(DWORD message, Change change) {
     NOTIFYICONDATAW copy;
     {
-        std::lock_guard<std::mutex> hold(trayLock);
+        Lock hold(trayLock);
         change(trayIcon);
         copy = trayIcon;
     }
@@ -125,9 +125,9 @@ void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*acti
 }  // namespace
 
 void InitTrayIcon() {
-    std::lock_guard<std::mutex> hold(trayLock);
+    Lock hold(trayLock);
     trayIcon = NOTIFYICONDATAW{};
-    trayIcon.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    trayIcon.cbSize = sizeof(trayIcon);
     trayIcon.hWnd = app.mainWindow.load();
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
@@ -140,7 +140,7 @@ void InitTrayIcon() {
 
 BOOL HideToTray() {
     {
-        std::lock_guard<std::mutex> hold(trayLock);
+        Lock hold(trayLock);
         WriteHeadlineTexts(trayIcon);
     }
     static const std::atomic<HWND>* const order[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};

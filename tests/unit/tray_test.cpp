@@ -108,7 +108,7 @@ TEST_F(TrayTest, RecordAsPrepared) {
     ASSERT_EQ(1u, fake_.notifies.size());
     const NOTIFYICONDATAW& record = fake_.notifies[0].data;
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), fake_.notifies[0].message);
-    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAW_V3_SIZE), record.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(sizeof(NOTIFYICONDATAW)), record.cbSize);
     EXPECT_EQ(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID), record.cbSize);
     EXPECT_EQ(main_.get(), record.hWnd);
     EXPECT_EQ(0x8001u, record.uID);
@@ -524,7 +524,7 @@ TEST(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
 
     NOTIFYICONDATAW probe{};
-    probe.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    probe.cbSize = sizeof(probe);
     probe.hWnd = main.get();
     probe.uID = TRAY_ICON_ID;
     EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
