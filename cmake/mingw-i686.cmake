@@ -1,15 +1,7 @@
-# Cross toolchain: 32-bit Windows with Debian's mingw-w64 (posix threads model).
+# Cross toolchain: 32-bit Windows with Debian's mingw-w64 (win32 threads model).
 # Nothing built with it can run on these machines; it is compiled to prove the
-# 32-bit build and its structure sizes.
+# 32-bit build, its structure sizes and its imports.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(MINGW_TRIPLET i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

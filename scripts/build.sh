@@ -1,16 +1,32 @@
 #!/usr/bin/env bash
-# Configures and builds one architecture: $QM_BUILD (default build/) for
-# x86_64, the program and its tests; $QM_BUILD-i686 for the 32-bit program,
-# which is compiled but cannot run here.
+# Configures and builds one kind of tree, under the build folder $QM_BUILD
+# (default build/):
+#   x86_64  $QM_BUILD        the 64-bit program (win32 threads), run here
+#   i686    $QM_BUILD-i686   the 32-bit program, compiled but not run here
+#   tests   $QM_BUILD-tests  unit and end-to-end tests (posix threads, as
+#                            GoogleTest needs); they drive $QM_BUILD's program
+#   clang   $QM_BUILD-clang  the 64-bit program built by clang, whose compile
+#                            commands clang-tidy reads
+# QM_WERROR=1 turns warnings into errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-arch=${1:-x86_64}
+kind=${1:-x86_64}
 base=${QM_BUILD:-$root/build}
-case "$arch" in
-    x86_64) dir="$base" ;;
-    i686) dir="$base-i686" ;;
-    *) echo "build.sh: unknown architecture $arch" >&2; exit 2 ;;
+options=(-DCMAKE_BUILD_TYPE=Release -DQUILLMARSH_TESTS=OFF "-DQUILLMARSH_WERROR=${QM_WERROR:-0}")
+case "$kind" in
+    x86_64) dir="$base" toolchain=mingw-x86_64 compiler=x86_64-w64-mingw32-g++-win32 ;;
+    i686) dir="$base-i686" toolchain=mingw-i686 compiler=i686-w64-mingw32-g++-win32 ;;
+    tests)
+        dir="$base-tests" toolchain=mingw-x86_64 compiler=x86_64-w64-mingw32-g++-posix
+        options+=(-DQM_MINGW_THREADS=posix -DQUILLMARSH_TESTS=ON "-DQUILLMARSH_EXE=$base/quillmarsh.exe")
+        ;;
+    clang) dir="$base-clang" toolchain=clang-x86_64 compiler=clang++ ;;
+    *) echo "build.sh: unknown kind $kind" >&2; exit 2 ;;
 esac
-cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DQUILLMARSH_TESTS="$([ "$arch" = x86_64 ] && echo ON || echo OFF)" >/dev/null
+# A tree configured for another compiler (an older layout) is configured anew.
+cache="$dir/CMakeCache.txt"
+if [ -f "$cache" ] && ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=.*/$compiler\$" "$cache"; then
+    rm -rf "$cache" "$dir/CMakeFiles"
+fi
+cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" "${options[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
     make cmake googletest
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64-posix clang clang-tidy
     wine wine64 fonts-wine fonts-noto-cjk
     xvfb x11-utils imagemagick locales
 )

@@ -42,10 +42,10 @@ const std::wstring& ProgramPath();
 // passed; the result of the last call.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs = kWaitTimeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    const DWORD start = ::GetTickCount();
     for (;;) {
         if (condition()) return true;
-        if (::GetTickCount64() >= deadline) return condition();
+        if (::GetTickCount() - start >= timeoutMs) return condition();
         ::Sleep(kPollMs);
     }
 }

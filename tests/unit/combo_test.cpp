@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -34,7 +35,7 @@ constexpr ComboSetting kCombos[] = {
 INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 void ClearSettingsKey() {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
 }
 

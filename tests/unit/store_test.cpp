@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -85,7 +86,7 @@ void DeleteValue(const wchar_t* path, const wchar_t* name) {
 
 // Removes everything the store or these tests may have left behind.
 void ClearStore() {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     DeleteValue(kRunKeyPath, kRunValueName);
     DeleteValue(kRunKeyPath, kNeighbourName);
