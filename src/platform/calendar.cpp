@@ -79,8 +79,8 @@ bool ToSystemTime(std::int64_t seconds, SYSTEMTIME& out) {
 }
 
 std::int64_t SecondsOf(const SYSTEMTIME& st) {
-    return DaysFromCivil(st.wYear, st.wMonth, st.wDay) * kSecondsPerDay + st.wHour * 3600 +
-           st.wMinute * 60 + st.wSecond;
+    return DaysFromCivil(st.wYear, st.wMonth, st.wDay) * kSecondsPerDay + std::int64_t{st.wHour} * 3600 +
+           std::int64_t{st.wMinute} * 60 + st.wSecond;
 }
 
 // The wall-clock seconds of an instant in the zone, and whether daylight

@@ -131,7 +131,9 @@ void StartScheduledEnd(RunBlock& block) {
     block.target = ResolveTargetTime(month, day, hour, minute, Sys().Now());
 
     auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
-    if (app.scheduledEndThread.Start(ScheduledEndProc, start.get())) start.release();
+    if (app.scheduledEndThread.Start(ScheduledEndProc, start.get())) {
+        static_cast<void>(start.release());  // the thread owns it now
+    }
 }
 
 void ToggleScheduledEnd() {
