@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# Builds both architectures and runs every test headless under Wine (ctest),
-# in a throwaway prefix on an Xvfb display that this script starts and stops.
+# Builds everything at zero warnings and runs every check and test:
+#   the 64-bit and 32-bit programs (win32 threads) and their import check,
+#   the program built by clang with -Wthread-safety, clang-tidy over src/,
+#   then unit and end-to-end tests headless under Wine (ctest), in a
+#   throwaway prefix on an Xvfb display that this script starts and stops.
+# Arguments go to ctest (./test.sh -R Summary).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
+export QM_BUILD=${QM_BUILD:-$root/build}
+export QM_WERROR=1
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" i686
-"$root/scripts/build.sh" x86_64
+for kind in x86_64 i686 clang tests; do
+    "$root/scripts/build.sh" "$kind"
+done
+"$root/scripts/check-imports.sh" "$root/tests/static/windows-xp-imports.txt" \
+    "$QM_BUILD/quillmarsh.exe" "$QM_BUILD-i686/quillmarsh.exe"
+"$root/scripts/tidy.sh" "$QM_BUILD-clang"
+
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
 trap qm_stop EXIT
@@ -13,5 +24,5 @@ qm_start_display
 qm_prefix
 qm_start_wineserver
 qm_warm_up
-cd "$QM_BUILD"
+cd "$QM_BUILD-tests"
 ctest --output-on-failure --timeout 300 "$@"
