@@ -1,10 +1,16 @@
 // The end actions through the system seam: flag values, force, test mode.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "app/main_window.h"
 #include "fake_system.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "state/app_state.h"
+#include "ui/locking.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -124,6 +130,51 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_FALSE(PerformManualAction(1016));
     EXPECT_TRUE(fake.calls.empty());
+}
+
+// The main window's answer to a worker whose test-mode message has closed.
+INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_TESTMESSAGECLOSED ? MainDialogProc(window, message, wParam, lParam)
+                                           : FALSE;
+}
+
+// While the ownerless message was open another operation may have started:
+// its locking stands, whether the message came from a worker (an operation
+// reaching its moment) or from the GUI thread (a manual action).
+TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
+    test_support::TestDialog main{IDD_MAIN, UnlockingMainProc};
+    app.mainWindow = main.get();
+    app.TESTCHECK = 1;
+    std::atomic<std::uint32_t>* const started[] = {
+        nullptr, &app.scheduledEndIdle, &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle};
+    for (bool fromWorker : {false, true}) {
+        for (auto* idle : started) {
+            SCOPED_TRACE(::testing::Message()
+                         << (fromWorker ? "worker, " : "GUI thread, ") << idle);
+            LockRunControls(0, IDC_MAIN_RUN);
+            if (idle != nullptr)
+                *idle = 0;
+            if (fromWorker) {
+                std::atomic<bool> done{false};
+                std::thread worker([&] {
+                    EXPECT_TRUE(PerformEndAction());
+                    done = true;
+                });
+                for (MSG message; !done; ::Sleep(1)) {
+                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                        ::DispatchMessageW(&message);
+                }
+                worker.join();
+            } else {
+                EXPECT_TRUE(PerformManualAction(IDC_MAN_REBOOT));
+            }
+            EXPECT_EQ(idle == nullptr,
+                      ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
+            if (idle != nullptr)
+                *idle = 1;
+        }
+    }
+    test_support::ResetAppState();
 }
 
 }  // namespace
