@@ -19,7 +19,8 @@ HWND FindAnyWindow(DWORD pid, const wchar_t* title) {
     HWND found = nullptr;
     WaitUntil([&] {
         for (HWND window : TopLevelWindows(pid)) {
-            if (Text(window) == title) found = window;
+            if (Text(window) == title)
+                found = window;
         }
         return found != nullptr;
     });
@@ -32,7 +33,9 @@ struct MinimiseCase {
     int openedSecond;  // its click, then the minimise, posted at once
 };
 
-void PrintTo(const MinimiseCase& c, std::ostream* out) { *out << c.label; }
+void PrintTo(const MinimiseCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 class MinimiseWithDialogs : public ProgramTestWithParam<MinimiseCase> {};
 
@@ -54,15 +57,18 @@ TEST_P(MinimiseWithDialogs, AllStayHiddenUntilTheIconIsClicked) {
     PostClick(main, GetParam().openedSecond);
     Post(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 
-    const HWND windows[] = {main, FindAnyWindow(pid, kSettingsTitle), FindAnyWindow(pid, kManualTitle)};
+    const HWND windows[] = {main, FindAnyWindow(pid, kSettingsTitle),
+                            FindAnyWindow(pid, kManualTitle)};
     ASSERT_TRUE(windows[1] && windows[2]);
     for (int poll = 0; poll < 10; ++poll) {
         ::Sleep(100);
-        for (HWND window : windows) ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << ", poll " << poll;
+        for (HWND window : windows)
+            ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << ", poll " << poll;
     }
 
     Post(main, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
-    for (HWND window : windows) EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
+    for (HWND window : windows)
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
 }
 
 const MinimiseCase kMinimiseCases[] = {
@@ -72,6 +78,8 @@ const MinimiseCase kMinimiseCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Orders, MinimiseWithDialogs, ::testing::ValuesIn(kMinimiseCases),
-                         [](const ::testing::TestParamInfo<MinimiseCase>& info) { return info.param.label; });
+                         [](const ::testing::TestParamInfo<MinimiseCase>& info) {
+                             return info.param.label;
+                         });
 
 }  // namespace
