@@ -1,8 +1,10 @@
 // The real manual operations dialog: minimising while it and the settings
-// dialog are open, and the registry reset with its two real message boxes.
+// dialog are open, and the registry reset with its two message boxes.
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "driver.h"
 #include "res/resource.h"
@@ -81,5 +83,50 @@ INSTANTIATE_TEST_SUITE_P(Orders, MinimiseWithDialogs, ::testing::ValuesIn(kMinim
                          [](const ::testing::TestParamInfo<MinimiseCase>& info) {
                              return info.param.label;
                          });
+
+using ManualDialog = ProgramTest;
+
+// The reset deletes the stored settings and the start-up entry only; the
+// running program goes on showing and using its settings.
+TEST_F(ManualDialog, ResetAnsweredNoKeepsAndYesDeletesTheStoredSettings) {
+    settings::WriteDword(L"TESTCHECK", 1);
+    startup::Write(L"C:\\quillmarsh.exe");
+    HWND main = StartProgram();
+    ASSERT_TRUE(main);
+    const DWORD pid = program()->id();
+    PostClick(main, IDC_MAIN_MANUAL);
+    HWND manual = WaitForTopLevelWindow(pid, kDialogClass, kManualTitle);
+    ASSERT_TRUE(manual);
+    const std::wstring summary = ControlText(main, IDC_MAIN_SUMMARY);
+
+    // The question, then for Yes the confirmation, each owned by the dialog.
+    auto answerBox = [&](const wchar_t* text, int button) {
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            box = FindTopLevelWindow(pid, kDialogClass, L"ｸｲﾙﾏｰｼｭ");
+            return box != nullptr && MessageBoxText(box) == text;
+        }));
+        EXPECT_EQ(manual, ::GetWindow(box, GW_OWNER));
+        PressMessageBoxButton(box, button);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    };
+    constexpr wchar_t kQuestion[] = L"レジストリデータを初期化します。\r\n実行しますか？";
+    PostClick(manual, IDC_MAN_RESET);
+    answerBox(kQuestion, IDNO);
+    EXPECT_EQ(settings::ValueNames(), std::vector<std::wstring>{L"TESTCHECK"});
+    EXPECT_TRUE(startup::Read());
+
+    PostClick(manual, IDC_MAN_RESET);
+    answerBox(kQuestion, IDYES);
+    answerBox(L"レジストリデータを初期化しました", IDOK);
+    EXPECT_FALSE(settings::KeyExists());
+    EXPECT_FALSE(startup::Read());
+    EXPECT_TRUE(IsChecked(main, IDC_MAIN_TEST));
+    EXPECT_EQ(summary, ControlText(main, IDC_MAIN_SUMMARY));
+
+    // The next change creates the key again, with that one value.
+    Click(main, IDC_MAIN_LOGOFF);
+    EXPECT_EQ(settings::ValueNames(), std::vector<std::wstring>{L"WAYTOEND"});
+}
 
 }  // namespace
