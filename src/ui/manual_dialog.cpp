@@ -116,7 +116,10 @@ void ToggleAndSummarise(void (*toggle)(), DWORD settleMilliseconds) {
     UpdateSummary();
 }
 
-void OnCommand(HWND window, int id, UINT code) {
+// The control in the low word of wParam; only the process list looks at the
+// notification code in the high word.
+void OnCommand(HWND window, WPARAM wParam) {
+    const int id = LOWORD(wParam);
     switch (id) {
         case IDC_MAN_OK:
             CloseManual(window, IDOK);
@@ -138,7 +141,7 @@ void OnCommand(HWND window, int id, UINT code) {
             break;
         case IDC_MAN_PROCESS:
             // Refilled as the list gains the focus, not as it opens or changes.
-            if (code == CBN_SETFOCUS)
+            if (HIWORD(wParam) == CBN_SETFOCUS)
                 FillProcessCombo(window);
             break;
         case IDC_MAN_WAIT:
@@ -167,7 +170,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
             InitManualDialog(window);
             return FALSE;
         case WM_COMMAND:
-            OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+            OnCommand(window, wParam);
             return FALSE;
         case WM_CLOSE:
             CloseManual(window, LOWORD(wParam));

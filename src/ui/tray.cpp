@@ -131,6 +131,7 @@ constexpr UINT_PTR kKeepHiddenId = 1;
 LRESULT CALLBACK KeepHiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                 UINT_PTR id, DWORD_PTR) {
     if (message == WM_WINDOWPOSCHANGING) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
         auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
         if ((position->flags & SWP_SHOWWINDOW) != 0) {
             position->flags &= ~SWP_SHOWWINDOW;
