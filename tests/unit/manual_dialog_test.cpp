@@ -159,4 +159,16 @@ TEST_F(ManualDialogTest, ProcessListIsRefilledOnlyAsItGainsTheFocus) {
     EXPECT_EQ(0, ::SendDlgItemMessageW(manual, IDC_MAN_PROCESS, CB_GETLBTEXTLEN, 0, 0));
 }
 
+TEST_F(ManualDialogTest, OperationButtonsSleepForTheWaitAndTheTimerAndTheCloseBoxEnables1123) {
+    HWND manual = Open();
+    for (int id : {IDC_MAN_TIMER, IDC_MAN_WAIT, IDC_MAN_WAKE, IDCANCEL}) Command(id);
+    EXPECT_EQ(std::vector<DWORD>({1000, 1000}), fake_.sleeps);
+    EXPECT_TRUE(::IsWindowVisible(manual));  // Esc leaves it open
+
+    ::EnableWindow(::GetDlgItem(main_.get(), IDC_MAIN_MANUAL), FALSE);
+    ::SendMessageW(manual, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(manual));
+    EXPECT_TRUE(Enabled(main_.get(), IDC_MAIN_MANUAL));
+}
+
 }  // namespace
