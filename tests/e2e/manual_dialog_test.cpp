@@ -31,8 +31,9 @@ HWND FindAnyWindow(DWORD pid, const wchar_t* title) {
 
 struct MinimiseCase {
     const char* label;
-    int openedFirst;   // waited for until it shows; 0 for none
-    int openedSecond;  // its click, then the minimise, posted at once
+    int firstButton;
+    const wchar_t* firstTitle;
+    int secondButton;
 };
 
 void PrintTo(const MinimiseCase& c, std::ostream* out) {
@@ -41,48 +42,36 @@ void PrintTo(const MinimiseCase& c, std::ostream* out) {
 
 class MinimiseWithDialogs : public ProgramTestWithParam<MinimiseCase> {};
 
-// A minimise that reaches a dialog loop before it has once gone idle used to
-// be undone by that loop, which shows its dialog when it first goes idle.
+// The second dialog's loop handles the minimise before it has once gone idle,
+// the moment a dialog loop shows its dialog: that used to undo the hiding.
 TEST_P(MinimiseWithDialogs, AllStayHiddenUntilTheIconIsClicked) {
     HWND main = StartProgram();
     ASSERT_TRUE(main);
     const DWORD pid = program()->id();
-    if (GetParam().openedFirst == IDC_MAIN_MANUAL) {
-        PostClick(main, IDC_MAIN_MANUAL);
-        ASSERT_TRUE(WaitForTopLevelWindow(pid, kDialogClass, kManualTitle));
-    } else if (GetParam().openedFirst == IDC_MAIN_SETTINGS) {
-        PostClick(main, IDC_MAIN_SETTINGS);
-        ASSERT_TRUE(WaitForTopLevelWindow(pid, kDialogClass, kSettingsTitle));
-    } else {
-        PostClick(main, IDC_MAIN_SETTINGS);
-    }
-    PostClick(main, GetParam().openedSecond);
+    PostClick(main, GetParam().firstButton);
+    ASSERT_TRUE(WaitForTopLevelWindow(pid, kDialogClass, GetParam().firstTitle));
+    PostClick(main, GetParam().secondButton);
     Post(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 
     const HWND windows[] = {main, FindAnyWindow(pid, kSettingsTitle),
                             FindAnyWindow(pid, kManualTitle)};
     ASSERT_TRUE(windows[1] && windows[2]);
-    for (int poll = 0; poll < 10; ++poll) {
-        ::Sleep(100);
+    for (int poll = 0; poll < 10; ++poll, ::Sleep(100)) {
         for (HWND window : windows)
-            ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << ", poll " << poll;
+            ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << " " << poll;
     }
-
     Post(main, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
     for (HWND window : windows)
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
 }
 
 const MinimiseCase kMinimiseCases[] = {
-    {"SettingsThenManual", IDC_MAIN_SETTINGS, IDC_MAIN_MANUAL},
-    {"ManualThenSettings", IDC_MAIN_MANUAL, IDC_MAIN_SETTINGS},
-    {"BothAtOnce", 0, IDC_MAIN_MANUAL},
+    {"SettingsThenManual", IDC_MAIN_SETTINGS, kSettingsTitle, IDC_MAIN_MANUAL},
+    {"ManualThenSettings", IDC_MAIN_MANUAL, kManualTitle, IDC_MAIN_SETTINGS},
 };
 
 INSTANTIATE_TEST_SUITE_P(Orders, MinimiseWithDialogs, ::testing::ValuesIn(kMinimiseCases),
-                         [](const ::testing::TestParamInfo<MinimiseCase>& info) {
-                             return info.param.label;
-                         });
+                         [](const auto& info) { return info.param.label; });
 
 using ManualDialog = ProgramTest;
 

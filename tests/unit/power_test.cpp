@@ -138,26 +138,26 @@ INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPA
                                            : FALSE;
 }
 
-// While the ownerless message was open another operation may have started:
-// its locking stands, whether the message came from a worker (an operation
-// reaching its moment) or from the GUI thread (a manual action).
+// While the ownerless message was open another operation may have started;
+// its locking stands, whether the message came from an operation's worker at
+// its moment or from a manual action on the GUI thread.
 TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
     test_support::TestDialog main{IDD_MAIN, UnlockingMainProc};
     app.mainWindow = main.get();
     app.TESTCHECK = 1;
-    std::atomic<std::uint32_t>* const started[] = {
-        nullptr, &app.scheduledEndIdle, &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle};
     for (bool fromWorker : {false, true}) {
-        for (auto* idle : started) {
+        for (auto* started :
+             {static_cast<std::atomic<std::uint32_t>*>(nullptr), &app.scheduledEndIdle,
+              &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) {
             SCOPED_TRACE(::testing::Message()
-                         << (fromWorker ? "worker, " : "GUI thread, ") << idle);
+                         << "worker " << fromWorker << ", started " << started);
             LockRunControls(0, IDC_MAIN_RUN);
-            if (idle != nullptr)
-                *idle = 0;
+            if (started != nullptr)
+                *started = 0;
             if (fromWorker) {
                 std::atomic<bool> done{false};
                 std::thread worker([&] {
-                    EXPECT_TRUE(PerformEndAction());
+                    PerformEndAction();
                     done = true;
                 });
                 for (MSG message; !done; ::Sleep(1)) {
@@ -166,12 +166,12 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
                 }
                 worker.join();
             } else {
-                EXPECT_TRUE(PerformManualAction(IDC_MAN_REBOOT));
+                PerformManualAction(IDC_MAN_REBOOT);
             }
-            EXPECT_EQ(idle == nullptr,
+            EXPECT_EQ(started == nullptr,
                       ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
-            if (idle != nullptr)
-                *idle = 1;
+            if (started != nullptr)
+                *started = 1;
         }
     }
     test_support::ResetAppState();
