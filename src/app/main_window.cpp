@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/sounds.h"
@@ -275,6 +276,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_TRAYNOTIFY:
             OnTrayNotify(wParam, lParam);
+            return FALSE;
+        case WM_TESTMESSAGECLOSED:
+            UnlockRunControlsIfIdle();
             return FALSE;
         default:
             if (message == TaskbarCreatedMessage()) OnTaskbarCreated();

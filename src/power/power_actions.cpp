@@ -5,6 +5,7 @@
 #include "platform/system.h"
 #include "res/resource.h"
 #include "ui/locking.h"
+#include "ui/windows.h"
 
 namespace {
 
@@ -18,12 +19,30 @@ constexpr const wchar_t* kTestMessages[kEndActionCount][2] = {
 
 bool ForceOn() { return app.FORCECHECK.load() != 0; }
 
+bool AllOperationsIdle() {
+    return app.scheduledEndIdle != 0 && app.timerEndIdle != 0 && app.waitProgramIdle != 0 &&
+           app.wakeIdle != 0;
+}
+
+// The test-mode message has no owner, so while it was open the user may have
+// started another operation, whose locking must stand. Whether every operation
+// is idle is decided on the GUI thread, where operations start: a worker asks
+// the main window, so no start can come between the check and the unlocking.
+void UnlockAfterTestMessage() {
+    HWND main = OpenDialog(app.mainWindow);
+    if (main != nullptr && ::GetWindowThreadProcessId(main, nullptr) != ::GetCurrentThreadId()) {
+        ::SendMessageW(main, WM_TESTMESSAGECLOSED, 0, 0);
+        return;
+    }
+    UnlockRunControlsIfIdle();
+}
+
 bool Perform(EndAction action) {
     const wchar_t* message = TestModeMessage(action, ForceOn());
     if (message == nullptr) return false;
     if (app.TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, message, L"テストモード", MB_OK);
-        LockRunControls(1, 0);
+        UnlockAfterTestMessage();
         return true;
     }
     const UINT forceBit = ForceOn() ? EWX_FORCE : 0;
@@ -52,6 +71,10 @@ bool Perform(EndAction action) {
 const wchar_t* TestModeMessage(EndAction action, bool force) {
     const auto index = static_cast<std::uint32_t>(action);
     return index < kEndActionCount ? kTestMessages[index][force ? 1 : 0] : nullptr;
+}
+
+void UnlockRunControlsIfIdle() {
+    if (AllOperationsIdle()) LockRunControls(1, 0);
 }
 
 void EnableShutdownPrivilege() { Sys().EnablePrivilege(SE_SHUTDOWN_NAME); }

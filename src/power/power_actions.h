@@ -6,6 +6,10 @@
 
 #include "state/app_state.h"
 
+// Sent by a worker to the main window once its test-mode message has been
+// closed; the main window answers with UnlockRunControlsIfIdle.
+inline constexpr UINT WM_TESTMESSAGECLOSED = WM_APP + 3;
+
 // Carries out WAYTOEND. Returns true when test mode showed its message
 // instead; false when the action was requested, or WAYTOEND is not an action.
 bool PerformEndAction();
@@ -13,6 +17,10 @@ bool PerformEndAction();
 // Carries out the action of a manual-dialog button (1011 shut down, 1012
 // reboot, 1013 log off, 1014 standby, 1015 hibernate), with the same result.
 bool PerformManualAction(int buttonId);
+
+// After a test-mode message (GUI thread): enables every run control again,
+// unless an operation is running or armed, whose locking then stands.
+void UnlockRunControlsIfIdle();
 
 // Enables the shutdown privilege, then asks to end the session.
 BOOL ExitWindowsPrivileged(UINT flags, UINT forceBit);

@@ -1,25 +1,176 @@
-// The manual operations dialog (template 185).
+// The manual operations dialog (template 185): the five end actions at once,
+// the timer end, the wait for a program, the wake-up and the reset of the
+// stored settings. It runs modally without owner inside the handler of the
+// main window's button 1123, which stays disabled while the dialog is open.
 #include <windows.h>
 
+#include "platform/system.h"
+#include "power/power_actions.h"
 #include "res/resource.h"
+#include "schedule/timer_end.h"
+#include "schedule/wait_program.h"
+#include "schedule/wake.h"
+#include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/ime.h"
+#include "ui/locking.h"
+#include "ui/summary.h"
+#include "ui/tray.h"
 #include "ui/windows.h"
 
 namespace {
 
+constexpr wchar_t kBoxCaption[] = L"ｸｲﾙﾏｰｼｭ";
+constexpr wchar_t kResetQuestion[] = L"レジストリデータを初期化します。\r\n実行しますか？";
+constexpr wchar_t kResetDone[] = L"レジストリデータを初期化しました";
+
+// Hours, minutes and seconds of the timer end, two digits each.
+constexpr int kTimerFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
+constexpr WPARAM kTimerFieldDigits = 2;
+
+using KeptCaption = decltype(app.timerCaption);
+
+// The main window's button 1123 opens the dialog again once it has ended.
 void CloseManual(HWND window, INT_PTR result) {
-    if (HWND main = OpenDialog(app.mainWindow)) ::EnableWindow(::GetDlgItem(main, IDC_MAIN_MANUAL), TRUE);
+    if (HWND main = OpenDialog(app.mainWindow)) {
+        ::EnableWindow(::GetDlgItem(main, IDC_MAIN_MANUAL), TRUE);
+    }
     ::EndDialog(window, result);
+}
+
+// A dialog opened while an operation runs shows the locking that operation
+// set: every run control of both windows disabled but the operation's own
+// button, which cancels it. The scheduled end has locked the main window
+// already; only this dialog's run controls are still to be disabled. The
+// first matching operation decides.
+void LockByRunningOperation(HWND window) {
+    int ownButton = 0;
+    if (app.timerEndRunning != 0) {
+        ownButton = IDC_MAN_TIMER;
+    } else if (app.waitProgramRunning != 0) {
+        ownButton = IDC_MAN_WAIT;
+    } else if (app.wakeArmed != 0) {
+        ownButton = IDC_MAN_WAKE;
+    }
+    if (ownButton != 0) {
+        LockRunControls(0, 0);
+        ::EnableWindow(::GetDlgItem(window, ownButton), TRUE);
+    } else if (app.scheduledEndRunning != 0) {
+        LockManualRunControls();
+    } else {
+        LockRunControls(1, 0);
+    }
+}
+
+// The operations keep their buttons' captions while the dialog is closed; an
+// empty kept caption leaves the template's.
+void ShowKeptCaption(HWND window, int id, const KeptCaption& kept) {
+    wchar_t caption[KeptCaption::kCapacity];
+    kept.CopyTo(caption);
+    if (caption[0] != L'\0')
+        ::SetDlgItemTextW(window, id, caption);
+}
+
+void InitManualDialog(HWND window) {
+    LockByRunningOperation(window);
+    for (int id : kTimerFields) ::SetDlgItemTextW(window, id, L"0");
+    for (int id : kTimerFields) {
+        ::SendDlgItemMessageW(window, id, EM_LIMITTEXT, kTimerFieldDigits, 0);
+    }
+    ShowKeptCaption(window, IDC_MAN_WAKE, app.wakeCaption);
+    ShowKeptCaption(window, IDC_MAN_WAIT, app.waitCaption);
+    ShowKeptCaption(window, IDC_MAN_TIMER, app.timerCaption);
+}
+
+// An immediate end action. After a requested shutdown or reboot the session
+// is ending: the icon goes and the dialog closes. Should the system refuse
+// the request, the program simply goes on, so the dialog closes the way OK
+// closes it and can be opened again.
+void OnEndActionButton(HWND window, int id) {
+    const bool testMessageShown = PerformManualAction(id);
+    if (testMessageShown || (id != IDC_MAN_SHUTDOWN && id != IDC_MAN_REBOOT))
+        return;
+    RemoveTrayIcon();
+    CloseManual(window, id);
+}
+
+// Deletes the stored settings after the user has confirmed. The running
+// program keeps its settings and controls; the next change writes its value
+// under a new key.
+void OnReset(HWND window) {
+    const int answer =
+        Sys().ShowMessage(window, kResetQuestion, kBoxCaption, MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES)
+        return;
+    ResetSettings();
+    Sys().ShowMessage(window, kResetDone, kBoxCaption, MB_OK);
+}
+
+// The wait and the timer end start their thread in the toggle; a second
+// later it has set its running flag, which the summary reports.
+void ToggleAndSummarise(void (*toggle)(), DWORD settleMilliseconds) {
+    toggle();
+    if (settleMilliseconds != 0)
+        Sys().Sleep(settleMilliseconds);
+    UpdateSummary();
+}
+
+// The control in the low word of wParam; only the process list looks at the
+// notification code in the high word.
+void OnCommand(HWND window, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    switch (id) {
+        case IDC_MAN_OK:
+            CloseManual(window, IDOK);
+            break;
+        case IDC_MAN_SHUTDOWN:
+        case IDC_MAN_REBOOT:
+        case IDC_MAN_LOGOFF:
+        case IDC_MAN_STANDBY:
+        case IDC_MAN_HIBERNATE:
+            OnEndActionButton(window, id);
+            break;
+        case IDC_MAN_HOURS:
+        case IDC_MAN_MINUTES:
+        case IDC_MAN_SECONDS:
+            SetImeOpen(::GetDlgItem(window, id), false);
+            break;
+        case IDC_MAN_RESET:
+            OnReset(window);
+            break;
+        case IDC_MAN_PROCESS:
+            // Refilled as the list gains the focus, not as it opens or changes.
+            if (HIWORD(wParam) == CBN_SETFOCUS)
+                FillProcessCombo(window);
+            break;
+        case IDC_MAN_WAIT:
+            ToggleAndSummarise(ToggleWaitProgram, 1000);
+            break;
+        case IDC_MAN_TIMER:
+            ToggleAndSummarise(ToggleTimerEnd, 1000);
+            break;
+        case IDC_MAN_WAKE:
+            ToggleAndSummarise(ToggleWake, 0);
+            break;
+        default:
+            // Esc (2) among them: the dialog stays open.
+            break;
+    }
 }
 
 }  // namespace
 
 INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    // Recorded first, so the locking and the toggles reach the dialog from
+    // its first message on; forgotten as the window goes away.
     app.manualWindow = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
+        case WM_INITDIALOG:
+            InitManualDialog(window);
+            return FALSE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_MAN_OK) CloseManual(window, IDOK);
+            OnCommand(window, wParam);
             return FALSE;
         case WM_CLOSE:
             CloseManual(window, LOWORD(wParam));

@@ -3,6 +3,8 @@
 // the shell as a copy taken under that lock, never while it is being changed.
 #include "ui/tray.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 
 #include "app/messages.h"
@@ -116,6 +118,31 @@ void DisarmWake() {
     Sys().Sleep(1000);
 }
 
+// A modal dialog loop shows its dialog the first time its queue runs empty (or
+// at its first timer message), whether or not the dialog has been hidden
+// since. A minimise handled before that moment, in the loop of a dialog just
+// opened or of one whose loop has not yet gone idle when another dialog was
+// opened from it, would have a window show itself again right after it was
+// hidden. So while the windows are hidden behind the icon each carries this
+// filter, which turns every attempt to show it into a plain move, and only
+// RestoreFromTray takes it off again.
+constexpr UINT_PTR kKeepHiddenId = 1;
+
+LRESULT CALLBACK KeepHiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                UINT_PTR id, DWORD_PTR) {
+    if (message == WM_WINDOWPOSCHANGING) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
+        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        if ((position->flags & SWP_SHOWWINDOW) != 0) {
+            position->flags &= ~SWP_SHOWWINDOW;
+            position->flags |= SWP_NOACTIVATE;  // a hidden window takes no focus either
+        }
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, KeepHiddenProc, id);
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*action)(HWND)) {
     for (int i = 0; i < count; ++i) {
         if (HWND window = OpenDialog(*order[i])) action(window);
@@ -147,6 +174,7 @@ BOOL HideToTray() {
     ForEachWindow(order, 3, [](HWND window) {
         ::ShowWindow(window, SW_MINIMIZE);
         ::ShowWindow(window, SW_HIDE);
+        ::SetWindowSubclass(window, KeepHiddenProc, kKeepHiddenId, 0);
     });
     iconShown = true;
     Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
@@ -155,7 +183,10 @@ BOOL HideToTray() {
 
 void RestoreFromTray() {
     static const std::atomic<HWND>* const showOrder[] = {&app.mainWindow, &app.settingsWindow, &app.manualWindow};
-    ForEachWindow(showOrder, 3, [](HWND window) { ::ShowWindow(window, SW_SHOWNORMAL); });
+    ForEachWindow(showOrder, 3, [](HWND window) {
+        ::RemoveWindowSubclass(window, KeepHiddenProc, kKeepHiddenId);
+        ::ShowWindow(window, SW_SHOWNORMAL);
+    });
     static const std::atomic<HWND>* const raiseOrder[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
     ForEachWindow(raiseOrder, 3, [](HWND window) {
         ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

@@ -46,6 +46,7 @@ public:
     std::vector<std::pair<DWORD, DWORD>> beeps;
     std::vector<Notify> notifies;
     int messageResult = IDOK;
+    BOOL exitResult = TRUE;  // FALSE: the system refuses to end the session
     // Called after every sleep, outside the lock: lets a test act "during" a
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
@@ -81,7 +82,7 @@ public:
         std::lock_guard<std::mutex> hold(lock);
         exits.push_back(flags);
         calls.push_back(L"Exit " + std::to_wstring(flags));
-        return TRUE;
+        return exitResult;
     }
     BOOL SetPowerState(BOOL suspend, BOOL force) override {
         std::lock_guard<std::mutex> hold(lock);

@@ -1,10 +1,16 @@
 // The end actions through the system seam: flag values, force, test mode.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "app/main_window.h"
 #include "fake_system.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "state/app_state.h"
+#include "ui/locking.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -124,6 +130,51 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_FALSE(PerformManualAction(1016));
     EXPECT_TRUE(fake.calls.empty());
+}
+
+// The main window's answer to a worker whose test-mode message has closed.
+INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_TESTMESSAGECLOSED ? MainDialogProc(window, message, wParam, lParam)
+                                           : FALSE;
+}
+
+// While the ownerless message was open another operation may have started;
+// its locking stands, whether the message came from an operation's worker at
+// its moment or from a manual action on the GUI thread.
+TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
+    test_support::TestDialog main{IDD_MAIN, UnlockingMainProc};
+    app.mainWindow = main.get();
+    app.TESTCHECK = 1;
+    for (bool fromWorker : {false, true}) {
+        for (auto* started :
+             {static_cast<std::atomic<std::uint32_t>*>(nullptr), &app.scheduledEndIdle,
+              &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "worker " << fromWorker << ", started " << started);
+            LockRunControls(0, IDC_MAIN_RUN);
+            if (started != nullptr)
+                *started = 0;
+            if (fromWorker) {
+                std::atomic<bool> done{false};
+                std::thread worker([&] {
+                    PerformEndAction();
+                    done = true;
+                });
+                for (MSG message; !done; ::Sleep(1)) {
+                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                        ::DispatchMessageW(&message);
+                }
+                worker.join();
+            } else {
+                PerformManualAction(IDC_MAN_REBOOT);
+            }
+            EXPECT_EQ(started == nullptr,
+                      ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
+            if (started != nullptr)
+                *started = 1;
+        }
+    }
+    test_support::ResetAppState();
 }
 
 }  // namespace
