@@ -261,6 +261,7 @@ void SaveComboSetting(int id, HWND window, const wchar_t* name) {
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepHiddenBehindIcon(message, lParam);
     switch (message) {
         case WM_INITDIALOG:
             InitMainWindow(window);

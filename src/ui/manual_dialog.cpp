@@ -161,7 +161,8 @@ void OnCommand(HWND window, WPARAM wParam) {
 
 }  // namespace
 
-INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepHiddenBehindIcon(message, lParam);
     // Recorded first, so the locking and the toggles reach the dialog from
     // its first message on; forgotten as the window goes away.
     app.manualWindow = message == WM_NCDESTROY ? nullptr : window;

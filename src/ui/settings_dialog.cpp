@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "state/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/tray.h"
 #include "ui/windows.h"
 
 namespace {
@@ -15,7 +16,8 @@ void CloseSettings(HWND window, INT_PTR result) {
 
 }  // namespace
 
-INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepHiddenBehindIcon(message, lParam);
     // Recorded first, so other parts reach the dialog from its first message
     // on; forgotten as the window goes away.
     app.settingsWindow = message == WM_NCDESTROY ? nullptr : window;

@@ -3,8 +3,6 @@
 // the shell as a copy taken under that lock, never while it is being changed.
 #include "ui/tray.h"
 
-#include <commctrl.h>
-
 #include <atomic>
 
 #include "app/messages.h"
@@ -27,6 +25,7 @@ constexpr wchar_t kAbortBalloon[] = L"終了処理中止";
 CriticalSection trayLock;
 NOTIFYICONDATAW trayIcon GUARDED_BY(trayLock);
 std::atomic<bool> iconShown{false};
+std::atomic<bool> windowsHidden{false};  // between HideToTray and RestoreFromTray
 
 // Changes the record under the lock, then sends a copy of it.
 template <typename Change>
@@ -118,31 +117,6 @@ void DisarmWake() {
     Sys().Sleep(1000);
 }
 
-// A modal dialog loop shows its dialog the first time its queue runs empty (or
-// at its first timer message), whether or not the dialog has been hidden
-// since. A minimise handled before that moment, in the loop of a dialog just
-// opened or of one whose loop has not yet gone idle when another dialog was
-// opened from it, would have a window show itself again right after it was
-// hidden. So while the windows are hidden behind the icon each carries this
-// filter, which turns every attempt to show it into a plain move, and only
-// RestoreFromTray takes it off again.
-constexpr UINT_PTR kKeepHiddenId = 1;
-
-LRESULT CALLBACK KeepHiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                UINT_PTR id, DWORD_PTR) {
-    if (message == WM_WINDOWPOSCHANGING) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
-        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        if ((position->flags & SWP_SHOWWINDOW) != 0) {
-            position->flags &= ~SWP_SHOWWINDOW;
-            position->flags |= SWP_NOACTIVATE;  // a hidden window takes no focus either
-        }
-    } else if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, KeepHiddenProc, id);
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
-}
-
 void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*action)(HWND)) {
     for (int i = 0; i < count; ++i) {
         if (HWND window = OpenDialog(*order[i])) action(window);
@@ -174,19 +148,27 @@ BOOL HideToTray() {
     ForEachWindow(order, 3, [](HWND window) {
         ::ShowWindow(window, SW_MINIMIZE);
         ::ShowWindow(window, SW_HIDE);
-        ::SetWindowSubclass(window, KeepHiddenProc, kKeepHiddenId, 0);
     });
+    windowsHidden = true;
     iconShown = true;
     Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
     return TRUE;
 }
 
+void KeepHiddenBehindIcon(UINT message, LPARAM lParam) {
+    if (message != WM_WINDOWPOSCHANGING || !windowsHidden) return;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
+    auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    if ((position->flags & SWP_SHOWWINDOW) != 0) {
+        position->flags &= ~SWP_SHOWWINDOW;
+        position->flags |= SWP_NOACTIVATE;  // a hidden window takes no focus either
+    }
+}
+
 void RestoreFromTray() {
     static const std::atomic<HWND>* const showOrder[] = {&app.mainWindow, &app.settingsWindow, &app.manualWindow};
-    ForEachWindow(showOrder, 3, [](HWND window) {
-        ::RemoveWindowSubclass(window, KeepHiddenProc, kKeepHiddenId);
-        ::ShowWindow(window, SW_SHOWNORMAL);
-    });
+    windowsHidden = false;
+    ForEachWindow(showOrder, 3, [](HWND window) { ::ShowWindow(window, SW_SHOWNORMAL); });
     static const std::atomic<HWND>* const raiseOrder[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
     ForEachWindow(raiseOrder, 3, [](HWND window) {
         ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

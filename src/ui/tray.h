@@ -11,6 +11,15 @@ void InitTrayIcon();
 // with the headline and detail line as tip and balloon. Returns TRUE.
 BOOL HideToTray();
 
+// Called first by every dialog procedure of the program. A modal dialog loop
+// shows its dialog the first time its queue runs empty (or at its first timer
+// message), whether or not the dialog has been hidden since: a minimise
+// handled before that moment, in the loop of a dialog just opened, would have
+// that window show itself again right after it was hidden. While the windows
+// are hidden behind the icon, this turns every attempt to show one of them
+// into a plain move; RestoreFromTray ends it.
+void KeepHiddenBehindIcon(UINT message, LPARAM lParam);
+
 // Shows the windows again, raises them (main window in front) and removes the icon.
 void RestoreFromTray();
 
