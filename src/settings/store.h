@@ -64,7 +64,7 @@ void ResetSettings();
 // space is put in double quotes: unquoted, Windows would try its leading
 // parts first ("C:\Program.exe" for "C:\Program Files\..."), so whoever can
 // create such a file would be started at every log-on. A path without a
-// space, or one already quoted, is kept as it is.
+// space is kept as it is.
 std::wstring StartupCommand(const wchar_t* path);
 
 // The decoding rules of the reads, on raw value data, for testing.
