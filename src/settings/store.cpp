@@ -96,7 +96,7 @@ void WriteSettingString(const wchar_t* name, const wchar_t* text) {
 }
 
 std::wstring StartupCommand(const wchar_t* path) {
-    const std::wstring command(path);
+    std::wstring command(path);
     if (command.find(L' ') == std::wstring::npos)
         return command;
     return L'"' + command + L'"';

@@ -28,8 +28,8 @@ namespace {
 constexpr DWORD kOpenFileFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 static_assert(kOpenFileFlags == 6148);
 
-constexpr int kCountdownLargest = 999;
-constexpr int kCountdownDigits = 3;
+constexpr short kCountdownLargest = 999;
+constexpr WPARAM kCountdownDigits = 3;
 
 // Indexed by SoundMode and by ResumeMode.
 constexpr int kSoundRadios[] = {
