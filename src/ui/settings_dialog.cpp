@@ -98,8 +98,8 @@ void ApplySoundRow(HWND window, SoundMode mode) {
     Enable(window, IDC_SET_CHOOSE_SOUND, row->chooseSound);
 }
 
-void ShowFileName(HWND window, const FileSetting& file, const wchar_t* path) {
-    CopyText(file.displayName, FileNamePart(path));
+void ShowFileName(HWND window, const FileSetting& file) {
+    CopyText(file.displayName, FileNamePart(file.path));
     ::SetDlgItemTextW(window, file.nameField, file.displayName);
 }
 
@@ -111,7 +111,7 @@ void PrepareFileChoice(HWND window, const FileSetting& file) {
     file.record.nMaxFile = static_cast<DWORD>(std::size(file.path));
     file.record.Flags = kOpenFileFlags;
     file.setting.CopyTo(file.path);
-    ShowFileName(window, file, file.path);
+    ShowFileName(window, file);
 }
 
 // "...": the current path is offered as the initial file name. A file chosen
@@ -119,12 +119,12 @@ void PrepareFileChoice(HWND window, const FileSetting& file) {
 void ChooseFile(HWND window, const FileSetting& file) {
     file.setting.CopyTo(file.path);
     if (Sys().OpenFileDialog(file.record)) {
-        file.path[kPathUnits - 1] = L'\0';
+        file.path[kPathUnits - 1] = L'\0';  // whatever the dialog wrote ends in the buffer
     } else {
         file.path[0] = L'\0';
     }
     file.setting.Set(file.path);
-    ShowFileName(window, file, file.path);
+    ShowFileName(window, file);
     WriteSettingString(file.valueName, file.path);
     UpdateSummary();
 }
@@ -132,8 +132,8 @@ void ChooseFile(HWND window, const FileSetting& file) {
 void OnResumeMode(HWND window, ResumeMode mode) {
     app.NEXT_REG = mode;
     WriteSettingDword(value::NEXT_REG, static_cast<std::uint32_t>(mode));
-    // 1006 sits in a radio group of its own, so the dialog manager clears
-    // only one side; the other is cleared here.
+    // 1006 sits in another radio group than the other four, so the dialog
+    // manager clears only one side; the other is cleared here.
     if (mode == ResumeMode::WakeRunProgramThenScheduledEnd) {
         for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED,
                        IDC_SET_PROGRAM_THEN_END}) {
