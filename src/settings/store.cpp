@@ -21,8 +21,7 @@ OwnedKey OpenOrCreate(const wchar_t* path) {
 // Reads a value's type and data whole, whatever its size.
 bool QueryValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
     OwnedKey key = OpenOrCreate(kSettingsKeyPath);
-    if (!key)
-        return false;
+    if (!key) return false;
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD bytes = 0;
         if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
@@ -34,16 +33,14 @@ bool QueryValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
             data.resize(bytes);
             return true;
         }
-        if (result != ERROR_MORE_DATA)
-            return false;  // else the value grew meanwhile
+        if (result != ERROR_MORE_DATA) return false;  // else the value grew meanwhile
     }
     return false;
 }
 
 void SetValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
     OwnedKey key = OpenOrCreate(path);
-    if (key)
-        ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
+    if (key) ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes);
 }
 
 void SetString(const wchar_t* path, const wchar_t* name, const wchar_t* text) {
@@ -54,21 +51,18 @@ void SetString(const wchar_t* path, const wchar_t* name, const wchar_t* text) {
 }  // namespace
 
 bool DecodeDword(DWORD type, const BYTE* data, std::size_t bytes, std::uint32_t& destination) {
-    if (type != REG_DWORD || bytes != sizeof(std::uint32_t))
-        return false;
+    if (type != REG_DWORD || bytes != sizeof(std::uint32_t)) return false;
     std::memcpy(&destination, data, sizeof destination);
     return true;
 }
 
 bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination,
                   std::size_t capacity) {
-    if (type != REG_SZ || capacity == 0)
-        return false;
+    if (type != REG_SZ || capacity == 0) return false;
     // The stored text may lack its terminator or have an odd byte count:
     // take whole units up to the first zero and terminate it here.
     std::vector<wchar_t> units(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (bytes >= sizeof(wchar_t))
-        std::memcpy(units.data(), data, (bytes / sizeof(wchar_t)) * sizeof(wchar_t));
+    if (bytes >= sizeof(wchar_t)) std::memcpy(units.data(), data, (bytes / sizeof(wchar_t)) * sizeof(wchar_t));
     CopyText(destination, capacity, units.data());
     return true;
 }
@@ -76,15 +70,13 @@ bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* dest
 void ReadSettingDword(const wchar_t* name, std::uint32_t& destination) {
     DWORD type = 0;
     std::vector<BYTE> data;
-    if (QueryValue(name, type, data))
-        DecodeDword(type, data.data(), data.size(), destination);
+    if (QueryValue(name, type, data)) DecodeDword(type, data.data(), data.size(), destination);
 }
 
 void ReadSettingString(const wchar_t* name, wchar_t* destination, std::size_t capacity) {
     DWORD type = 0;
     std::vector<BYTE> data;
-    if (QueryValue(name, type, data))
-        DecodeString(type, data.data(), data.size(), destination, capacity);
+    if (QueryValue(name, type, data)) DecodeString(type, data.data(), data.size(), destination, capacity);
 }
 
 void WriteSettingDword(const wchar_t* name, std::uint32_t value) {
@@ -113,8 +105,7 @@ void ResetSettings() {
         ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     }
     OwnedKey run;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, run.put()) ==
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, run.put()) == ERROR_SUCCESS) {
         ::RegDeleteValueW(run.get(), kRunValueName);
     }
 }
