@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Makes the README's pictures: docs/main-window.png (the main window just
-# after start-up), docs/tray.png (the same session after the window was
+# after start-up) and docs/tray.png (the same session after the window was
 # minimised into the notification area, with the icon's balloon) and
 # docs/manual-dialog.png (the manual operations dialog, opened once the
-# windows are back from the notification area, cut out of the desktop). Runs the
-# program on its own Xvfb display in a throwaway prefix under the build
-# folder with a first start's settings, and stops everything it began.
+# windows are back from the notification area, cut out of the desktop), all
+# with a first start's settings; then docs/settings-dialog.png (the settings dialog
+# opened in a second session with a program to run after the wake-up and a
+# chosen sound). Runs the program on its own Xvfb display in a throwaway
+# prefix under the build folder, and stops everything it began.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -21,40 +23,56 @@ mkdir -p "$docs"
 
 # A small helper run inside the session: it waits for the main window and
 # then presses its minimise box the way the window manager does, by sending
-# the system command to it.
+# the system command to it, presses its "設定" and waits for the dialog, or
+# ends the program with "BYE".
 helper_src="$QM_BUILD/screenshot-helper.cpp"
 helper="$QM_BUILD/screenshot-helper.exe"
 cat >"$helper_src" <<'CPP'
-// Waits for the main window ("wait"), minimises it ("minimise"), or brings
-// it back from the notification area, opens the manual operations dialog
-// and prints the dialog's place on the screen as WxH+X+Y ("manual").
+// Waits for the main window ("wait"), minimises it ("minimise"), ends the
+// program with "BYE" ("bye"), opens the settings dialog and waits for it
+// ("settings"), or brings the windows back from the notification area, opens
+// the manual operations dialog and prints its place on the screen as WxH+X+Y
+// ("manual").
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
 
-int wmain(int argc, wchar_t** argv) {
-    const wchar_t* title = L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli";
-    HWND window = nullptr;
-    for (int i = 0; i < 300 && window == nullptr; ++i) {
-        window = FindWindowW(L"#32770", title);
-        if (window == nullptr) Sleep(100);
+// A dialog is shown only once its modal loop first goes idle; a click that
+// comes earlier opens a nested loop and the main window would stay hidden.
+HWND WaitForDialog(const wchar_t* title) {
+    for (int i = 0; i < 300; ++i) {
+        HWND window = FindWindowW(L"#32770", title);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        Sleep(100);
     }
+    return nullptr;
+}
+
+int wmain(int argc, wchar_t** argv) {
+    const wchar_t* command = argc > 1 ? argv[1] : L"wait";
+    const wchar_t* title = L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli";
+    // Hidden in the notification area, the window is still there to end.
+    if (std::wcscmp(command, L"bye") == 0) {
+        HWND window = FindWindowW(L"#32770", title);
+        return window != nullptr && PostMessageW(GetDlgItem(window, 2), BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    HWND window = WaitForDialog(title);
     if (window == nullptr) return 1;
-    if (argc > 1 && std::wcscmp(argv[1], L"minimise") == 0) {
+    if (std::wcscmp(command, L"minimise") == 0) {
         PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     }
-    if (argc > 1 && std::wcscmp(argv[1], L"manual") == 0) {
+    if (std::wcscmp(command, L"manual") == 0) {
         PostMessageW(window, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(1123, BN_CLICKED), 0);
-        HWND manual = nullptr;
-        for (int i = 0; i < 300 && manual == nullptr; ++i) {
-            manual = FindWindowW(L"#32770", L"ｸｲﾙﾏｰｼｭ：手動処理");
-            if (manual == nullptr) Sleep(100);
-        }
+        HWND manual = WaitForDialog(L"ｸｲﾙﾏｰｼｭ：手動処理");
         RECT place;
         if (manual == nullptr || !GetWindowRect(manual, &place)) return 1;
         std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
                     place.top);
+    }
+    if (std::wcscmp(command, L"settings") == 0) {
+        PostMessageW(GetDlgItem(window, 1042), BM_CLICK, 0, 0);
+        if (WaitForDialog(L"ｸｲﾙﾏｰｼｭ：設定") == nullptr) return 1;
     }
     return 0;
 }
@@ -87,7 +105,7 @@ import -window root "$docs/main-window.png"
 sleep 4  # the desktop shows a balloon two seconds after the icon appears, for ten
 import -window root "$docs/tray.png"
 
-# The dialog with a margin of the desktop around it.
+# The manual operations dialog with a margin of the desktop around it.
 place=$("$QM_WINE64" "$helper" manual </dev/null 2>/dev/null | tr -d '\r') || { echo "screenshots: the manual operations dialog did not appear" >&2; exit 1; }
 sleep 2  # painted, and the icon's balloon gone with the icon
 import -window root "$QM_BUILD/screenshot-desktop.png"
@@ -95,4 +113,30 @@ read -r width height left top < <(echo "$place" | tr 'x+' '  ')
 convert "$QM_BUILD/screenshot-desktop.png" -crop "$((width + 24))x$((height + 24))+$((left - 12))+$((top - 12))" +repage \
     "$docs/manual-dialog.png"
 
-echo "screenshots: saved $docs/main-window.png, $docs/tray.png and $docs/manual-dialog.png"
+# A second session with settings that make the dialog show what it offers:
+# standby, a program run after the wake-up, a chosen sound of 30 seconds.
+"$QM_WINE64" "$helper" bye </dev/null >/dev/null 2>&1
+for _ in $(seq 1 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$program" 2>/dev/null || true
+program=""
+key='HKCU\Software\tovakeli\quillmarsh'
+setting() {
+    "$QM_WINE64" reg add "$key" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
+}
+setting WAYTOEND REG_DWORD 3
+setting NEXT_REG REG_DWORD 3
+setting SOUND REG_DWORD 4
+setting COUNTDOWNTIME REG_DWORD 30
+setting PROGRAM REG_SZ 'C:\Program Files\Backup\backup.exe'
+setting PROGRAM_COMMANDLINE REG_SZ '/quiet /all'
+setting MY_SOUND REG_SZ 'C:\windows\Media\chimes.wav'
+"$QM_WINE64" "$exe" </dev/null >/dev/null 2>&1 &
+program=$!
+"$QM_WINE64" "$helper" settings </dev/null >/dev/null 2>&1 || { echo "screenshots: the settings dialog did not appear" >&2; exit 1; }
+sleep 2
+import -window root "$docs/settings-dialog.png"
+
+echo "screenshots: saved $docs/main-window.png, $docs/tray.png, $docs/manual-dialog.png and $docs/settings-dialog.png"

@@ -30,6 +30,8 @@ public:
         return ::MessageBoxW(owner, text, caption, style);
     }
 
+    BOOL OpenFileDialog(OPENFILENAMEW& record) override { return ::GetOpenFileNameW(&record); }
+
     void EnablePrivilege(const wchar_t* name) override {
         OwnedHandle token;
         // Best effort: a failure here surfaces as a refused request later.

@@ -1,11 +1,12 @@
 // The program's one seam to the outside world: the clock and time zone,
-// sleeping, message boxes, session and power requests, sounds and the
-// notification area. Tests install a fake so that logic runs without waiting,
+// sleeping, message boxes, the open-file dialog, session and power requests,
+// sounds and the notification area. Tests install a fake so that logic runs without waiting,
 // beeping, showing boxes or ending the session.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 #include <cstdint>
 
@@ -19,6 +20,8 @@ public:
     virtual const TIME_ZONE_INFORMATION* Zone() = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
     virtual int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) = 0;
+    // Runs the common open-file dialog on the record; true if a file was chosen.
+    virtual BOOL OpenFileDialog(OPENFILENAMEW& record) = 0;
 
     // Enables a privilege (by name) in the process token; best effort.
     virtual void EnablePrivilege(const wchar_t* name) = 0;

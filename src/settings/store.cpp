@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/handle.h"
@@ -86,7 +87,16 @@ void WriteSettingString(const wchar_t* name, const wchar_t* text) {
     SetString(kSettingsKeyPath, name, text);
 }
 
-void WriteStartupEntry(const wchar_t* text) { SetString(kRunKeyPath, kRunValueName, text); }
+std::wstring StartupCommand(const wchar_t* path) {
+    std::wstring command(path);
+    if (command.find(L' ') == std::wstring::npos)
+        return command;
+    return L'"' + command + L'"';
+}
+
+void WriteStartupEntry(const wchar_t* path) {
+    SetString(kRunKeyPath, kRunValueName, StartupCommand(path).c_str());
+}
 
 void ResetSettings() {
     OwnedKey settings;

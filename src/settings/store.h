@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace value {
 inline constexpr wchar_t SOUND[] = L"SOUND";
@@ -53,10 +54,18 @@ void ReadSettingString(const wchar_t* name, wchar_t (&destination)[N]) {
 void WriteSettingDword(const wchar_t* name, std::uint32_t value);
 // Writes a REG_SZ of (length + 1) * 2 bytes.
 void WriteSettingString(const wchar_t* name, const wchar_t* text);
-// Writes the start-up entry "quillmarsh" under the Run key.
-void WriteStartupEntry(const wchar_t* text);
+// Writes the start-up entry "quillmarsh" under the Run key: the program's
+// path as StartupCommand gives it, or the empty text to switch it off.
+void WriteStartupEntry(const wchar_t* path);
 // Deletes the settings key and the start-up entry; nothing else.
 void ResetSettings();
+
+// The command line the Run value holds for a program path. A path with a
+// space is put in double quotes: unquoted, Windows would try its leading
+// parts first ("C:\Program.exe" for "C:\Program Files\..."), so whoever can
+// create such a file would be started at every log-on. A path without a
+// space is kept as it is.
+std::wstring StartupCommand(const wchar_t* path);
 
 // The decoding rules of the reads, on raw value data, for testing.
 bool DecodeDword(DWORD type, const BYTE* data, std::size_t bytes, std::uint32_t& destination);

@@ -1,17 +1,322 @@
-// The settings dialog (template 183).
+// The settings dialog (template 183): start-up registration, what happens
+// after a wake-up and the program run then, and the sound of the final
+// count-down. Each change is written to the registry the moment its control
+// reports, mirrored in the application state and shown in the summary; there
+// is no cancel.
 #include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
 
+#include <cstdint>
+#include <iterator>
+#include <optional>
+
+#include "platform/system.h"
+#include "platform/text.h"
 #include "res/resource.h"
+#include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/ime.h"
+#include "ui/locking.h"
+#include "ui/settings_logic.h"
+#include "ui/summary.h"
 #include "ui/tray.h"
 #include "ui/windows.h"
 
 namespace {
 
+constexpr DWORD kOpenFileFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+static_assert(kOpenFileFlags == 6148);
+
+constexpr short kCountdownLargest = 999;
+constexpr WPARAM kCountdownDigits = 3;
+
+// Indexed by SoundMode and by ResumeMode.
+constexpr int kSoundRadios[] = {
+    IDC_SET_SILENT, IDC_SET_TEN_COUNT, IDC_SET_HEARTBEAT, IDC_SET_BEEP, IDC_SET_CHOSEN_SOUND,
+};
+constexpr int kResumeRadios[] = {
+    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE,
+    IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
+    IDC_SET_PROGRAM_THEN_END,
+};
+
+// The open-file records and display names, refilled at every opening. The
+// open-file dialog writes into a path buffer of the dialog's own (GUI thread
+// only); the setting, which worker threads read, takes the result whole.
+OPENFILENAMEW programFileDialog;
+OPENFILENAMEW soundFileDialog;
+wchar_t programPath[kPathUnits];
+wchar_t soundPath[kPathUnits];
+wchar_t programDisplayName[kPathUnits];
+wchar_t soundDisplayName[kPathUnits];
+
+// One of the two settings chosen with a file dialog.
+struct FileSetting {
+    OPENFILENAMEW& record;
+    wchar_t (&path)[kPathUnits];
+    wchar_t (&displayName)[kPathUnits];
+    SharedText<kPathUnits>& setting;
+    const wchar_t* valueName;
+    int nameField;
+};
+
+FileSetting ProgramFile() {
+    return {programFileDialog, programPath,    programDisplayName,
+            app.PROGRAM,       value::PROGRAM, IDC_SET_PROGRAM_NAME};
+}
+
+FileSetting SoundFile() {
+    return {soundFileDialog, soundPath,       soundDisplayName,
+            app.MY_SOUND,    value::MY_SOUND, IDC_SET_SOUND_NAME};
+}
+
+void Enable(HWND window, int id, bool enable) {
+    ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE);
+}
+
+void Check(HWND window, int id, bool checked) {
+    ::CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::uint32_t CheckedState(HWND window, int id) {
+    return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0;
+}
+
+bool EndsSession(EndAction action) {
+    return action == EndAction::Shutdown || action == EndAction::Reboot ||
+           action == EndAction::Logoff;
+}
+
+void ApplySoundRow(HWND window, SoundMode mode) {
+    const std::optional<SoundControls> row = SoundControlsFor(mode);
+    if (!row)
+        return;
+    Enable(window, IDC_SET_EXPLOSION, row->explosion);
+    Enable(window, IDC_SET_SECONDS, row->seconds);
+    Enable(window, IDC_SET_SOUND_NAME, row->soundName);
+    Enable(window, IDC_SET_CHOOSE_SOUND, row->chooseSound);
+}
+
+void ShowFileName(HWND window, const FileSetting& file) {
+    CopyText(file.displayName, FileNamePart(file.path));
+    ::SetDlgItemTextW(window, file.nameField, file.displayName);
+}
+
+void PrepareFileChoice(HWND window, const FileSetting& file) {
+    file.record = OPENFILENAMEW{};
+    file.record.lStructSize = sizeof(OPENFILENAMEW);
+    file.record.hwndOwner = window;
+    file.record.lpstrFile = file.path;
+    file.record.nMaxFile = static_cast<DWORD>(std::size(file.path));
+    file.record.Flags = kOpenFileFlags;
+    file.setting.CopyTo(file.path);
+    ShowFileName(window, file);
+}
+
+// "...": the current path is offered as the initial file name. A file chosen
+// replaces the setting; a cancel (or a failed dialog) clears it.
+void ChooseFile(HWND window, const FileSetting& file) {
+    file.setting.CopyTo(file.path);
+    if (Sys().OpenFileDialog(file.record)) {
+        file.path[kPathUnits - 1] = L'\0';  // whatever the dialog wrote ends in the buffer
+    } else {
+        file.path[0] = L'\0';
+    }
+    file.setting.Set(file.path);
+    ShowFileName(window, file);
+    WriteSettingString(file.valueName, file.path);
+    UpdateSummary();
+}
+
+void OnResumeMode(HWND window, ResumeMode mode) {
+    app.NEXT_REG = mode;
+    WriteSettingDword(value::NEXT_REG, static_cast<std::uint32_t>(mode));
+    // 1006 sits in another radio group than the other four, so the dialog
+    // manager clears only one side; the other is cleared here.
+    if (mode == ResumeMode::WakeRunProgramThenScheduledEnd) {
+        for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED,
+                       IDC_SET_PROGRAM_THEN_END}) {
+            Check(window, id, false);
+        }
+    } else {
+        Check(window, IDC_SET_PROGRAM_THEN_SCHEDULED, false);
+    }
+    SetProgramControlsEnabled(mode == ResumeMode::WakeRunProgramThenScheduledEnd ||
+                              mode == ResumeMode::WakeRunProgramThenEnd);
+    UpdateSummary();
+}
+
+void OnStartup(HWND window) {
+    const std::uint32_t checked = CheckedState(window, IDC_SET_STARTUP);
+    app.STARTUPCHECK = checked;
+    wchar_t path[kPathUnits] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    // A path that did not fit comes back cut (and, on XP, unterminated): it
+    // names some other file, which must not be started at log-on.
+    if (length == 0 || length >= std::size(path))
+        path[0] = L'\0';
+    WriteStartupEntry(checked != 0 ? path : L"");
+    WriteSettingDword(value::STARTUPCHECK, checked);
+    UpdateSummary();
+}
+
+void OnArguments(HWND window) {
+    // One unit more than the setting holds, so that a cut is made by
+    // CopyText, which never leaves half a surrogate pair.
+    wchar_t shown[kPathUnits + 1] = {};
+    ::GetDlgItemTextW(window, IDC_SET_ARGUMENTS, shown, static_cast<int>(std::size(shown)));
+    wchar_t arguments[kPathUnits];
+    CopyText(arguments, shown);
+    app.PROGRAM_COMMANDLINE.Set(arguments);
+    WriteSettingString(value::PROGRAM_COMMANDLINE, arguments);
+    UpdateSummary();
+}
+
+void OnSound(HWND window, SoundMode mode) {
+    app.SOUND = mode;
+    WriteSettingDword(value::SOUND, static_cast<std::uint32_t>(mode));
+    ApplySoundRow(window, mode);
+    UpdateSummary();
+}
+
+void OnExplosion(HWND window) {
+    const std::uint32_t checked = CheckedState(window, IDC_SET_EXPLOSION);
+    app.EXPLOSION_SOUND = checked;
+    WriteSettingDword(value::EXPLOSION_SOUND, checked);
+    UpdateSummary();
+}
+
+void OnSeconds(HWND window) {
+    HWND field = ::GetDlgItem(window, IDC_SET_SECONDS);
+    SetImeOpen(field, false);
+    wchar_t text[32] = {};
+    ::GetWindowTextW(field, text, static_cast<int>(std::size(text)));
+    const std::int32_t seconds = CountdownFromText(text);
+    app.COUNTDOWNTIME = seconds;
+    WriteSettingDword(value::COUNTDOWNTIME, static_cast<std::uint32_t>(seconds));
+    UpdateSummary();
+}
+
 void CloseSettings(HWND window, INT_PTR result) {
-    if (HWND main = OpenDialog(app.mainWindow)) ::EnableWindow(::GetDlgItem(main, IDC_MAIN_SETTINGS), TRUE);
+    if (HWND main = OpenDialog(app.mainWindow)) {
+        ::EnableWindow(::GetDlgItem(main, IDC_MAIN_SETTINGS), TRUE);
+    }
     ::EndDialog(window, result);
+}
+
+void InitSettings(HWND window) {
+    if (EndsSession(app.WAYTOEND.load()))
+        DisableResumeControls();
+    const SoundMode sound = app.SOUND.load();
+    if (sound != SoundMode::TenCount)
+        Enable(window, IDC_SET_EXPLOSION, false);
+    // Enables what DisableResumeControls has just disabled when a program is
+    // to run: the resume buttons stay off, the program controls come back.
+    switch (app.NEXT_REG.load()) {
+        case ResumeMode::NoWake:
+        case ResumeMode::WakeIdle:
+        case ResumeMode::WakeScheduledEnd:
+            SetProgramControlsEnabled(false);
+            break;
+        case ResumeMode::WakeRunProgramThenScheduledEnd:
+        case ResumeMode::WakeRunProgramThenEnd:
+            SetProgramControlsEnabled(true);
+            break;
+    }
+    ApplySoundRow(window, sound);
+
+    PrepareFileChoice(window, ProgramFile());
+    PrepareFileChoice(window, SoundFile());
+
+    // Both edits report the new text, so their handlers run here and write
+    // COUNTDOWNTIME and PROGRAM_COMMANDLINE back as shown.
+    wchar_t seconds[kCountdownTextUnits];
+    CountdownText(app.COUNTDOWNTIME.load(), seconds);
+    ::SetDlgItemTextW(window, IDC_SET_SECONDS, seconds);
+    wchar_t arguments[kPathUnits];
+    app.PROGRAM_COMMANDLINE.CopyTo(arguments);
+    ::SetDlgItemTextW(window, IDC_SET_ARGUMENTS, arguments);
+
+    if (app.EXPLOSION_SOUND.load() != 0)
+        Check(window, IDC_SET_EXPLOSION, true);
+    const auto soundIndex = static_cast<std::uint32_t>(app.SOUND.load());
+    if (soundIndex < std::size(kSoundRadios)) {
+        Check(window, kSoundRadios[soundIndex], true);
+    } else {
+        app.SOUND = SoundMode::TenCount;  // the registry keeps its value
+        Check(window, IDC_SET_TEN_COUNT, true);
+    }
+    const auto resumeIndex = static_cast<std::uint32_t>(app.NEXT_REG.load());
+    if (resumeIndex < std::size(kResumeRadios))
+        Check(window, kResumeRadios[resumeIndex], true);
+    if (app.STARTUPCHECK.load() != 0)
+        Check(window, IDC_SET_STARTUP, true);
+
+    HWND field = ::GetDlgItem(window, IDC_SET_SECONDS);
+    HWND spin = ::GetDlgItem(window, IDC_SET_SECONDS_SPIN);
+    ::SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
+    ::SendMessageW(spin, UDM_SETRANGE, 0, MAKELPARAM(kCountdownLargest, 0));
+    ::SendMessageW(field, EM_LIMITTEXT, kCountdownDigits, 0);
+}
+
+void OnCommand(HWND window, int id) {
+    switch (id) {
+        case IDC_SET_OK:
+            CloseSettings(window, IDOK);
+            break;
+        case IDC_SET_NO_WAKE:
+            OnResumeMode(window, ResumeMode::NoWake);
+            break;
+        case IDC_SET_WAKE_IDLE:
+            OnResumeMode(window, ResumeMode::WakeIdle);
+            break;
+        case IDC_SET_RESUME_SCHEDULED:
+            OnResumeMode(window, ResumeMode::WakeScheduledEnd);
+            break;
+        case IDC_SET_PROGRAM_THEN_SCHEDULED:
+            OnResumeMode(window, ResumeMode::WakeRunProgramThenScheduledEnd);
+            break;
+        case IDC_SET_PROGRAM_THEN_END:
+            OnResumeMode(window, ResumeMode::WakeRunProgramThenEnd);
+            break;
+        case IDC_SET_STARTUP:
+            OnStartup(window);
+            break;
+        case IDC_SET_ARGUMENTS:
+            OnArguments(window);
+            break;
+        case IDC_SET_CHOOSE_PROGRAM:
+            ChooseFile(window, ProgramFile());
+            break;
+        case IDC_SET_CHOOSE_SOUND:
+            ChooseFile(window, SoundFile());
+            break;
+        case IDC_SET_SILENT:
+            OnSound(window, SoundMode::Silent);
+            break;
+        case IDC_SET_TEN_COUNT:
+            OnSound(window, SoundMode::TenCount);
+            break;
+        case IDC_SET_HEARTBEAT:
+            OnSound(window, SoundMode::Heartbeat);
+            break;
+        case IDC_SET_BEEP:
+            OnSound(window, SoundMode::Beep);
+            break;
+        case IDC_SET_CHOSEN_SOUND:
+            OnSound(window, SoundMode::ChosenSound);
+            break;
+        case IDC_SET_EXPLOSION:
+            OnExplosion(window);
+            break;
+        case IDC_SET_SECONDS:
+            OnSeconds(window);
+            break;
+        default:  // IDCANCEL too: Esc leaves the dialog open
+            break;
+    }
 }
 
 }  // namespace
@@ -19,11 +324,14 @@ void CloseSettings(HWND window, INT_PTR result) {
 INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     KeepHiddenBehindIcon(message, lParam);
     // Recorded first, so other parts reach the dialog from its first message
-    // on; forgotten as the window goes away.
+    // on (its own initialisation included); forgotten as the window goes away.
     app.settingsWindow = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
+        case WM_INITDIALOG:
+            InitSettings(window);
+            return FALSE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_SET_OK) CloseSettings(window, IDOK);
+            OnCommand(window, LOWORD(wParam));
             return FALSE;
         case WM_CLOSE:
             CloseSettings(window, LOWORD(wParam));

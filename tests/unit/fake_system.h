@@ -1,6 +1,7 @@
 // A recording stand-in for the system seam: a clock that only moves when
 // something sleeps, and a log of every box, power request, sound and
-// notification-area call. Safe to use from several threads.
+// notification-area call, and an open-file dialog that answers as the test
+// says. Safe to use from several threads.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,10 @@ public:
         DWORD message;
         NOTIFYICONDATAW data;
     };
+    struct FileDialog {
+        OPENFILENAMEW record;  // as handed in
+        std::wstring initial;  // the file name it offered
+    };
     // Every call in order, as one line each (for sequence checks).
     std::vector<std::wstring> calls;
 
@@ -47,6 +53,10 @@ public:
     std::vector<Notify> notifies;
     int messageResult = IDOK;
     BOOL exitResult = TRUE;  // FALSE: the system refuses to end the session
+    std::vector<FileDialog> fileDialogs;
+    // The path the open-file dialog chooses; nothing means the user cancels.
+    // Like the real one, it fails when the path does not fit the buffer.
+    std::optional<std::wstring> chosenFile;
     // Called after every sleep, outside the lock: lets a test act "during" a
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
@@ -72,6 +82,15 @@ public:
         messages.push_back({owner, text, caption, style});
         calls.push_back(std::wstring(L"Message ") + text);
         return messageResult;
+    }
+    BOOL OpenFileDialog(OPENFILENAMEW& record) override {
+        std::lock_guard<std::mutex> hold(lock);
+        fileDialogs.push_back({record, record.lpstrFile ? record.lpstrFile : L""});
+        calls.push_back(L"OpenFileDialog");
+        if (!chosenFile || chosenFile->size() >= record.nMaxFile) return FALSE;
+        chosenFile->copy(record.lpstrFile, chosenFile->size());
+        record.lpstrFile[chosenFile->size()] = L'\0';
+        return TRUE;
     }
     void EnablePrivilege(const wchar_t* name) override {
         std::lock_guard<std::mutex> hold(lock);

@@ -175,11 +175,17 @@ TEST_F(Store, ShorterStringReplacesLongerWhole) {
 
 TEST_F(Store, StartupEntryIsAStringUnderTheRunKeyAndEmptyIsKept) {
     const wchar_t path[] = L"C:\\Program Files\\quillmarsh\\quillmarsh.exe";
+    // Quoted, so that no C:\Program.exe can be started in its place.
+    const wchar_t quoted[] = L"\"C:\\Program Files\\quillmarsh\\quillmarsh.exe\"";
     WriteStartupEntry(path);
     RawValue raw = QueryRaw(kRunKeyPath, kRunValueName);
     ASSERT_TRUE(raw.present);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), raw.type);
-    EXPECT_EQ(BytesOf(path, std::size(path)), raw.data);
+    EXPECT_EQ(BytesOf(quoted, std::size(quoted)), raw.data);
+    // A path without a space is stored as it is.
+    const wchar_t plain[] = L"C:\\tools\\quillmarsh.exe";
+    WriteStartupEntry(plain);
+    EXPECT_EQ(BytesOf(plain, std::size(plain)), QueryRaw(kRunKeyPath, kRunValueName).data);
 
     // Switching registration off writes the empty text; the value stays.
     WriteStartupEntry(L"");
