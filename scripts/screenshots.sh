@@ -51,17 +51,15 @@ HWND WaitForDialog(const wchar_t* title) {
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* command = argc > 1 ? argv[1] : L"wait";
     const wchar_t* title = L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli";
-    // Hidden in the notification area, the window is still there to end.
+    // Hidden in the notification area, the window is still there to end, or
+    // to bring back with a click on the icon.
     if (std::wcscmp(command, L"bye") == 0) {
         HWND window = FindWindowW(L"#32770", title);
         return window != nullptr && PostMessageW(GetDlgItem(window, 2), BM_CLICK, 0, 0) ? 0 : 1;
     }
-    HWND window = WaitForDialog(title);
-    if (window == nullptr) return 1;
-    if (std::wcscmp(command, L"minimise") == 0) {
-        PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    }
     if (std::wcscmp(command, L"manual") == 0) {
+        HWND window = FindWindowW(L"#32770", title);
+        if (window == nullptr) return 1;
         PostMessageW(window, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(1123, BN_CLICKED), 0);
         HWND manual = WaitForDialog(L"ｸｲﾙﾏｰｼｭ：手動処理");
@@ -69,6 +67,12 @@ int wmain(int argc, wchar_t** argv) {
         if (manual == nullptr || !GetWindowRect(manual, &place)) return 1;
         std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
                     place.top);
+        return 0;
+    }
+    HWND window = WaitForDialog(title);
+    if (window == nullptr) return 1;
+    if (std::wcscmp(command, L"minimise") == 0) {
+        PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     }
     if (std::wcscmp(command, L"settings") == 0) {
         PostMessageW(GetDlgItem(window, 1042), BM_CLICK, 0, 0);
