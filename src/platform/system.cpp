@@ -26,6 +26,28 @@ public:
 
     void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
 
+    // The performance counter: monotonic, and present on every Windows the
+    // program runs on (GetTickCount64 is not on XP, GetTickCount wraps).
+    std::uint64_t Ticks() override {
+        static const std::uint64_t frequency = [] {
+            LARGE_INTEGER f{};
+            ::QueryPerformanceFrequency(&f);
+            return f.QuadPart > 0 ? static_cast<std::uint64_t>(f.QuadPart) : 1000;
+        }();
+        LARGE_INTEGER counter{};
+        ::QueryPerformanceCounter(&counter);
+        const auto count = static_cast<std::uint64_t>(counter.QuadPart);
+        return count / frequency * 1000 + count % frequency * 1000 / frequency;
+    }
+
+    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+        if (stop == nullptr) {
+            ::Sleep(milliseconds);
+            return false;
+        }
+        return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
+    }
+
     int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
         return ::MessageBoxW(owner, text, caption, style);
     }

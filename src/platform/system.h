@@ -19,6 +19,12 @@ public:
     // The zone for local time; nullptr means the system's current zone.
     virtual const TIME_ZONE_INFORMATION* Zone() = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
+    // Milliseconds on a clock that only moves forward, whatever the calendar
+    // clock does; operations pace their ticks by it.
+    virtual std::uint64_t Ticks() = 0;
+    // Waits up to `milliseconds` for the event `stop`; true when it was set.
+    // Workers wait this way, never with a bare sleep, so a cancel wakes them.
+    virtual bool WaitForStop(HANDLE stop, DWORD milliseconds) = 0;
     virtual int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) = 0;
     // Runs the common open-file dialog on the record; true if a file was chosen.
     virtual BOOL OpenFileDialog(OPENFILENAMEW& record) = 0;

@@ -14,6 +14,7 @@
 
 #include "platform/critical_section.h"
 #include "platform/handle.h"
+#include "platform/system.h"
 #include "state/shared_text.h"
 #include "state/thread_slot.h"
 
@@ -55,12 +56,21 @@ struct RunBlock {
 
     std::atomic<std::uint32_t> generation{0};
     CriticalSection lock;
+    // Set by Cancel, reset by Arm: the worker's waits end on it at once.
+    OwnedHandle stop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 
     // Sets `run` for a new start and returns the start's generation.
     std::uint32_t Arm() {
         Lock hold(lock);
+        ::ResetEvent(stop.get());
         run = 1;
         return ++generation;
+    }
+
+    // Clears `run` and wakes the worker from its wait.
+    void Cancel() {
+        run = 0;
+        ::SetEvent(stop.get());
     }
 };
 
@@ -70,10 +80,18 @@ public:
     RunToken(RunBlock& block, std::uint32_t generation) : block_(block), generation_(generation) {}
 
     RunBlock& block() const { return block_; }
+    std::uint32_t generation() const { return generation_; }
     // The block has not been armed again since this thread was started.
     bool Current() const { return block_.generation.load() == generation_; }
     // The operation may go on.
     bool Running() const { return block_.run.load() != 0 && Current(); }
+
+    // Waits up to `milliseconds`, ended early by a cancel; then whether the
+    // operation may go on.
+    bool Wait(DWORD milliseconds) const {
+        Sys().WaitForStop(block_.stop.get(), milliseconds);
+        return Running();
+    }
 
     // Runs f under the block's lock if this thread is still current; returns
     // whether it ran.

@@ -42,6 +42,8 @@ public:
     std::vector<std::wstring> calls;
 
     std::int64_t now = 1796000000;  // some moment in 2026; set by the test
+    std::uint64_t ticks = 5000;     // the monotonic clock, in milliseconds
+    DWORD overrunMs = 0;
     const TIME_ZONE_INFORMATION* zone = nullptr;
     std::vector<DWORD> sleeps;
     std::vector<Message> messages;
@@ -71,11 +73,24 @@ public:
             std::lock_guard<std::mutex> hold(lock);
             sleeps.push_back(milliseconds);
             sleptMilliseconds += milliseconds;
+            ticks += milliseconds + overrunMs;
             now += sleptMilliseconds / 1000;
             sleptMilliseconds %= 1000;
             calls.push_back(L"Sleep " + std::to_wstring(milliseconds));
         }
         if (onSleep) onSleep();
+    }
+    // The monotonic clock follows every sleep and wait, plus `overrunMs` for
+    // each: a sleep that lasts longer than asked, as real ones do.
+    std::uint64_t Ticks() override {
+        std::lock_guard<std::mutex> hold(lock);
+        return ticks;
+    }
+    // Passes the time like Sleep (a test's onSleep may set the event), then
+    // answers whether the event is set.
+    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+        Sleep(milliseconds);
+        return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
     }
     int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
         std::lock_guard<std::mutex> hold(lock);
