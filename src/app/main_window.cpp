@@ -5,11 +5,12 @@
 #include <cwchar>
 
 #include "app/clock.h"
-#include "app/messages.h"
+#include "state/messages.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
+#include "schedule/lifecycle.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/sounds.h"
 #include "settings/store.h"
@@ -278,6 +279,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TRAYNOTIFY:
             OnTrayNotify(wParam, lParam);
             return FALSE;
+        case WM_RETURNTOIDLE:
+            return AnswerReturnToIdle(window, wParam, lParam);
         case WM_TESTMESSAGECLOSED:
             UnlockRunControlsIfIdle();
             return FALSE;

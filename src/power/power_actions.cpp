@@ -4,6 +4,7 @@
 
 #include "platform/system.h"
 #include "res/resource.h"
+#include "state/messages.h"
 #include "ui/locking.h"
 #include "ui/windows.h"
 

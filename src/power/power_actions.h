@@ -6,10 +6,6 @@
 
 #include "state/app_state.h"
 
-// Sent by a worker to the main window once its test-mode message has been
-// closed; the main window answers with UnlockRunControlsIfIdle.
-inline constexpr UINT WM_TESTMESSAGECLOSED = WM_APP + 3;
-
 // Carries out WAYTOEND. Returns true when test mode showed its message
 // instead; false when the action was requested, or WAYTOEND is not an action.
 bool PerformEndAction();

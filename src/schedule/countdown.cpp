@@ -80,8 +80,10 @@ CountdownResult SoundCountdown(const RunToken& token) {
                 break;
         }
         ShowSecondsLeft(n);
-        Sys().Sleep(1000);
+        token.Wait(1000);
     } while (--n >= 0);
+    // A cancel during the last step holds too: the end action has not begun.
+    if (ShouldStop(token, stopped)) return stopped;
     return CountdownResult::Completed;
 }
 
@@ -91,8 +93,9 @@ CountdownResult TenCountdown(const RunToken& token) {
         if (ShouldStop(token, stopped)) return stopped;
         PlayCountStep(n);
         ShowSecondsLeft(n);
-        Sys().Sleep(1000);
+        token.Wait(1000);
     }
+    if (ShouldStop(token, stopped)) return stopped;
     return CountdownResult::Completed;
 }
 

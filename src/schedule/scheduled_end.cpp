@@ -10,6 +10,7 @@
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
+#include "schedule/lifecycle.h"
 #include "schedule/settle.h"
 #include "schedule/wake.h"
 #include "ui/locking.h"
@@ -39,9 +40,10 @@ void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
     if (window != nullptr) ::GetDlgItemTextW(window, id, text, static_cast<int>(std::size(text)));
 }
 
-// Steps 8-10 of the thread on its way out, or nothing for a stale thread.
-void FinishScheduledEnd(const RunToken& token, bool reachedCountdown) {
-    bool stillRunning = false;
+// The thread on its way out: restores the texts it owns (nothing for a stale
+// thread). After a completed count-down, the end action follows only if the
+// GUI thread confirms that this run still stands as it returns it to idle.
+void FinishScheduledEnd(const RunToken& token, bool completed) {
     const bool current = token.IfCurrent([&] {
         app.detailLine.Clear();
         if (!app.typedPhrase.Empty()) {
@@ -50,25 +52,48 @@ void FinishScheduledEnd(const RunToken& token, bool reachedCountdown) {
             app.headline.SetFrom(app.phraseText);
         }
         app.scheduledEndRunning = 0;
-        stillRunning = token.block().run.load() != 0;
     });
     app.scheduledEndThread.ReleaseIfCurrentThread();
-    if (!current) return;  // a newer start owns the state now
-    if (stillRunning) {
-        // Back to idle through the button itself, finished before we go on.
-        if (HWND main = OpenDialog(app.mainWindow)) {
-            ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
-        }
-        if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    if (!current || !completed) return;
+    if (!RequestReturnToIdle(Operation::ScheduledEnd, token)) return;  // cancelled at the last moment
+    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    PerformEndAction();
+}
+
+void ReportUndeterminedMoment(HWND owner) {
+    Sys().ShowMessage(owner, L"終了時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ", MB_ICONWARNING);
+}
+
+std::optional<std::tm> ResolveFromCombos() {
+    HWND main = OpenDialog(app.mainWindow);
+    wchar_t month[8], day[8], hour[8], minute[8];
+    ReadComboText(main, IDC_MAIN_END_MONTH, month);
+    ReadComboText(main, IDC_MAIN_END_DAY, day);
+    ReadComboText(main, IDC_MAIN_END_HOUR, hour);
+    ReadComboText(main, IDC_MAIN_END_MINUTE, minute);
+    return ResolveTargetTime(month, day, hour, minute, Sys().Now());
+}
+
+void StartThread(RunBlock& block, const std::tm& target) {
+    block.target = target;
+    auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
+    if (app.scheduledEndThread.Start(ScheduledEndProc, start.get())) {
+        static_cast<void>(start.release());  // the thread owns it now
     }
-    // Decided by the clock alone: a cancel during the last step cannot stop it.
-    if (reachedCountdown) PerformEndAction();
+}
+
+// The toggle's stop branch.
+void StopScheduledEnd() {
+    app.scheduledEndBlock.Cancel();
+    app.scheduledEndIdle = 1;
+    LockRunControls(1, IDC_MAIN_RUN);
+    if (HWND main = OpenDialog(app.mainWindow)) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理実行");
 }
 
 }  // namespace
 
-std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
-                          const wchar_t* minute, std::int64_t now) {
+std::optional<std::tm> ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
+                                         const wchar_t* minute, std::int64_t now) {
     std::tm record = LocalTimeOf(now);
     const long monthNumber = ReadNumber(month);
     const long dayNumber = ReadNumber(day);
@@ -90,10 +115,7 @@ std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_
         std::tm later = record;
         later.tm_isdst = 0;
         const std::int64_t laterMoment = MakeLocalTime(later);
-        if (laterMoment >= now) {
-            record = later;
-            break;
-        }
+        if (laterMoment >= now) return later;
         if (monthFixed && dayFixed) {
             ++record.tm_year;
         } else if (!monthFixed && !dayFixed) {
@@ -103,6 +125,7 @@ std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_
         }
         moment = MakeLocalTime(record);
     }
+    if (moment == -1 || moment < now) return std::nullopt;
     return record;
 }
 
@@ -121,40 +144,45 @@ std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode
     }
 }
 
-void StartScheduledEnd(RunBlock& block) {
-    HWND main = OpenDialog(app.mainWindow);
-    wchar_t month[8], day[8], hour[8], minute[8];
-    ReadComboText(main, IDC_MAIN_END_MONTH, month);
-    ReadComboText(main, IDC_MAIN_END_DAY, day);
-    ReadComboText(main, IDC_MAIN_END_HOUR, hour);
-    ReadComboText(main, IDC_MAIN_END_MINUTE, minute);
-    block.target = ResolveTargetTime(month, day, hour, minute, Sys().Now());
-
-    auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
-    if (app.scheduledEndThread.Start(ScheduledEndProc, start.get())) {
-        static_cast<void>(start.release());  // the thread owns it now
+bool StartScheduledEnd(RunBlock& block) {
+    const std::optional<std::tm> target = ResolveFromCombos();
+    if (!target) {
+        if (&block == &app.scheduledEndBlock) StopScheduledEnd();
+        ReportUndeterminedMoment(OpenDialog(app.mainWindow));
+        return false;
     }
+    StartThread(block, *target);
+    return true;
+}
+
+bool ReturnScheduledEndToIdle(std::uint32_t generation) {
+    if (app.scheduledEndIdle.load() != 0 || !RunStands(app.scheduledEndBlock, generation)) return false;
+    StopScheduledEnd();
+    return true;
 }
 
 void ToggleScheduledEnd() {
+    if (app.scheduledEndIdle.load() == 0) {
+        StopScheduledEnd();
+        return;
+    }
+    SettleOperationThreads();
+    // Resolved before anything changes, so a refused start leaves no trace.
+    const std::optional<std::tm> target = ResolveFromCombos();
     HWND main = OpenDialog(app.mainWindow);
-    if (app.scheduledEndIdle.load() != 0) {
-        SettleOperationThreads();
-        app.scheduledEndBlock.startedEvent = app.scheduleStartedEvent.get();
-        app.scheduledEndBlock.Arm();
-        app.scheduledEndIdle = 0;
-        LockRunControls(0, IDC_MAIN_RUN);
-        if (main != nullptr) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理中断");
-        StartScheduledEnd(app.scheduledEndBlock);
-        if (app.STARTUPCHECK.load() != 0) {
-            app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
-            app.startupMinimizeThread.Start(StartupMinimizeProc, &app.startupBlock);
-        }
-    } else {
-        app.scheduledEndBlock.run = 0;
-        app.scheduledEndIdle = 1;
-        LockRunControls(1, IDC_MAIN_RUN);
-        if (main != nullptr) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理実行");
+    if (!target) {
+        ReportUndeterminedMoment(main);
+        return;
+    }
+    app.scheduledEndBlock.startedEvent = app.scheduleStartedEvent.get();
+    app.scheduledEndBlock.Arm();
+    app.scheduledEndIdle = 0;
+    LockRunControls(0, IDC_MAIN_RUN);
+    if (main != nullptr) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理中断");
+    StartThread(app.scheduledEndBlock, *target);
+    if (app.STARTUPCHECK.load() != 0) {
+        app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
+        app.startupMinimizeThread.Start(StartupMinimizeProc, &app.startupBlock);
     }
 }
 
@@ -176,26 +204,22 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     });
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
-    std::int64_t reading = Sys().Now();
     const std::int64_t countdownStart =
-        CountdownStart(targetMoment, reading, app.SOUND.load(), app.COUNTDOWNTIME.load());
-    if (token.Running()) {
-        for (;;) {
-            reading = Sys().Now();
-            if (reading >= countdownStart) {
-                if (RunFinalCountdown(token) != CountdownResult::Completed) {
-                    // Cancelled or superseded inside the count-down: nothing
-                    // more of this thread runs.
-                    app.scheduledEndThread.ReleaseIfCurrentThread();
-                    return 0;
-                }
-                break;
-            }
-            Sys().Sleep(1000);
-            if (!token.Running()) break;
-        }
+        CountdownStart(targetMoment, Sys().Now(), app.SOUND.load(), app.COUNTDOWNTIME.load());
+    bool reached = false;
+    bool going = token.Running();
+    while (going) {
+        reached = Sys().Now() >= countdownStart;
+        if (reached) break;
+        going = token.Wait(1000);
     }
-    FinishScheduledEnd(token, reading >= countdownStart);
+    if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
+        // Cancelled or superseded inside the count-down: nothing more of
+        // this thread runs.
+        app.scheduledEndThread.ReleaseIfCurrentThread();
+        return 0;
+    }
+    FinishScheduledEnd(token, reached);
     return 0;
 }
 

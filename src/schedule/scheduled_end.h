@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 #include "state/app_state.h"
 
@@ -14,8 +15,10 @@
 // empty or "0" month or day is not fixed; hour and minute are numbers (empty
 // counts as 0). The moment is pushed forward a year (month and day fixed), a
 // day (neither) or a month (one of them) until it is not before `now`.
-std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
-                          const wchar_t* minute, std::int64_t now);
+// Nothing when no such moment can be determined (the time conversion fails,
+// or no future moment is found within a bounded number of steps).
+std::optional<std::tm> ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
+                                         const wchar_t* minute, std::int64_t now);
 
 // When the final count-down starts for a target, seen from the clock reading
 // `reading`: the ten-count 10 s early, the other sounds COUNTDOWNTIME early,
@@ -23,13 +26,20 @@ std::tm ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_
 std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound,
                             std::int32_t countdownSeconds);
 
-// Handler of the run button 1100 (GUI thread): starts or cancels.
+// Handler of the run button 1100 (GUI thread): starts or cancels. A start
+// whose moment cannot be determined is refused with a message box, and the
+// operation stays idle.
 void ToggleScheduledEnd();
 
 // Resolves the target from the combos 1117-1121 into the block and starts
 // its thread for the block's current generation. The caller has armed the
-// block (RunBlock::Arm).
-void StartScheduledEnd(RunBlock& block);
+// block (RunBlock::Arm). When the moment cannot be determined, the operation
+// is returned to idle, the user is told, and the result is false.
+bool StartScheduledEnd(RunBlock& block);
+
+// GUI thread: the toggle's stop branch for a worker that has reached its
+// moment, only while that run (`generation`) still stands; whether it did.
+bool ReturnScheduledEndToIdle(std::uint32_t generation);
 
 DWORD WINAPI ScheduledEndProc(void* start);
 DWORD WINAPI StartupMinimizeProc(void* block);

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "app/messages.h"
+#include "state/messages.h"
 #include "platform/critical_section.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -93,10 +93,10 @@ bool AnyOperationRunning() {
 
 void StopRunningOperations() {
     ShowAbortBalloon();
-    app.wakeBlock.run = 0;
-    app.scheduledEndBlock.run = 0;
-    app.waitProgramBlock.run = 0;
-    app.timerEndBlock.run = 0;
+    app.wakeBlock.Cancel();
+    app.scheduledEndBlock.Cancel();
+    app.waitProgramBlock.Cancel();
+    app.timerEndBlock.Cancel();
     app.scheduledEndIdle = 1;
     app.waitProgramIdle = 1;
     app.timerEndIdle = 1;

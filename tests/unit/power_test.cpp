@@ -9,6 +9,7 @@
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "state/app_state.h"
+#include "state/messages.h"
 #include "ui/locking.h"
 #include "ui_test_support.h"
 

@@ -12,9 +12,11 @@
 #include "fake_system.h"
 #include "platform/calendar.h"
 #include "res/resource.h"
+#include "schedule/lifecycle.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
+#include "state/messages.h"
 #include "time_support.h"
 
 namespace {
@@ -77,7 +79,7 @@ TEST_F(TargetTime, ResolvesToTheNextMatchingMoment) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.now.month << "/" << c.now.day << " " << c.now.hour);
         const std::int64_t now = LocalNow(c.now);
-        const std::tm target = ResolveTargetTime(c.month, c.day, c.hour, c.minute, now);
+        const std::tm target = *ResolveTargetTime(c.month, c.day, c.hour, c.minute, now);
         ExpectWall(c.expected, target);
         std::tm copy = target;
         EXPECT_GE(MakeLocalTime(copy), now);
@@ -87,35 +89,35 @@ TEST_F(TargetTime, ResolvesToTheNextMatchingMoment) {
 TEST_F(TargetTime, ExactlyNowIsAcceptedAsNow) {
     InZone(FixedZone(-540));
     const std::int64_t now = LocalNow({2026, 6, 15, 22, 30});
-    std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", now);
+    std::tm target = *ResolveTargetTime(L"0", L"0", L"22", L"30", now);
     EXPECT_EQ(now, MakeLocalTime(target));
     // One second later the same choice means tomorrow.
-    target = ResolveTargetTime(L"0", L"0", L"22", L"30", now + 1);
+    target = *ResolveTargetTime(L"0", L"0", L"22", L"30", now + 1);
     ExpectWall({2026, 6, 16, 22, 30}, target);
 }
 
 TEST_F(TargetTime, KeepsTheWallClockTimeAcrossDaylightSavingChanges) {
     InZone(CentralEuropeanZone());
     // The evening before the spring change: tomorrow 22:30 is summer time.
-    std::tm target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 3, 28, 23, 0}));
+    std::tm target = *ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 3, 28, 23, 0}));
     ExpectWall({2026, 3, 29, 22, 30}, target);
     EXPECT_EQ(UtcSeconds(2026, 3, 29, 20, 30), MakeLocalTime(target));
     EXPECT_EQ(1, target.tm_isdst);
 
     // The evening before the autumn change: tomorrow 22:30 is winter time.
-    target = ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 10, 24, 23, 0}));
+    target = *ResolveTargetTime(L"0", L"0", L"22", L"30", LocalNow({2026, 10, 24, 23, 0}));
     ExpectWall({2026, 10, 25, 22, 30}, target);
     EXPECT_EQ(UtcSeconds(2026, 10, 25, 21, 30), MakeLocalTime(target));
     EXPECT_EQ(0, target.tm_isdst);
 
     // A fixed date months away, on the other side of the change.
-    target = ResolveTargetTime(L"7", L"1", L"6", L"0", LocalNow({2026, 1, 10, 12, 0}));
+    target = *ResolveTargetTime(L"7", L"1", L"6", L"0", LocalNow({2026, 1, 10, 12, 0}));
     EXPECT_EQ(UtcSeconds(2026, 7, 1, 4, 0), MakeLocalTime(target));
 
     // In the second pass of the repeated autumn hour (02:10 winter time), 02:40
     // is still to come this night, not tomorrow.
     const std::int64_t secondPass = UtcSeconds(2026, 10, 25, 1, 10);
-    target = ResolveTargetTime(L"0", L"0", L"2", L"40", secondPass);
+    target = *ResolveTargetTime(L"0", L"0", L"2", L"40", secondPass);
     EXPECT_EQ(UtcSeconds(2026, 10, 25, 1, 40), MakeLocalTime(target));
 }
 
@@ -126,10 +128,12 @@ TEST_F(TargetTime, EndsForEveryComboValue) {
     const wchar_t* const days[] = {L"", L"0", L"1", L"29", L"30", L"31"};
     for (const wchar_t* month : months) {
         for (const wchar_t* day : days) {
-            std::tm target = ResolveTargetTime(month, day, L"23", L"59", now);
+            std::tm target = *ResolveTargetTime(month, day, L"23", L"59", now);
             EXPECT_GE(MakeLocalTime(target), now);
         }
     }
+    // Past the last moment the system can convert, none is found.
+    EXPECT_FALSE(ResolveTargetTime(L"0", L"0", L"23", L"59", 1'000'000'000'000));
 }
 
 TEST(CountdownStart, LeadDependsOnTheSound) {
@@ -179,7 +183,13 @@ private:
     std::map<DWORD, int> threads;
 };
 
-INT_PTR CALLBACK QuietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+// The main window as the workers see it: the run button toggles, and the
+// return to idle is answered.
+INT_PTR CALLBACK QuietDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN) ToggleScheduledEnd();
+    return FALSE;
+}
 
 class ScheduledEndThread : public ::testing::Test {
 protected:
@@ -202,7 +212,8 @@ protected:
         app.NEXT_REG = ResumeMode::NoWake;
     }
     void TearDown() override {
-        app.scheduledEndBlock.run = 0;
+        app.scheduledEndBlock.Cancel();
+        app.scheduledEndIdle = 1;
         for (auto& gate : gated.gates) ::SetEvent(gate.get());
         if (OwnedHandle thread = app.scheduledEndThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
         app.mainWindow = nullptr;
@@ -212,6 +223,18 @@ protected:
         app.detailLine.Clear();
         app.phraseText.Clear();
         app.actionName.Clear();
+    }
+
+    // Armed as the run button arms it, with the target an hour or two ahead
+    // so the fake clock has little to count; the fake sleeps do not block.
+    OwnedHandle StartSoon() {
+        const int hour = (LocalTimeOf(gated.Now()).tm_hour + 2) % 24;
+        ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, hour, 0);
+        ::SetEvent(gated.gates[0].get());
+        app.scheduledEndBlock.Arm();
+        app.scheduledEndIdle = 0;
+        StartScheduledEnd(app.scheduledEndBlock);
+        return app.scheduledEndThread.Duplicate();
     }
 
     static bool WaitFor(const OwnedHandle& event) { return ::WaitForSingleObject(event.get(), 5000) == WAIT_OBJECT_0; }
@@ -279,14 +302,9 @@ TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
 TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
     app.WAYTOEND = EndAction::Reboot;
     app.FORCECHECK = 1;
-    // An hour or two ahead, so the fake clock has little to count.
-    const int hour = (LocalTimeOf(gated.Now()).tm_hour + 2) % 24;
-    ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, hour, 0);
-    ::SetEvent(gated.gates[0].get());  // sleeps only advance the fake clock
-    app.scheduledEndBlock.Arm();
-    StartScheduledEnd(app.scheduledEndBlock);
-    OwnedHandle thread = app.scheduledEndThread.Duplicate();
+    OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    EXPECT_EQ(1u, app.scheduledEndIdle.load());  // returned to idle first
     ASSERT_EQ(1u, gated.exits.size());
     EXPECT_EQ(static_cast<UINT>(EWX_REBOOT | EWX_FORCE), gated.exits[0]);
     // Silent mode: COUNTDOWNTIME + 1 balloons, then the action at or after the target.
@@ -295,6 +313,42 @@ TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
     EXPECT_EQ(0u, app.scheduledEndRunning.load());
     app.WAYTOEND = EndAction::Shutdown;
     app.FORCECHECK = 0;
+}
+
+// A cancel that the user saw succeed holds, however close to the end action
+// it comes: during the last second of the count-down, or while the worker's
+// request to return to idle is still waiting to be served.
+TEST_F(ScheduledEndThread, ACancelAtTheLastMomentHolds) {
+    gated.onSleep = [&] {
+        std::lock_guard<std::mutex> hold(gated.lock);
+        if (!gated.notifies.empty() && std::wstring(gated.notifies.back().data.szInfo) == L"終了まで：0秒") {
+            app.scheduledEndBlock.Cancel();
+        }
+    };
+    OwnedHandle thread = StartSoon();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    EXPECT_TRUE(gated.exits.empty());
+    EXPECT_EQ(L"phrase", app.headline.Get());
+}
+
+TEST_F(ScheduledEndThread, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
+    OwnedHandle thread = StartSoon();
+    // The worker's request waits until this thread serves it: cancel first.
+    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
+    ToggleScheduledEnd();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    EXPECT_TRUE(gated.exits.empty());
+    EXPECT_EQ(1u, app.scheduledEndIdle.load());
+    EXPECT_TRUE(app.scheduledEndThread.Empty());  // no fresh start
+}
+
+TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
+    gated.now = 1'000'000'000'000;
+    ToggleScheduledEnd();
+    EXPECT_EQ(1u, app.scheduledEndIdle.load());
+    EXPECT_TRUE(app.scheduledEndThread.Empty());
+    ASSERT_EQ(1u, gated.messages.size());
+    EXPECT_EQ(L"終了時間を決定できませんでした。", gated.messages[0].text);
 }
 
 }  // namespace

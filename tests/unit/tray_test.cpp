@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "state/messages.h"
 #include "fake_system.h"
 #include "res/resource.h"
 #include "state/app_state.h"

@@ -1,0 +1,38 @@
+// The end of an operation's run: the request from the worker and the answer
+// on the GUI thread.
+#include "schedule/lifecycle.h"
+
+#include "schedule/scheduled_end.h"
+#include "state/messages.h"
+#include "ui/windows.h"
+
+namespace {
+
+// The stop branch of the operation's toggle, if the run still stands.
+bool ReturnToIdle(Operation operation, std::uint32_t generation) {
+    switch (operation) {
+        case Operation::ScheduledEnd:
+            return ReturnScheduledEndToIdle(generation);
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool RunStands(const RunBlock& block, std::uint32_t generation) {
+    return block.generation.load() == generation && block.run.load() != 0;
+}
+
+bool RequestReturnToIdle(Operation operation, const RunToken& token) {
+    HWND main = OpenDialog(app.mainWindow);
+    if (main == nullptr) return false;  // the program is closing: nothing more
+    return ::SendMessageW(main, WM_RETURNTOIDLE, static_cast<WPARAM>(operation),
+                          static_cast<LPARAM>(token.generation())) == TRUE;
+}
+
+INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
+    const bool stood = ReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+    return TRUE;
+}

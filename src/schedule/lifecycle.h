@@ -1,0 +1,27 @@
+// The end of an operation's run. A worker whose moment has come asks the GUI
+// thread to return its run to idle; the GUI thread does so only while that
+// very run still stands (not cancelled, not superseded by a newer start) and
+// says whether it did. Only then may the worker carry out its end action, so
+// a cancel the user saw succeed always holds, and a cancel racing the finish
+// never starts the operation again.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "state/app_state.h"
+
+enum class Operation : WPARAM { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2, Wake = 3 };
+
+// Worker side: sends the request to the main window and waits for the answer.
+// True when the run stood and is now idle.
+bool RequestReturnToIdle(Operation operation, const RunToken& token);
+
+// GUI side: the main window's handling of WM_RETURNTOIDLE. Sets the dialog
+// result and returns TRUE, as a dialog procedure must for a message it answers.
+INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);
+
+// Whether `generation` is the block's current run and it has not been
+// cancelled: the condition for returning it to idle.
+bool RunStands(const RunBlock& block, std::uint32_t generation);

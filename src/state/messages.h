@@ -1,0 +1,22 @@
+// The program's private window messages and the notification icon's
+// identifier. Several layers send them, so they live here, below all of them.
+#pragma once
+
+#include <windows.h>
+
+// The notification icon's callback message to the main window.
+inline constexpr UINT WM_TRAYNOTIFY = 0x8002;
+// Sent by the phrase dialog to the main window to start the desktop scatter.
+// The value is WM_USER + 1, which a dialog manager also reads as DM_SETDEFID
+// when a dialog procedure declines it; only the main window receives it.
+inline constexpr UINT WM_SCATTERPHRASE = 0x0401;
+// Sent by a worker to the main window once its test-mode message has been
+// closed; the main window enables the run controls if nothing runs.
+inline constexpr UINT WM_TESTMESSAGECLOSED = WM_APP + 3;
+// Sent by a worker whose operation has reached its moment: wParam is the
+// Operation, lParam the generation the worker was started for. The main
+// window returns the operation to idle if that run still stands and answers
+// TRUE; FALSE when it was cancelled or superseded meanwhile.
+inline constexpr UINT WM_RETURNTOIDLE = WM_APP + 4;
+
+inline constexpr UINT TRAY_ICON_ID = 0x8001;
