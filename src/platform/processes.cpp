@@ -30,10 +30,12 @@ public:
         if (!process) return false;
         // The first module listed is the executable; one slot is enough, the
         // call fills what fits.
-        HMODULE first = nullptr;
+        HMODULE modules[1] = {};
         DWORD needed = 0;
-        if (!::EnumProcessModules(process.get(), &first, sizeof first, &needed) || first == nullptr) return false;
-        const DWORD length = ::GetModuleFileNameExW(process.get(), first, path, static_cast<DWORD>(capacity));
+        if (!::EnumProcessModules(process.get(), modules, sizeof modules, &needed) || modules[0] == nullptr) {
+            return false;
+        }
+        const DWORD length = ::GetModuleFileNameExW(process.get(), modules[0], path, static_cast<DWORD>(capacity));
         // A path cut at the buffer's end may come back without its
         // terminator on older systems.
         path[length < capacity ? length : capacity - 1] = L'\0';
