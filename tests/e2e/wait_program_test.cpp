@@ -15,12 +15,6 @@ namespace {
 
 constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
 
-int CountItems(HWND dialog, const std::wstring& text) {
-    int n = 0;
-    for (int i = 0; i < ComboCount(dialog, IDC_MAN_PROCESS); ++i) n += ComboItem(dialog, IDC_MAN_PROCESS, i) == text;
-    return n;
-}
-
 class WaitForProgram : public ProgramTest {
 protected:
     void TearDown() override {
@@ -52,19 +46,24 @@ TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheExactNameHasEnded) {
     PostClick(main, IDC_MAIN_MANUAL);
     HWND manual = WaitForTopLevelWindow(program()->id(), kDialogClass, kManualTitle);
     ASSERT_TRUE(manual);
-    // The list is refilled each time the combo gains the focus.
+    // The list is refilled each time the combo gains the focus; the
+    // notepads may still be starting.
     HWND combo = Control(manual, IDC_MAN_PROCESS);
+    int lower = 0, upper = 0;
     ASSERT_TRUE(WaitUntil(
         [&] {
             Send(combo, WM_KILLFOCUS);
             Send(combo, WM_SETFOCUS);
-            return CountItems(manual, L"notepad") == 2 && CountItems(manual, L"Notepad") == 1;
+            lower = upper = 0;
+            for (int i = 0; i < ComboCount(manual, IDC_MAN_PROCESS); ++i) {
+                const std::wstring item = ComboItem(manual, IDC_MAN_PROCESS, i);
+                if (item == L"notepad" && ++lower == 1) ChooseComboItem(manual, IDC_MAN_PROCESS, i);
+                upper += item == L"Notepad";
+            }
+            return lower == 2 && upper == 1;
         },
         kStartTimeoutMs));
     EXPECT_EQ(L"", ComboItem(manual, IDC_MAN_PROCESS, 0));
-    for (int i = 0; i < ComboCount(manual, IDC_MAN_PROCESS); ++i) {
-        if (ComboItem(manual, IDC_MAN_PROCESS, i) == L"notepad") ChooseComboItem(manual, IDC_MAN_PROCESS, i);
-    }
 
     Click(manual, IDC_MAN_WAIT);
     EXPECT_EQ(L"処理中断", ControlText(manual, IDC_MAN_WAIT));
