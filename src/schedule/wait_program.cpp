@@ -1,13 +1,204 @@
-// The wait for a program. Until the process listing and the waiting thread are
-// built, the combo is refilled from an empty snapshot (the empty item alone)
-// and the toggle deliberately does nothing, so the program stays idle.
+// The wait for a program: the process snapshot and its names, the process
+// combo of the manual operations dialog, the toggle of button 1017 and the
+// thread that looks once a second whether the chosen program still runs.
 #include "schedule/wait_program.h"
 
-#include "res/resource.h"
+#include <cwchar>
+#include <iterator>
+#include <memory>
+#include <new>
 
-void FillProcessCombo(HWND dialog) {
-    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_RESETCONTENT, 0, 0);
-    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+#include "platform/processes.h"
+#include "platform/text.h"
+#include "power/power_actions.h"
+#include "res/resource.h"
+#include "schedule/countdown.h"
+#include "schedule/lifecycle.h"
+#include "schedule/settle.h"
+#include "schedule/wake.h"
+#include "state/app_state.h"
+#include "ui/locking.h"
+#include "ui/tray.h"
+#include "ui/windows.h"
+
+namespace {
+
+// What a waiting thread is started with. The thread's own snapshot lives
+// here, on the heap for the whole wait, rather than 200 KB on its stack.
+struct WaitStart {
+    RunBlock* block;
+    std::uint32_t generation;
+    wchar_t name[kProcessNameUnits];
+    ProcessTable table;
+};
+
+// The snapshot behind the process combo; the GUI thread's alone.
+ProcessTable processTable;
+
+constexpr std::size_t kModulePathUnits = 1024;
+
+// Decimal digits without the formatting routines, which allocate: a poll
+// writes one id per process every second.
+void WriteDecimal(DWORD value, wchar_t (&text)[50]) {
+    wchar_t digits[16];
+    std::size_t n = 0;
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (std::size_t i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
+    text[n] = L'\0';
 }
 
-void ToggleWaitProgram() {}
+void SetWaitCaption(const wchar_t* caption) {
+    app.waitCaption.Set(caption);
+    if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_WAIT, caption);
+}
+
+// The toggle's stop branch.
+void StopWaitProgram() {
+    app.waitProgramBlock.Cancel();
+    app.waitProgramIdle = 1;
+    LockRunControls(1, IDC_MAN_WAIT);
+    SetWaitCaption(L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
+}
+
+// The program selected in combo 1016, cut the way listed names are cut.
+void ReadChosenProgram(wchar_t (&name)[kProcessNameUnits]) {
+    wchar_t text[kPathUnits] = L"";
+    if (HWND manual = OpenDialog(app.manualWindow)) {
+        ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, text, static_cast<int>(std::size(text)));
+    }
+    CopyText(name, text);
+}
+
+// Takes a snapshot once a second until the program has gone (true) or the
+// run has ended (false).
+bool WaitUntilGone(const RunToken& token, const wchar_t* name, ProcessTable& table) {
+    for (bool going = token.Running(); going; going = token.Wait(1000)) {
+        ListProcesses(table);
+        if (!ProgramFound(table, name)) return true;
+    }
+    return false;
+}
+
+// The thread on its way out: restores the texts it owns (nothing for a stale
+// thread). Once the program has gone, the end action follows only if the GUI
+// thread confirms that this run still stands as it returns it to idle.
+void FinishWaitProgram(const RunToken& token, bool gone) {
+    const bool current = token.IfCurrent([] {
+        RestoreHeadline();
+        app.waitProgramRunning = 0;
+    });
+    // Let go before the wake-up's settling wait, which would wait on us.
+    app.waitProgramThread.ReleaseIfCurrentThread();
+    if (!current || !gone) return;
+    if (!RequestReturnToIdle(Operation::WaitProgram, token)) return;  // cancelled at the last moment
+    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    PerformEndAction();
+}
+
+}  // namespace
+
+void StripExtension(wchar_t* text) {
+    if (wchar_t* dot = std::wcschr(text, L'.')) *dot = L'\0';
+}
+
+void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]) {
+    // Stripped before the cut, so a long name loses its extension, not more
+    // of its stem.
+    wchar_t base[kPathUnits];
+    CopyText(base, FileNamePart(path));
+    StripExtension(base);
+    CopyText(name, base);
+}
+
+void ListProcesses(ProcessTable& table) {
+    DWORD ids[kMaxProcesses];
+    const std::size_t count = Processes().ProcessIds(ids, kMaxProcesses);
+    table.count = count < kMaxProcesses ? count : kMaxProcesses;
+    wchar_t path[kModulePathUnits];
+    for (std::size_t i = 0; i < table.count; ++i) {
+        ProcessEntry& entry = table.entries[i];
+        WriteDecimal(ids[i], entry.id);
+        // A process that cannot be queried gets an empty name.
+        if (!Processes().ModulePath(ids[i], path, std::size(path))) path[0] = L'\0';
+        ProgramNameOf(path, entry.name);
+    }
+}
+
+bool ProgramFound(const ProcessTable& table, const wchar_t* name) {
+    if (name[0] == L'\0') return false;
+    for (std::size_t i = 0; i < table.count; ++i) {
+        if (std::wcscmp(table.entries[i].name, name) == 0) return true;
+    }
+    return false;
+}
+
+void FillProcessCombo(HWND dialog) {
+    ListProcesses(processTable);
+    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_RESETCONTENT, 0, 0);
+    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+    // The snapshot's first entry (the system's idle process) is never offered.
+    for (std::size_t i = 1; i < processTable.count; ++i) {
+        const wchar_t* name = processTable.entries[i].name;
+        if (name[0] != L'\0') {
+            ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        }
+    }
+}
+
+bool ReturnWaitProgramToIdle(std::uint32_t generation) {
+    if (app.waitProgramIdle.load() != 0 || !RunStands(app.waitProgramBlock, generation)) return false;
+    StopWaitProgram();
+    return true;
+}
+
+void ToggleWaitProgram() {
+    wchar_t chosen[kProcessNameUnits];
+    ReadChosenProgram(chosen);
+    if (app.waitProgramIdle.load() == 0) {
+        StopWaitProgram();
+        return;
+    }
+    SettleOperationThreads();
+    if (chosen[0] == L'\0') return;  // refused silently
+    // Allocated before anything changes, so a failure leaves no trace.
+    std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
+    if (!start) return;
+    RunBlock& block = app.waitProgramBlock;
+    start->block = &block;
+    start->generation = block.Arm();
+    CopyText(block.name, chosen);
+    CopyText(start->name, chosen);
+    app.waitProgramIdle = 0;
+    LockRunControls(0, IDC_MAN_WAIT);
+    SetWaitCaption(L"処理中断");
+    if (app.waitProgramThread.Start(WaitProgramProc, start.get())) {
+        static_cast<void>(start.release());  // the thread owns it now
+        return;
+    }
+    StopWaitProgram();  // no thread to wait: back to idle
+}
+
+DWORD WINAPI WaitProgramProc(void* parameter) {
+    const std::unique_ptr<WaitStart> start(static_cast<WaitStart*>(parameter));
+    const RunToken token(*start->block, start->generation);
+    wchar_t action[decltype(app.actionName)::kCapacity];
+    app.actionName.CopyTo(action);
+    token.IfCurrent([&] {
+        app.waitProgramRunning = 1;
+        app.headline.Format(L"待機ﾌﾟﾛｸﾞﾗﾑ終了 %ls", action);
+        app.detailLine.Format(L"\r\n待機ﾌﾟﾛｸﾞﾗﾑ　%ls", start->name);
+    });
+
+    const bool gone = WaitUntilGone(token, start->name, start->table);
+    if (gone && RunFinalCountdown(token) != CountdownResult::Completed) {
+        // Cancelled or superseded inside the count-down: nothing more of
+        // this thread runs.
+        app.waitProgramThread.ReleaseIfCurrentThread();
+        return 0;
+    }
+    FinishWaitProgram(token, gone);
+    return 0;
+}

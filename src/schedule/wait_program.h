@@ -1,15 +1,57 @@
 // The wait for a program: the end action is carried out once every process of
-// the program chosen in the manual operations dialog has exited.
+// the program chosen in the manual operations dialog has exited. Programs are
+// named by their executable's file name without extension.
 #pragma once
 
 #include <windows.h>
 
-// Refills the process combo 1016 of `dialog` with the running programs, an
-// empty item first. The process listing is not part of this build yet, so for
-// now the list holds the empty item alone.
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr std::size_t kProcessNameUnits = 50;
+inline constexpr std::size_t kMaxProcesses = 1024;
+
+// One process of a snapshot.
+struct ProcessEntry {
+    wchar_t id[50];                   // the process id as decimal text
+    wchar_t name[kProcessNameUnits];  // empty when the process cannot be queried
+};
+
+// A snapshot of at most kMaxProcesses processes (about 200 KB).
+struct ProcessTable {
+    ProcessEntry entries[kMaxProcesses];
+    std::size_t count;
+};
+
+// Cuts `text` in place before its first "."; the whole text stays when it
+// has none.
+void StripExtension(wchar_t* text);
+
+// The name a program is listed and matched under: the file-name part of
+// `path` up to its first ".", cut to the name field. The list and the wait
+// both name processes this way, so a listed name always matches its process.
+void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]);
+
+// Fills `table` with a snapshot of the running processes, the first
+// kMaxProcesses ids the system returns.
+void ListProcesses(ProcessTable& table);
+
+// Whether a process of the table, the first included, is named `name`
+// exactly (letter case counts). An empty name is never found.
+bool ProgramFound(const ProcessTable& table, const wchar_t* name);
+
+// Refills the process combo 1016 of `dialog`: an empty item first, then the
+// name of every process of a fresh snapshot but its first entry, skipping
+// processes without a name.
 void FillProcessCombo(HWND dialog);
 
-// Handler of the manual dialog's button 1017 (GUI thread): starts or cancels
-// the wait. The waiting thread is not part of this build yet, so for now the
-// call starts nothing.
+// Handler of the manual dialog's button 1017 (GUI thread): starts the wait
+// for the program selected in combo 1016, or cancels it. An empty selection
+// starts nothing.
 void ToggleWaitProgram();
+
+// GUI thread: the toggle's stop branch for a worker whose program has gone,
+// only while that run (`generation`) still stands; whether it did.
+bool ReturnWaitProgramToIdle(std::uint32_t generation);
+
+DWORD WINAPI WaitProgramProc(void* start);

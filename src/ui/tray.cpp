@@ -73,8 +73,8 @@ void RestoreIdleCaptions() {
     if (app.scheduledEndIdle != 0) SetButtonText(OpenDialog(app.mainWindow), IDC_MAIN_RUN, L"処理実行");
     HWND manual = OpenDialog(app.manualWindow);
     if (app.waitProgramIdle != 0) {
-        app.waitCaption.Set(L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
-        SetButtonText(manual, IDC_MAN_WAIT, L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+        app.waitCaption.Set(L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
+        SetButtonText(manual, IDC_MAN_WAIT, L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
     }
     if (app.timerEndIdle != 0) {
         app.timerCaption.Set(L"タイマー終了");

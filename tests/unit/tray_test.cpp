@@ -252,12 +252,12 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         ExpectAllRunControlsEnabled(manual.get());
 
         EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
-        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
         // The wake-up button offers to cancel exactly while the wake-up stays armed.
         const std::wstring wakeCaption = c.wakeArmedToo ? kCancelCaption : L"指定時間復帰";
         EXPECT_EQ(wakeCaption, ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", app.waitCaption.Get());
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.waitCaption.Get());
         EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
         EXPECT_EQ(wakeCaption, app.wakeCaption.Get());
 
@@ -335,10 +335,10 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         ExpectAllRunControlsEnabled(manual.get());
         EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
         EXPECT_EQ(L"指定時間復帰", app.wakeCaption.Get());
-        EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", app.waitCaption.Get());
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.waitCaption.Get());
         EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
 
         const std::vector<std::wstring> expectedCalls = {NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000",
@@ -371,7 +371,7 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
-    EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+    EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
 }
 
 TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {

@@ -1,0 +1,201 @@
+// The wait for a program: naming processes, the process combo and the match
+// over a fake process list, and the waiting thread against the fake clock.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "fake_system.h"
+#include "platform/processes.h"
+#include "res/resource.h"
+#include "schedule/lifecycle.h"
+#include "schedule/settle.h"
+#include "schedule/wait_program.h"
+#include "state/messages.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using test_support::ItemText;
+
+// Processes by path, in the order the system lists them; an empty path is a
+// process that cannot be queried.
+class FakeProcesses : public ProcessSource {
+public:
+    std::size_t ProcessIds(DWORD* ids, std::size_t capacity) override {
+        std::lock_guard<std::mutex> hold(lock);
+        for (std::size_t i = 0; i < capacity && i < paths.size(); ++i) ids[i] = static_cast<DWORD>(i);
+        return std::min(capacity, paths.size());
+    }
+    bool ModulePath(DWORD id, wchar_t* path, std::size_t capacity) override {
+        std::lock_guard<std::mutex> hold(lock);
+        ::lstrcpynW(path, paths.at(id).c_str(), static_cast<int>(capacity));
+        return path[0] != L'\0';
+    }
+    std::mutex lock;
+    std::vector<std::wstring> paths;
+};
+
+const std::wstring kLong(60, L'x');  // a base name longer than the name field
+
+TEST(ProgramName, IsTheFileNameUpToItsFirstDotCutToTheField) {
+    const struct {
+        std::wstring path, name;
+    } cases[] = {
+        {L"C:\\Windows\\notepad.exe", L"notepad"}, {L"D:\\setup.x86.exe", L"setup"},
+        {L"C:\\a.b\\tool", L"tool"},               {L"C:\\x\\.hidden", L""},
+        {L"", L""},                                {L"C:\\" + kLong + L".exe", kLong.substr(0, 49)},
+    };
+    for (const auto& c : cases) {
+        wchar_t name[kProcessNameUnits];
+        ProgramNameOf(c.path.c_str(), name);
+        EXPECT_EQ(c.name, name) << c.path.c_str();
+    }
+}
+
+INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_RETURNTOIDLE ? AnswerReturnToIdle(window, wParam, lParam) : FALSE;
+}
+
+class WaitProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallProcesses(&processes);
+        app.mainWindow = main.get();
+        app.manualWindow = manual.get();
+        app.phraseText.Set(L"phrase");
+        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        app.COUNTDOWNTIME = 1;
+        processes.paths = {L"C:\\idle.exe", L"", L"C:\\w\\notepad.exe", L"C:\\w\\Notepad.exe",
+                           L"C:\\w\\setup.x86.exe", L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"};
+    }
+    void TearDown() override {
+        if (app.waitProgramIdle.load() == 0) ToggleWaitProgram();
+        if (OwnedHandle thread = app.waitProgramThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        InstallProcesses(nullptr);
+        test_support::ResetAppState();
+    }
+    // Lists the processes into the combo and selects the item `name`; the items.
+    std::vector<std::wstring> Choose(const std::wstring& name) {
+        FillProcessCombo(manual.get());
+        std::vector<std::wstring> items;
+        const auto count = ::SendDlgItemMessageW(manual.get(), IDC_MAN_PROCESS, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t item[kProcessNameUnits] = L"";
+            ::SendDlgItemMessageW(manual.get(), IDC_MAN_PROCESS, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            items.emplace_back(item);
+            if (name == item) ::SendDlgItemMessageW(manual.get(), IDC_MAN_PROCESS, CB_SETCURSEL, i, 0);
+        }
+        return items;
+    }
+    // Presses button 1017; the started thread, or none.
+    static OwnedHandle Start() {
+        ToggleWaitProgram();
+        return app.waitProgramThread.Duplicate();
+    }
+
+    FakeProcesses processes;
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+    test_support::TestDialog main{IDD_MAIN, AnsweringMain};
+    test_support::TestDialog manual{IDD_MANUAL};
+};
+
+// The combo and the wait name processes alike: what is listed is matched.
+TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
+    std::vector<std::wstring> items = Choose(L"");
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(L"", items[0]);
+    std::sort(items.begin(), items.end());  // the combo's own order ignores case
+    const std::wstring cut = kLong.substr(0, 49);
+    EXPECT_EQ((std::vector<std::wstring>{L"", L"Notepad", L"notepad", L"notepad", L"setup", cut}), items);
+
+    const auto table = std::make_unique<ProcessTable>();
+    processes.paths.resize(1030, L"C:\\other.exe");
+    processes.paths[1023] = L"C:\\last.exe";
+    processes.paths[1024] = L"C:\\beyond.exe";
+    ListProcesses(*table);
+    EXPECT_EQ(1024u, table->count);
+    const std::pair<std::wstring, bool> cases[] = {{L"idle", true},  {L"notepad", true}, {L"NOTEPAD", false},
+                                                   {L"setup.x86", false}, {cut, true}, {L"last", true},
+                                                   {L"beyond", false}, {L"", false}};
+    for (const auto& [name, found] : cases) EXPECT_EQ(found, ProgramFound(*table, name.c_str())) << name.c_str();
+}
+
+TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
+    Choose(L"");
+    Start();
+    EXPECT_EQ(1u, app.waitProgramIdle.load());
+    EXPECT_TRUE(app.waitProgramThread.Empty());
+    EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
+    EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
+}
+
+// Two processes share the long name: the wait goes on until both have gone.
+TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
+    processes.paths[2] = processes.paths[5];
+    int sleeps = 0;
+    std::wstring headline, detail;
+    fake.onSleep = [&] {
+        if (++sleeps == 1) headline = app.headline.Get(), detail = app.detailLine.Get();
+        std::lock_guard<std::mutex> hold(processes.lock);
+        if (sleeps == 2 || sleeps == 4) processes.paths[sleeps == 2 ? 2 : 5] = L"C:\\gone.exe";
+    };
+    Choose(kLong.substr(0, 49));
+    OwnedHandle thread = Start();
+    EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAIT));
+    EXPECT_FALSE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了 ｼｬｯﾄﾀﾞｳﾝ", headline);
+    EXPECT_EQ((L"\r\n待機ﾌﾟﾛｸﾞﾗﾑ　" + kLong).substr(0, 49), detail);  // cut to the detail line
+    // Four polls found a process; the count-down's two steps followed.
+    EXPECT_EQ(6u, fake.sleeps.size());
+    EXPECT_EQ(1u, fake.exits.size());
+    EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
+    EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
+    EXPECT_EQ(L"phrase", app.headline.Get());
+}
+
+TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
+    app.NEXT_REG = ResumeMode::WakeIdle;
+    OwnedHandle sleeping(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    OwnedHandle cancelled(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fake.onSleep = [&] {
+        ::SetEvent(sleeping.get());
+        ::WaitForSingleObject(cancelled.get(), 10000);
+    };
+    Choose(L"notepad");
+    OwnedHandle thread = Start();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(sleeping.get(), 10000));
+    ToggleWaitProgram();
+    ::SetEvent(cancelled.get());
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    EXPECT_EQ(1u, fake.sleeps.size());
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_EQ(1u, app.wakeIdle.load());  // no wake-up armed
+    EXPECT_EQ(0u, app.waitProgramRunning.load());
+    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_TRUE(app.waitProgramThread.Empty());
+}
+
+// The program is gone at the first poll; the worker's request to return to
+// idle waits until this thread serves it, and the cancel comes first.
+TEST_F(WaitProgram, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
+    Choose(L"setup");
+    processes.paths[4] = L"C:\\gone.exe";
+    OwnedHandle thread = Start();
+    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
+    ToggleWaitProgram();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    EXPECT_EQ(2u, fake.sleeps.size());  // the count-down alone
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_EQ(1u, app.waitProgramIdle.load());
+    EXPECT_TRUE(app.waitProgramThread.Empty());
+}
+
+}  // namespace
