@@ -8,11 +8,14 @@
 #include <shellapi.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,20 +68,19 @@ public:
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
 
-    // The wake-up timer, created as a plain event so that its handle closes
-    // as usual. Its routine runs inside WaitAlertable once the fake clock has
-    // reached the due time; the wait moves the clock there itself unless
-    // `holdWakeTimer`, so a test can cancel an armed wake-up or fire it by
-    // moving `now`. A nonzero error makes creating or setting it fail.
+    // The wake-up timer, a plain event as far as handles go. Its routine runs
+    // inside WaitAlertable once the clock has reached the due time, which the
+    // wait moves the clock to unless `holdWakeTimer`. A nonzero error makes
+    // creating or setting it fail.
     DWORD createTimerError = 0;
     DWORD setTimerError = 0;
-    bool holdWakeTimer = false;
-    std::int64_t wakeDue = 0;  // 100 ns units since 1601, as set
+    std::atomic<bool> holdWakeTimer{false};
+    std::int64_t wakeDue = 0;  // 100 ns units since 1601
     PTIMERAPCROUTINE wakeRoutine = nullptr;
     void* wakeArgument = nullptr;
     int wakeTimerCancels = 0;
-    // The programs run after a wake-up, by command line. One that runs until
-    // stopped sets `programRunning` and waits for its stop event.
+    // The programs run after a wake-up; one that runs until stopped sets
+    // `programRunning` and waits for the stop event.
     std::vector<std::wstring> programs;
     bool programStarts = true;
     bool programRunsUntilStopped = false;
@@ -87,19 +89,14 @@ public:
 
     HANDLE CreateWakeTimer(DWORD& error) override {
         std::lock_guard<std::mutex> hold(lock);
-        calls.push_back(L"CreateWakeTimer");
         error = createTimerError;
         return error != 0 ? nullptr : ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     bool SetWakeTimer(HANDLE, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         std::lock_guard<std::mutex> hold(lock);
-        calls.push_back(L"SetWakeTimer");
         error = setTimerError;
-        if (error != 0) return false;
-        wakeDue = due;
-        wakeRoutine = routine;
-        wakeArgument = argument;
-        return true;
+        if (error == 0) std::tie(wakeDue, wakeRoutine, wakeArgument) = std::make_tuple(due, routine, argument);
+        return error == 0;
     }
     void CancelWakeTimer(HANDLE) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -108,33 +105,22 @@ public:
         ++wakeTimerCancels;
     }
     bool WaitAlertable(HANDLE stop) override {
-        constexpr std::int64_t kEpochTicks = 116444736000000000LL;
-        for (;;) {
+        for (;; ::WaitForSingleObject(stop, 10)) {
             if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return true;
-            PTIMERAPCROUTINE routine = nullptr;
-            void* argument = nullptr;
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                const std::int64_t dueSeconds = (wakeDue - kEpochTicks + 9999999) / 10000000;
-                if (wakeRoutine != nullptr && !holdWakeTimer && now < dueSeconds) now = dueSeconds;
-                if (wakeRoutine != nullptr && now >= dueSeconds) {
-                    routine = std::exchange(wakeRoutine, nullptr);
-                    argument = wakeArgument;
-                    calls.push_back(L"TimerFired");
-                }
-            }
-            if (routine != nullptr) {
-                routine(argument, 0, 0);
-                return false;
-            }
-            ::WaitForSingleObject(stop, 10);
+            std::unique_lock<std::mutex> hold(lock);
+            const std::int64_t due = (wakeDue - 116444736000000000LL + 9999999) / 10000000;
+            if (wakeRoutine != nullptr && !holdWakeTimer) now = std::max(now, due);
+            if (wakeRoutine == nullptr || now < due) continue;
+            const PTIMERAPCROUTINE routine = std::exchange(wakeRoutine, nullptr);
+            hold.unlock();
+            routine(wakeArgument, 0, 0);
+            return false;
         }
     }
     ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override {
         {
             std::lock_guard<std::mutex> hold(lock);
             programs.emplace_back(commandLine);
-            calls.push_back(std::wstring(L"Run ") + commandLine);
             if (!programStarts) return ProgramRun::NotStarted;
             if (!programRunsUntilStopped) return ProgramRun::Exited;
         }
@@ -143,7 +129,6 @@ public:
     }
     void KeepAwake() override {
         std::lock_guard<std::mutex> hold(lock);
-        calls.push_back(L"KeepAwake");
         ++keepAwakes;
     }
 
