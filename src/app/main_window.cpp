@@ -13,6 +13,7 @@
 #include "schedule/lifecycle.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/sounds.h"
+#include "schedule/wake.h"
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/dialogs.h"
@@ -224,6 +225,13 @@ void OnCommand(HWND window, int id) {
     }
 }
 
+// The suspend and resume notices; the sender sees TRUE for the handled ones.
+INT_PTR AnswerPowerBroadcast(HWND window, WPARAM event) {
+    const BOOL handled = OnPowerBroadcast(event);
+    if (handled) ::SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+    return handled;
+}
+
 }  // namespace
 
 bool ComboSearchText(std::uint32_t value, wchar_t (&text)[4]) {
@@ -281,6 +289,11 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_RETURNTOIDLE:
             return AnswerReturnToIdle(window, wParam, lParam);
+        case WM_TOGGLEWAKE:
+            ToggleWake();
+            return FALSE;
+        case WM_POWERBROADCAST:
+            return AnswerPowerBroadcast(window, wParam);
         case WM_TESTMESSAGECLOSED:
             UnlockRunControlsIfIdle();
             return FALSE;

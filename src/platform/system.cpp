@@ -72,6 +72,46 @@ public:
         return ::SetSystemPowerState(suspend, force);
     }
 
+    HANDLE CreateWakeTimer(DWORD& error) override {
+        HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, L"MyTimer");
+        error = timer == nullptr ? ::GetLastError() : 0;
+        return timer;
+    }
+
+    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
+                      DWORD& error) override {
+        LARGE_INTEGER dueTime;
+        dueTime.QuadPart = due;
+        const bool set = ::SetWaitableTimer(timer, &dueTime, 0, routine, argument, TRUE) != FALSE;
+        error = set ? 0 : ::GetLastError();
+        return set;
+    }
+
+    void CancelWakeTimer(HANDLE timer) override { ::CancelWaitableTimer(timer); }
+
+    bool WaitAlertable(HANDLE stop) override {
+        return ::WaitForSingleObjectEx(stop, INFINITE, TRUE) != WAIT_IO_COMPLETION;
+    }
+
+    ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &started)) {
+            return ProgramRun::NotStarted;
+        }
+        const OwnedHandle process(started.hProcess);
+        const OwnedHandle thread(started.hThread);
+        const HANDLE objects[] = {process.get(), stop};
+        const DWORD result = ::WaitForMultipleObjects(stop != nullptr ? 2 : 1, objects, FALSE, INFINITE);
+        return result == WAIT_OBJECT_0 ? ProgramRun::Exited : ProgramRun::Stopped;
+    }
+
+    void KeepAwake() override {
+        ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    }
+
     BOOL Play(const wchar_t* sound, DWORD flags) override {
         return ::PlaySoundW(sound, nullptr, flags);
     }

@@ -1,6 +1,6 @@
 // The program's one seam to the outside world: the clock and time zone,
 // sleeping, message boxes, the open-file dialog, session and power requests,
-// sounds and the notification area. Tests install a fake so that logic runs without waiting,
+// the wake-up timer and the program it runs, sounds and the notification area. Tests install a fake so that logic runs without waiting,
 // beeping, showing boxes or ending the session.
 #pragma once
 
@@ -33,6 +33,24 @@ public:
     virtual void EnablePrivilege(const wchar_t* name) = 0;
     virtual BOOL ExitSession(UINT flags, DWORD reason) = 0;
     virtual BOOL SetPowerState(BOOL suspend, BOOL force) = 0;
+
+    // The wake-up: the named timer "MyTimer" that resumes the machine, set for
+    // an absolute due time (100 ns units since 1601-01-01 UTC) with a
+    // completion routine that runs on the setting thread while it waits
+    // alertably. Create and Set give the error code on failure.
+    virtual HANDLE CreateWakeTimer(DWORD& error) = 0;
+    virtual bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
+                              DWORD& error) = 0;
+    virtual void CancelWakeTimer(HANDLE timer) = 0;
+    // Waits alertably for `stop`: false when a completion routine has run,
+    // true when the event is set (or the wait failed).
+    virtual bool WaitAlertable(HANDLE stop) = 0;
+    enum class ProgramRun { NotStarted, Exited, Stopped };
+    // Starts a command line and waits until the process has ended or `stop`
+    // is set; a stopped wait leaves the process running.
+    virtual ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) = 0;
+    // Keeps the system and the display awake from now on.
+    virtual void KeepAwake() = 0;
 
     virtual BOOL Play(const wchar_t* sound, DWORD flags) = 0;
     virtual BOOL Beep(DWORD frequency, DWORD duration) = 0;

@@ -4,6 +4,7 @@
 
 #include "schedule/scheduled_end.h"
 #include "schedule/wait_program.h"
+#include "schedule/wake.h"
 #include "state/messages.h"
 #include "ui/windows.h"
 
@@ -16,6 +17,10 @@ bool ReturnToIdle(Operation operation, std::uint32_t generation) {
             return ReturnScheduledEndToIdle(generation);
         case Operation::WaitProgram:
             return ReturnWaitProgramToIdle(generation);
+        case Operation::Wake:
+            return ReturnWakeToIdle(generation);
+        case Operation::WakeCountdown:
+            return EndResumeCountdown(generation);
         default:
             return false;
     }

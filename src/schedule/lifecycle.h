@@ -12,7 +12,9 @@
 
 #include "state/app_state.h"
 
-enum class Operation : WPARAM { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2, Wake = 3 };
+// Wake is the return to idle after a wake-up (or a failed arming);
+// WakeCountdown the end of the final count-down that may follow it.
+enum class Operation : WPARAM { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2, Wake = 3, WakeCountdown = 4 };
 
 // Worker side: sends the request to the main window and waits for the answer.
 // True when the run stood and is now idle.

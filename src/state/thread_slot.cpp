@@ -1,6 +1,8 @@
 // Owners for the kernel objects of the operations.
 #include "state/thread_slot.h"
 
+#include "platform/system.h"
+
 bool ThreadSlot::Start(LPTHREAD_START_ROUTINE procedure, void* argument) {
     // The lock is held across creation so the new thread cannot release the
     // slot before its own handle has been stored in it.
@@ -31,17 +33,6 @@ void ThreadSlot::ReleaseIfCurrentThread() {
     }
 }
 
-void ThreadSlot::TerminateIfRunning() {
-    Lock hold(lock_);
-    if (!handle_) return;
-    DWORD code = 0;
-    if (::GetExitCodeThread(handle_.get(), &code) && code == STILL_ACTIVE) {
-        ::TerminateThread(handle_.get(), 0);
-    }
-    handle_.reset();
-    threadId_ = 0;
-}
-
 bool ThreadSlot::Empty() const {
     Lock hold(lock_);
     return !handle_;
@@ -54,6 +45,6 @@ void GuardedHandle::Reset(HANDLE handle) {
 
 void GuardedHandle::CancelTimerAndClose() {
     Lock hold(lock_);
-    if (handle_) ::CancelWaitableTimer(handle_.get());
+    if (handle_) Sys().CancelWakeTimer(handle_.get());
     handle_.reset();
 }

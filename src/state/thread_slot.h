@@ -21,11 +21,9 @@ public:
     // A duplicate of the current handle (empty when none is held).
     OwnedHandle Duplicate() const;
 
-    // Called by the thread itself on its way out.
+    // Called by the thread itself on its way out. Nobody else ends a thread:
+    // a cancelled thread wakes on its block's stop event and ends by itself.
     void ReleaseIfCurrentThread();
-
-    // Ends the held thread if it still runs, and releases the handle.
-    void TerminateIfRunning();
 
     bool Empty() const;
 

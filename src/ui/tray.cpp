@@ -93,7 +93,8 @@ bool AnyOperationRunning() {
 
 void StopRunningOperations() {
     ShowAbortBalloon();
-    app.wakeBlock.Cancel();
+    // Only the final count-down after a wake-up: an armed wake-up stays armed.
+    if (app.resumeCountdownRunning != 0) app.wakeBlock.Cancel();
     app.scheduledEndBlock.Cancel();
     app.waitProgramBlock.Cancel();
     app.timerEndBlock.Cancel();
@@ -105,12 +106,18 @@ void StopRunningOperations() {
     Sys().Sleep(1000);  // the abort balloon stays up for a second
 }
 
+// The wake thread wakes on the stop event and ends by itself; a program it
+// started keeps running. Cancelled under the block's lock, so the thread
+// cannot store a timer after the one closed here.
 void DisarmWake() {
+    {
+        Lock hold(app.wakeBlock.lock);
+        app.wakeBlock.Cancel();
+    }
     app.wakeTimer.CancelTimerAndClose();
     app.wakeIdle = 1;
     app.wakeArmed = 0;
     RestoreHeadline();
-    app.wakeThread.TerminateIfRunning();
     LockRunControls(1, 0);
     RestoreIdleCaptions();
     ShowAbortBalloon();

@@ -8,13 +8,18 @@
 #include <shellapi.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "platform/handle.h"
 #include "platform/system.h"
 
 class FakeSystem : public System {
@@ -62,6 +67,70 @@ public:
     // Called after every sleep, outside the lock: lets a test act "during" a
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
+
+    // The wake-up timer, a plain event as far as handles go. Its routine runs
+    // inside WaitAlertable once the clock has reached the due time, which the
+    // wait moves the clock to unless `holdWakeTimer`. A nonzero error makes
+    // creating or setting it fail.
+    DWORD createTimerError = 0;
+    DWORD setTimerError = 0;
+    std::atomic<bool> holdWakeTimer{false};
+    std::int64_t wakeDue = 0;  // 100 ns units since 1601
+    PTIMERAPCROUTINE wakeRoutine = nullptr;
+    void* wakeArgument = nullptr;
+    int wakeTimerCancels = 0;
+    // The programs run after a wake-up; one that runs until stopped sets
+    // `programRunning` and waits for the stop event.
+    std::vector<std::wstring> programs;
+    bool programStarts = true;
+    bool programRunsUntilStopped = false;
+    OwnedHandle programRunning{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    int keepAwakes = 0;
+
+    HANDLE CreateWakeTimer(DWORD& error) override {
+        std::lock_guard<std::mutex> hold(lock);
+        error = createTimerError;
+        return error != 0 ? nullptr : ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
+    bool SetWakeTimer(HANDLE, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
+        std::lock_guard<std::mutex> hold(lock);
+        error = setTimerError;
+        if (error == 0) std::tie(wakeDue, wakeRoutine, wakeArgument) = std::make_tuple(due, routine, argument);
+        return error == 0;
+    }
+    void CancelWakeTimer(HANDLE) override {
+        std::lock_guard<std::mutex> hold(lock);
+        calls.push_back(L"CancelWakeTimer");
+        wakeRoutine = nullptr;
+        ++wakeTimerCancels;
+    }
+    bool WaitAlertable(HANDLE stop) override {
+        for (;; ::WaitForSingleObject(stop, 10)) {
+            if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return true;
+            std::unique_lock<std::mutex> hold(lock);
+            const std::int64_t due = (wakeDue - 116444736000000000LL + 9999999) / 10000000;
+            if (wakeRoutine != nullptr && !holdWakeTimer) now = std::max(now, due);
+            if (wakeRoutine == nullptr || now < due) continue;
+            const PTIMERAPCROUTINE routine = std::exchange(wakeRoutine, nullptr);
+            hold.unlock();
+            routine(wakeArgument, 0, 0);
+            return false;
+        }
+    }
+    ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            programs.emplace_back(commandLine);
+            if (!programStarts) return ProgramRun::NotStarted;
+            if (!programRunsUntilStopped) return ProgramRun::Exited;
+        }
+        ::SetEvent(programRunning.get());
+        return ::WaitForSingleObject(stop, 10000) == WAIT_OBJECT_0 ? ProgramRun::Stopped : ProgramRun::Exited;
+    }
+    void KeepAwake() override {
+        std::lock_guard<std::mutex> hold(lock);
+        ++keepAwakes;
+    }
 
     std::int64_t Now() override {
         std::lock_guard<std::mutex> hold(lock);

@@ -240,9 +240,11 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
 
         EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
 
-        for (RunBlock* block : {&app.wakeBlock, &app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
+        for (RunBlock* block : {&app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
             EXPECT_EQ(0u, block->run.load());
         }
+        // The wake block is stopped for its count-down only: an armed wake-up waits on.
+        EXPECT_EQ(c.running == &app.resumeCountdownRunning ? 0u : 1u, app.wakeBlock.run.load());
         EXPECT_EQ(1u, app.scheduledEndIdle.load());
         EXPECT_EQ(1u, app.waitProgramIdle.load());
         EXPECT_EQ(1u, app.timerEndIdle.load());
@@ -282,27 +284,38 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
     }
 }
 
-DWORD WINAPI WaitForEvent(void* event) {
-    ::WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+// Waits as the wake thread waits, and ends as it ends on a cancel.
+DWORD WINAPI WaitForStop(void*) {
+    ::WaitForSingleObject(app.wakeBlock.stop.get(), INFINITE);
+    app.wakeThread.ReleaseIfCurrentThread();
     return 0;
 }
 
 // A wake-up as its toggle leaves it: a timer far ahead and a waiting thread.
-void ArmWakeUp(HANDLE neverSet) {
+void ArmWakeUp() {
     HANDLE timer = ::CreateWaitableTimerW(nullptr, TRUE, nullptr);
     LARGE_INTEGER due;
     due.QuadPart = -36000000000LL;  // an hour ahead
     ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
     app.wakeTimer.Reset(timer);
-    app.wakeThread.Start(WaitForEvent, neverSet);
+    app.wakeBlock.Arm();
+    app.wakeThread.Start(WaitForStop, nullptr);
     app.wakeArmed = 1;
     app.wakeIdle = 0;
+}
+
+// The wake thread ended by itself, with exit code 0, and let go of its slot.
+void ExpectWakeThreadEnded(const OwnedHandle& thread) {
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(thread.get(), 5000));
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeThread(thread.get(), &code);
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(app.wakeThread.Empty());
 }
 
 TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
     TestDialog manual{IDD_MANUAL};
     app.manualWindow = manual.get();
-    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     for (const wchar_t* typed : {L"", L"notepad"}) {
         SCOPED_TRACE(typed[0] != L'\0' ? "with a typed phrase" : "without a typed phrase");
         ShowOperationStarted(manual.get(), IDC_MAN_WAKE);
@@ -310,7 +323,7 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         app.scheduledEndIdle = 1;
         app.waitProgramIdle = 1;
         app.timerEndIdle = 1;
-        ArmWakeUp(neverSet.get());
+        ArmWakeUp();
         app.typedPhrase.Set(typed);
         app.headline.Set(L"指定時間復帰");
         app.detailLine.Set(L"\r\n1月2日3時4分");
@@ -320,11 +333,8 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
 
         EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
-        EXPECT_TRUE(app.wakeThread.Empty());
-        ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(thread.get(), 5000));
-        DWORD code = STILL_ACTIVE;
-        ::GetExitCodeThread(thread.get(), &code);
-        EXPECT_EQ(0u, code);  // terminated with exit code 0
+        EXPECT_EQ(0u, app.wakeBlock.run.load());
+        ExpectWakeThreadEnded(thread);
         EXPECT_EQ(1u, app.wakeIdle.load());
         EXPECT_EQ(0u, app.wakeArmed.load());
 
@@ -341,8 +351,8 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.waitCaption.Get());
         EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
 
-        const std::vector<std::wstring> expectedCalls = {NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000",
-                                                         NotifyLine(NIM_MODIFY, restored)};
+        const std::vector<std::wstring> expectedCalls = {L"CancelWakeTimer", NotifyLine(NIM_MODIFY, L"終了処理中止"),
+                                                         L"Sleep 1000", NotifyLine(NIM_MODIFY, restored)};
         EXPECT_EQ(expectedCalls, fake_.calls);
         ASSERT_EQ(2u, fake_.notifies.size());
         EXPECT_EQ(QuestionIcon(), fake_.notifies[0].data.hIcon);
@@ -356,13 +366,12 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
 TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     TestDialog manual{IDD_MANUAL};
     app.manualWindow = manual.get();
-    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     // The scheduled end is armed (its button offers to cancel) but its
     // running flag was cleared by another operation's cancelled count-down.
     ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
     app.waitProgramIdle = 1;
     app.timerEndIdle = 1;
-    ArmWakeUp(neverSet.get());
+    ArmWakeUp();
 
     AbortFromTray();
 
@@ -377,9 +386,8 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
 TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
     TestDialog manual{IDD_MANUAL};
     app.manualWindow = manual.get();
-    OwnedHandle neverSet(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ShowOperationStarted(manual.get(), IDC_MAN_TIMER);
-    ArmWakeUp(neverSet.get());
+    ArmWakeUp();
     app.timerEndRunning = 1;
 
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
@@ -387,9 +395,10 @@ TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
     EXPECT_FALSE(app.wakeThread.Empty());
 
     app.timerEndRunning = 0;  // as the timer thread does when it sees the cancel
+    OwnedHandle thread = app.wakeThread.Duplicate();
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
     EXPECT_EQ(0u, app.wakeArmed.load());
-    EXPECT_TRUE(app.wakeThread.Empty());
+    ExpectWakeThreadEnded(thread);
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ((std::vector<DWORD>{1000, 1000}), fake_.sleeps);
 }

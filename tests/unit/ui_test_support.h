@@ -87,7 +87,9 @@ inline void ResetAppState() {
         block->run = 0;
     }
     app.wakeTimer.Reset();
-    app.wakeThread.TerminateIfRunning();
+    // A wake thread ends by itself once its stop event is set.
+    app.wakeBlock.Cancel();
+    if (OwnedHandle thread = app.wakeThread.Duplicate()) ::WaitForSingleObject(thread.get(), 5000);
 
     app.headline.Clear();
     app.typedPhrase.Clear();

@@ -1,0 +1,56 @@
+// The real wake-up in test mode: armed through the manual dialog for the next
+// minute, its waitable timer fires, the test-mode message shows, and button
+// 1027 returns to idle.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "res/resource.h"
+
+using namespace e2e;
+
+namespace {
+
+ULONGLONG LocalSeconds() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME file;
+    ::SystemTimeToFileTime(&now, &file);
+    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000000ULL;
+}
+
+using WakeUp = ProgramTest;
+
+TEST_F(WakeUp, TimerFiresAtTheMomentAndTheButtonReturnsToIdle) {
+    settings::WriteDword(L"TESTCHECK", 1);
+    settings::WriteDword(L"SOUND", 0);
+    settings::WriteDword(L"NEXT_REG", 1);
+    HWND main = StartProgram();
+    ASSERT_TRUE(main);
+    const DWORD pid = program()->id();
+
+    ULONGLONG target = (LocalSeconds() / 60 + 1) * 60;
+    if (target - LocalSeconds() < 8) target += 60;
+    const int minuteOfDay = static_cast<int>(target / 60 % (24 * 60));
+    ChooseComboItem(main, IDC_MAIN_WAKE_HOUR, minuteOfDay / 60);
+    ChooseComboItem(main, IDC_MAIN_WAKE_MINUTE, minuteOfDay % 60);
+
+    PostClick(main, IDC_MAIN_MANUAL);
+    HWND manual = WaitForTopLevelWindow(pid, kDialogClass, L"ｸｲﾙﾏｰｼｭ：手動処理");
+    ASSERT_TRUE(manual);
+    Click(manual, IDC_MAN_WAKE);
+    EXPECT_EQ(ControlText(manual, IDC_MAN_WAKE), L"処理中断");
+    EXPECT_FALSE(IsEnabled(main, IDC_MAIN_RUN));
+
+    const DWORD waitMs = static_cast<DWORD>((target - LocalSeconds() + 30) * 1000);
+    HWND box = WaitForTopLevelWindow(pid, kDialogClass, L"テストモード", waitMs);
+    ASSERT_TRUE(box) << "the wake timer did not fire";
+    EXPECT_GE(LocalSeconds(), target);
+    EXPECT_EQ(MessageBoxText(box), L"指定時間復帰");
+    PressMessageBoxButton(box, IDOK);
+
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(manual, IDC_MAN_WAKE) == L"指定時間復帰"; }));
+    EXPECT_TRUE(IsEnabled(main, IDC_MAIN_RUN));
+    EXPECT_TRUE(Responds(main));
+}
+
+}  // namespace

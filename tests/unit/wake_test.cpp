@@ -1,0 +1,249 @@
+// The wake-up: its command line and texts, the wake thread's cycles on the
+// fake timer and clock, its cancels, and the suspend and resume notices.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "fake_system.h"
+#include "platform/calendar.h"
+#include "res/resource.h"
+#include "schedule/scheduled_end.h"
+#include "schedule/settle.h"
+#include "schedule/wake.h"
+#include "state/messages.h"
+#include "time_support.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using test_support::ItemText;
+
+TEST(WakeTexts, CommandLineDetailLineAndDueTime) {
+    const std::wstring path257 = L"C:\\" + std::wstring(250, L'a') + L".exe";
+    const struct {
+        std::wstring program, arguments, line;  // an empty line for a refused one
+    } cases[] = {
+        {L"", L"C:\\tool.exe /x", L"C:\\tool.exe /x"},
+        {L"C:\\tool.exe", L"", L"C:\\tool.exe "},
+        {L"C:\\Program Files\\tool.exe", L"/q a", L"\"C:\\Program Files\\tool.exe\" /q a"},
+        {L"\"C:\\Program Files\\tool.exe\"", L"-v", L"\"C:\\Program Files\\tool.exe\" -v"},
+        {path257, L"1", path257 + L" 1"},                   // 259 units fit
+        {path257, L"12", L""},                              // 260 are refused, not cut
+        {L"C:\\a b\\" + std::wstring(250, L'a'), L"", L""},  // would fit unquoted
+    };
+    for (const auto& c : cases) {
+        wchar_t line[kPathUnits] = L"left over";
+        EXPECT_EQ(!c.line.empty(), BuildWakeCommandLine(c.program.c_str(), c.arguments.c_str(), line));
+        EXPECT_EQ(c.line, line);
+    }
+    wchar_t detail[50];
+    FormatWakeDetail(0, 0, detail);
+    EXPECT_STREQ(L"\r\n復帰時間　0時", detail);
+    FormatWakeDetail(23, 59, detail);
+    EXPECT_STREQ(L"\r\n復帰時間　23時59分", detail);
+    EXPECT_EQ(116444736000000000LL + 17960000000000000LL, WakeDueTime(1796000000));
+}
+
+// The scheduled end that a wake-up arms waits for real, so it stays pending.
+class WakeFake : public FakeSystem {
+public:
+    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+        if (stop == app.scheduledEndBlock.stop.get()) return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
+        return FakeSystem::WaitForStop(stop, milliseconds);
+    }
+};
+
+INT_PTR CALLBACK MainLike(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool real = message == WM_RETURNTOIDLE || message == WM_TOGGLEWAKE || message == WM_POWERBROADCAST ||
+                      message == WM_TESTMESSAGECLOSED || (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN);
+    return real ? MainDialogProc(window, message, wParam, lParam) : FALSE;
+}
+
+class WakeCycle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zone = FixedZone(-540);
+        fake.zone = &zone;
+        const int combos[] = {IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE};
+        for (int id : combos) FillNumberCombo(59, main.get(), id);
+        // Two hours from the fake "now", at half past.
+        ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_HOUR, CB_SETCURSEL, (LocalTimeOf(fake.now).tm_hour + 2) % 24, 0);
+        ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_MINUTE, CB_SETCURSEL, 30, 0);
+        app.mainWindow = main.get();
+        app.manualWindow = manual.get();
+        app.phraseText.Set(L"phrase");
+        app.COUNTDOWNTIME = 2;
+    }
+    void TearDown() override {
+        app.scheduledEndBlock.Cancel();
+        app.wakeBlock.Cancel();
+        if (OwnedHandle thread = app.scheduledEndThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        test_support::ResetAppState();
+    }
+
+    // Presses 1027 and serves the wake thread until it has ended.
+    void ArmAndFinish() {
+        ToggleWake();
+        OwnedHandle thread = app.wakeThread.Duplicate();
+        ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 10000));
+    }
+    std::vector<std::wstring> TakeMessages() {
+        std::vector<std::wstring> texts;
+        for (const auto& m : fake.messages) texts.push_back(m.text + L"|" + m.caption);
+        fake.messages.clear();
+        return texts;
+    }
+    void ExpectWakeIdle() {
+        EXPECT_EQ(0u, app.wakeArmed.load());
+        EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
+        EXPECT_EQ(L"指定時間復帰", app.wakeCaption.Get());
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
+        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
+    }
+    bool ScheduledEndArmed() { return ItemText(main.get(), IDC_MAIN_RUN) == L"処理中断"; }
+
+    TIME_ZONE_INFORMATION zone{};
+    WakeFake fake;
+    ScopedSystem installed{fake};
+    test_support::TestDialog main{IDD_MAIN, MainLike};
+    test_support::TestDialog manual{IDD_MANUAL};
+};
+
+TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
+    app.TESTCHECK = 1;
+    app.NEXT_REG = ResumeMode::WakeIdle;
+    fake.holdWakeTimer = true;
+    ToggleWake();
+    OwnedHandle thread = app.wakeThread.Duplicate();
+    EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAKE));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
+    EXPECT_EQ(L"指定時間復帰", app.headline.Get());
+    std::tm target = app.wakeBlock.target;
+    EXPECT_EQ(L"\r\n復帰時間　" + std::to_wstring(target.tm_hour) + L"時30分", app.detailLine.Get());
+    EXPECT_EQ(WakeDueTime(MakeLocalTime(target)), fake.wakeDue);
+    {
+        std::lock_guard<std::mutex> hold(fake.lock);
+        fake.now = MakeLocalTime(target);
+    }
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    EXPECT_EQ(std::vector<std::wstring>{L"指定時間復帰|テストモード"}, TakeMessages());
+    ExpectWakeIdle();
+    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_FALSE(ScheduledEndArmed());
+}
+
+TEST_F(WakeCycle, ModesTwoAndThreeArmTheScheduledEndAfterTheProgram) {
+    app.PROGRAM.Set(L"C:\\Program Files\\tool.exe");
+    app.PROGRAM_COMMANDLINE.Set(L"/q");
+    const std::vector<std::wstring> quoted = {L"\"C:\\Program Files\\tool.exe\" /q"};
+    const struct {
+        ResumeMode mode;
+        bool programStarts;
+        std::vector<std::wstring> programs;
+    } cases[] = {{ResumeMode::WakeScheduledEnd, true, {}},
+                 {ResumeMode::WakeRunProgramThenScheduledEnd, true, quoted},
+                 {ResumeMode::WakeRunProgramThenScheduledEnd, false, quoted}};
+    for (const auto& c : cases) {
+        fake.programs.clear();
+        fake.programStarts = c.programStarts;
+        app.NEXT_REG = c.mode;
+        ArmAndFinish();
+        EXPECT_EQ(c.programs, fake.programs);
+        EXPECT_TRUE(ScheduledEndArmed());
+        ExpectWakeIdle();
+        ToggleScheduledEnd();  // cancels it again
+    }
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(WakeCycle, ModeFourCountsDownEndsAndArmsTheNextWakeUp) {
+    app.TESTCHECK = 1;
+    app.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
+    app.PROGRAM.Set(L"C:\\tools\\backup.exe");
+    const struct {
+        bool programStarts, cancelInCountdown, ends;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+    for (const auto& c : cases) {
+        fake.holdWakeTimer = false;
+        fake.programStarts = c.programStarts;
+        // The next wake-up stays armed; a tray abort cancels the count-down.
+        fake.onSleep = [&] {
+            fake.holdWakeTimer = true;
+            if (c.cancelInCountdown) app.wakeBlock.Cancel();
+        };
+        ArmAndFinish();
+        fake.onSleep = nullptr;
+        std::vector<std::wstring> expected = {L"指定時間復帰|テストモード"};
+        if (c.ends) expected.push_back(L"シャットダウン：強制チェック OFF|テストモード");
+        EXPECT_EQ(expected, TakeMessages());
+        EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", app.wakeCaption.Get());
+        if (c.ends) ToggleWake();  // cancels the next wake-up
+        ExpectWakeIdle();
+    }
+}
+
+TEST_F(WakeCycle, AFailedArmingIsReportedAndReturnsToIdle) {
+    app.NEXT_REG = ResumeMode::WakeScheduledEnd;
+    for (DWORD createError : {5u, 0u}) {
+        fake.createTimerError = createError;
+        fake.setTimerError = 87;
+        ArmAndFinish();
+        const wchar_t* message = createError != 0 ? L"CreateWaitableTimer() failed with Error 5.|Error"
+                                                  : L"SetWaitableTimer() failed with Error 87.|Error";
+        EXPECT_EQ(MB_ICONWARNING, static_cast<int>(fake.messages.at(0).style));
+        EXPECT_EQ(std::vector<std::wstring>{message}, TakeMessages());
+        ExpectWakeIdle();
+        EXPECT_EQ(L"phrase", app.headline.Get());
+        EXPECT_FALSE(ScheduledEndArmed());  // no resume action
+    }
+}
+
+TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
+    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    app.PROGRAM_COMMANDLINE.Set(L"notepad.exe");
+    for (bool programRuns : {false, true}) {
+        fake.holdWakeTimer = !programRuns;
+        fake.programRunsUntilStopped = programRuns;
+        ToggleWake();
+        OwnedHandle thread = app.wakeThread.Duplicate();
+        if (programRuns) ::WaitForSingleObject(fake.programRunning.get(), 5000);
+        EXPECT_EQ(1u, app.wakeArmed.load());
+        ToggleWake();
+        ExpectWakeIdle();
+        EXPECT_EQ(L"phrase", app.headline.Get());
+        // The thread ends by itself, acting on nothing; the program is left running.
+        ASSERT_TRUE(WaitServingMessages(thread.get(), 5000));
+        EXPECT_FALSE(ScheduledEndArmed());
+        EXPECT_EQ(programRuns ? 1u : 0u, fake.programs.size());
+    }
+    EXPECT_EQ(2, fake.wakeTimerCancels);
+    EXPECT_TRUE(fake.messages.empty());
+}
+
+TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
+    EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND));
+    EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+    EXPECT_EQ(0u, app.restartAfterResume.load());  // nothing pending, nothing recorded
+    ToggleScheduledEnd();
+    for (int i = 0; i < 500 && app.scheduledEndRunning.load() == 0; ++i) ::Sleep(10);
+    OwnedHandle oldThread = app.scheduledEndThread.Duplicate();
+    const std::uint32_t generation = app.scheduledEndBlock.generation.load();
+
+    for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMRESUMECRITICAL}) {
+        EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, event, 0));
+    }
+    EXPECT_EQ(3, fake.keepAwakes);
+    EXPECT_EQ(generation + 1, app.scheduledEndBlock.generation.load());  // restarted once
+    // The old thread has ended; the restarted one holds the slot and the run.
+    ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
+    for (int i = 0; i < 500 && app.scheduledEndRunning.load() == 0; ++i) ::Sleep(10);
+    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_FALSE(app.scheduledEndThread.Empty());
+    EXPECT_TRUE(ScheduledEndArmed());
+}
+
+}  // namespace
