@@ -3,6 +3,7 @@
 #include "schedule/lifecycle.h"
 
 #include "schedule/scheduled_end.h"
+#include "schedule/timer_end.h"
 #include "state/messages.h"
 #include "ui/windows.h"
 
@@ -13,6 +14,8 @@ bool ReturnToIdle(Operation operation, std::uint32_t generation) {
     switch (operation) {
         case Operation::ScheduledEnd:
             return ReturnScheduledEndToIdle(generation);
+        case Operation::TimerEnd:
+            return ReturnTimerEndToIdle(generation);
         default:
             return false;
     }
