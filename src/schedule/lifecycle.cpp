@@ -3,6 +3,7 @@
 #include "schedule/lifecycle.h"
 
 #include "schedule/scheduled_end.h"
+#include "schedule/timer_end.h"
 #include "schedule/wait_program.h"
 #include "schedule/wake.h"
 #include "state/messages.h"
@@ -15,6 +16,8 @@ bool ReturnToIdle(Operation operation, std::uint32_t generation) {
     switch (operation) {
         case Operation::ScheduledEnd:
             return ReturnScheduledEndToIdle(generation);
+        case Operation::TimerEnd:
+            return ReturnTimerEndToIdle(generation);
         case Operation::WaitProgram:
             return ReturnWaitProgramToIdle(generation);
         case Operation::Wake:

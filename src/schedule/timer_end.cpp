@@ -1,6 +1,237 @@
-// The timer end's toggle. Until the count-down thread is built it deliberately
-// does nothing: the button changes no caption, locks nothing and starts no
-// thread, so the program stays idle.
+// The timer end: its toggle, the worker that counts down once a second, and
+// the plain arithmetic and texts of each tick.
 #include "schedule/timer_end.h"
 
-void ToggleTimerEnd() {}
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <cwchar>
+#include <iterator>
+#include <memory>
+
+#include "platform/system.h"
+#include "platform/text.h"
+#include "power/power_actions.h"
+#include "res/resource.h"
+#include "schedule/countdown.h"
+#include "schedule/lifecycle.h"
+#include "schedule/settle.h"
+#include "schedule/sounds.h"
+#include "schedule/wake.h"
+#include "ui/locking.h"
+#include "ui/tray.h"
+#include "ui/windows.h"
+
+namespace {
+
+constexpr wchar_t kIdleCaption[] = L"タイマー終了";
+constexpr wchar_t kCancelCaption[] = L"処理中断";
+constexpr std::int32_t kEmptyEntrySeconds = 10;
+constexpr std::int64_t kMaxCount = INT32_MAX;
+constexpr std::uint64_t kTickMilliseconds = 1000;
+
+// Hours, minutes and seconds, in the order of TimerParts.
+constexpr int kFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
+
+// What a timer-end thread is started with.
+struct TimerStart {
+    RunBlock* block;
+    std::uint32_t generation;
+    std::int32_t seconds;
+};
+
+// `long` is 32 bits here, so the conversion itself holds an overlong number
+// at the largest 32-bit value.
+std::int64_t ReadField(const wchar_t* text) {
+    if (text == nullptr) return 0;
+    wchar_t* end = nullptr;
+    const long value = std::wcstol(text, &end, 10);
+    return end == text || value < 0 ? 0 : value;
+}
+
+// The three fields of the dialog; empty when it is closed.
+std::int32_t ReadEntry(HWND manual) {
+    wchar_t texts[3][20] = {};
+    if (manual != nullptr) {
+        for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, kFields[i], texts[i], 20);
+    }
+    return TimerEntrySeconds(texts[0], texts[1], texts[2]);
+}
+
+// Best effort: a closed dialog is simply not written.
+void WriteFields(const TimerParts& parts) {
+    HWND manual = OpenDialog(app.manualWindow);
+    if (manual == nullptr) return;
+    const std::int32_t values[] = {parts.hours, parts.minutes, parts.seconds};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t text[16];
+        FormatText(text, L"%d", values[i]);
+        ::SetDlgItemTextW(manual, kFields[i], text);
+    }
+}
+
+void SetButtonCaption(const wchar_t* caption) {
+    app.timerCaption.Set(caption);
+    if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_TIMER, caption);
+}
+
+void PlayTickSound(SoundMode sound, std::int32_t remaining) {
+    switch (sound) {
+        case SoundMode::Beep:
+            Sys().Beep(1000, 50);
+            break;
+        case SoundMode::Heartbeat:
+            PlayEmbeddedSound(IDW_HEARTBEAT, true);
+            break;
+        case SoundMode::TenCount:
+            PlayCountStep(remaining);
+            break;
+        case SoundMode::ChosenSound: {
+            wchar_t path[kPathUnits];
+            app.MY_SOUND.CopyTo(path);
+            Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// One tick: the fields show the time left; in the sound window the sound and
+// the seconds in the balloon, otherwise the detail line in tip and balloon.
+// Window and tray writes are made outside every lock.
+void ShowTick(const RunToken& token, std::int32_t remaining) {
+    const TimerParts parts = SplitSeconds(remaining);
+    WriteFields(parts);
+    const SoundMode sound = app.SOUND.load();
+    if (InSoundWindow(sound, remaining, app.COUNTDOWNTIME.load())) {
+        PlayTickSound(sound, remaining);
+        wchar_t balloon[32];
+        FormatText(balloon, L"終了まで：%d秒", remaining);
+        if (token.Current()) SetTrayBalloon(balloon);
+        return;
+    }
+    wchar_t detail[decltype(app.detailLine)::kCapacity];
+    FormatTimerDetail(detail, std::size(detail), parts);
+    if (token.IfCurrent([&] { app.detailLine.Set(detail); })) RefreshTray();
+}
+
+// Waits until the monotonic clock reaches `deadline`, ended early by a
+// cancel; then whether the run may go on.
+bool WaitUntil(const RunToken& token, std::uint64_t deadline) {
+    const std::uint64_t now = Sys().Ticks();
+    return token.Wait(deadline > now ? static_cast<DWORD>(deadline - now) : 0);
+}
+
+// The thread on its way out: restores the texts it owns (nothing for a stale
+// thread). After a completed count, the end action follows only if the GUI
+// thread confirms that this run still stands as it returns it to idle.
+void FinishTimerEnd(const RunToken& token, bool completed) {
+    const bool current = token.IfCurrent([] {
+        RestoreHeadline();
+        app.timerEndRunning = 0;
+    });
+    app.timerEndThread.ReleaseIfCurrentThread();
+    if (!current || !completed) return;
+    if (!RequestReturnToIdle(Operation::TimerEnd, token)) return;  // cancelled at the last moment
+    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    PerformEndAction();
+}
+
+// The toggle's stop branch.
+void StopTimerEnd() {
+    app.timerEndBlock.Cancel();
+    app.timerEndIdle = 1;
+    LockRunControls(1, IDC_MAN_TIMER);
+    SetButtonCaption(kIdleCaption);
+}
+
+void StartTimerEnd() {
+    SettleOperationThreads();
+    const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
+    const std::uint32_t generation = app.timerEndBlock.Arm();
+    app.timerEndIdle = 0;
+    LockRunControls(0, IDC_MAN_TIMER);
+    SetButtonCaption(kCancelCaption);
+    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds});
+    if (app.timerEndThread.Start(TimerEndProc, start.get())) {
+        static_cast<void>(start.release());  // the thread owns it now
+    } else {
+        StopTimerEnd();  // nothing runs, so the button must not offer a cancel
+    }
+}
+
+}  // namespace
+
+TimerParts SplitSeconds(std::int32_t seconds) {
+    return {seconds / 3600, seconds % 3600 / 60, seconds % 60};
+}
+
+std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, const wchar_t* seconds) {
+    // Each part is at most 2^31 - 1, so the sum of 64-bit products cannot overflow.
+    std::int64_t total = ReadField(hours) * 3600 + ReadField(minutes) * 60 + ReadField(seconds);
+    if (total > kMaxCount) total = kMaxCount;
+    return total == 0 ? kEmptyEntrySeconds : static_cast<std::int32_t>(total);
+}
+
+bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdownSeconds) {
+    switch (sound) {
+        case SoundMode::TenCount:
+            return remaining <= 10;
+        case SoundMode::Heartbeat:
+        case SoundMode::Beep:
+        case SoundMode::ChosenSound:
+            return remaining <= countdownSeconds;
+        default:
+            return false;
+    }
+}
+
+void FormatTimerDetail(wchar_t* dest, std::size_t capacity, const TimerParts& parts) {
+    wchar_t hourPart[16] = L"";
+    wchar_t minutePart[16] = L"";
+    if (parts.hours != 0) FormatText(hourPart, L"%d時間", parts.hours);
+    if (parts.minutes != 0) FormatText(minutePart, L"%d分", parts.minutes);
+    FormatText(dest, capacity, L"\r\n終了まで　%ls%ls%d秒", hourPart, minutePart, parts.seconds);
+}
+
+void ToggleTimerEnd() {
+    if (app.timerEndIdle.load() == 0) {
+        StopTimerEnd();
+    } else {
+        StartTimerEnd();
+    }
+}
+
+bool ReturnTimerEndToIdle(std::uint32_t generation) {
+    if (app.timerEndIdle.load() != 0 || !RunStands(app.timerEndBlock, generation)) return false;
+    StopTimerEnd();
+    return true;
+}
+
+DWORD WINAPI TimerEndProc(void* parameter) {
+    const std::unique_ptr<TimerStart> start(static_cast<TimerStart*>(parameter));
+    const RunToken token(*start->block, start->generation);
+    wchar_t action[decltype(app.actionName)::kCapacity];
+    app.actionName.CopyTo(action);
+    token.IfCurrent([&] {
+        app.timerEndRunning = 1;
+        app.headline.Format(L"タイマー終了 %ls", action);
+    });
+
+    // N seconds run N + 1 ticks, showing N down to 0. Tick k is paced at
+    // start + k seconds of the monotonic clock, so neither the work of a tick
+    // nor a wait that overruns makes the count slow.
+    std::int32_t remaining = start->seconds;
+    const std::uint64_t begin = Sys().Ticks();
+    std::uint64_t tick = 0;
+    bool going = token.Running();
+    while (going && remaining >= 0) {
+        ShowTick(token, remaining);
+        going = WaitUntil(token, begin + ++tick * kTickMilliseconds);
+        --remaining;
+    }
+    // A cancel during the last tick holds too: the end action has not begun.
+    FinishTimerEnd(token, remaining < 0 && token.Running());
+    return 0;
+}

@@ -2,7 +2,47 @@
 // manual operations dialog, after which the end action is carried out.
 #pragma once
 
-// Handler of the manual dialog's button 1021 (GUI thread): starts or cancels
-// the timer end. The count-down thread is not part of this build yet, so for
-// now the call starts nothing.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "state/app_state.h"
+
+// A count of seconds as the three fields show it.
+struct TimerParts {
+    std::int32_t hours;
+    std::int32_t minutes;
+    std::int32_t seconds;
+};
+
+// Splits a count of seconds (0 or more) into hours, minutes and seconds; the
+// hours are not limited to a day.
+TimerParts SplitSeconds(std::int32_t seconds);
+
+// The count a start runs from, given the texts of the hours, minutes and
+// seconds fields. A text is read as a decimal number up to its first
+// non-digit; one that is no number or is negative counts as 0, and one too
+// large for 32 bits as the largest 32-bit number. The total is held to the
+// largest 32-bit count (about 68 years); a total of 0 counts 10 seconds.
+std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, const wchar_t* seconds);
+
+// Whether a tick with `remaining` seconds left plays its sound and shows the
+// seconds in the balloon: the last 10 seconds for the ten-count, the last
+// COUNTDOWNTIME seconds for the heartbeat, beep and chosen sound, never in
+// silence.
+bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdownSeconds);
+
+// The detail line of a tick outside the sound window, e.g.
+// "\r\n終了まで　1時間5秒": hours and minutes only when not 0.
+void FormatTimerDetail(wchar_t* dest, std::size_t capacity, const TimerParts& parts);
+
+// Handler of the manual dialog's button 1021 (GUI thread): starts the timer
+// end from the dialog's three fields, or cancels it.
 void ToggleTimerEnd();
+
+// GUI thread: the toggle's stop branch for a worker whose count has run out,
+// only while that run (`generation`) still stands; whether it did.
+bool ReturnTimerEndToIdle(std::uint32_t generation);
+
+DWORD WINAPI TimerEndProc(void* start);

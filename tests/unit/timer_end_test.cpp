@@ -1,0 +1,190 @@
+// The timer end: its entry and detail texts, and its worker against real
+// dialogs and the fake clock: ticks, sound window, pacing, completion and the
+// ways a cancel can come.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "fake_system.h"
+#include "res/resource.h"
+#include "schedule/lifecycle.h"
+#include "schedule/settle.h"
+#include "schedule/timer_end.h"
+#include "state/messages.h"
+#include "ui/tray.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using test_support::ItemText;
+
+TEST(TimerEndLogic, ReadsTheEntryAndWritesTheDetailLine) {
+    struct Case {
+        const wchar_t *h, *m, *s;
+        std::int32_t seconds;
+        const wchar_t* detail;
+    } const cases[] = {
+        {L"0", L"0", L"0", 10, L"10秒"},  // nothing typed counts 10 seconds
+        {L"1", L"30", L"0", 5400, L"1時間30分0秒"},
+        {L"0", L"90", L"0", 5400, L"1時間30分0秒"},
+        {L"1", L"0", L"5", 3605, L"1時間5秒"},
+        {L"99", L"99", L"99", 362439, L"100時間40分39秒"},
+        {L"-1", L"x", L"5s", 5, L"5秒"},  // no number, or a negative one, counts as 0
+        {L"9999999999999999999", L"99", L"0", INT32_MAX, L"596523時間14分7秒"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.seconds, TimerEntrySeconds(c.h, c.m, c.s));
+        wchar_t detail[50];
+        FormatTimerDetail(detail, 50, SplitSeconds(c.seconds));
+        EXPECT_EQ(std::wstring(L"\r\n終了まで　") + c.detail, detail);
+    }
+}
+
+// A worker asks the GUI thread to run lParam, a void() routine.
+constexpr UINT kRunOnGui = WM_APP + 60;
+
+INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
+    if (message == kRunOnGui) reinterpret_cast<void (*)()>(lParam)();
+    return FALSE;
+}
+
+struct TimerSystem : FakeSystem {
+    BOOL ExitSession(UINT flags, DWORD reason) override {
+        idleAtExit = app.timerEndIdle.load();
+        return FakeSystem::ExitSession(flags, reason);
+    }
+    std::uint32_t idleAtExit = 0;
+};
+
+class TimerEndRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.mainWindow = main.get();
+        app.manualWindow = manual.get();
+        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        app.phraseText.Set(L"phrase");
+        fake.overrunMs = 16;  // every wait lasts 16 ms longer than asked
+        fake.onSleep = [this, gui = ::GetCurrentThreadId()] {
+            if (::GetCurrentThreadId() != gui) OnWorkerWait();
+        };
+    }
+    void TearDown() override { test_support::ResetAppState(); }
+
+    // "h/m/s/" as the dialog shows it; empty while it is closed.
+    std::wstring Fields() {
+        std::wstring text;
+        for (int id : {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS}) {
+            if (app.manualWindow.load() != nullptr) text += ItemText(manual.get(), id) + L"/";
+        }
+        return text;
+    }
+    // Notes what the tick shows; cancels in the wait after the chosen tick.
+    void OnWorkerWait() {
+        const std::wstring fields = Fields();
+        {
+            std::lock_guard<std::mutex> hold(fake.lock);
+            ticks.push_back({fields, fake.notifies.empty() ? L"" : fake.notifies.back().data.szInfo});
+        }
+        if (fields == cancelAt) ::SendMessageW(main.get(), kRunOnGui, 0, reinterpret_cast<LPARAM>(cancel));
+    }
+
+    TimerSystem fake;
+    ScopedSystem installed{fake};
+    test_support::TestDialog main{IDD_MAIN, MainProc};
+    test_support::TestDialog manual{IDD_MANUAL};
+    std::vector<std::pair<std::wstring, std::wstring>> ticks;  // fields, balloon
+    void (*cancel)() = nullptr;
+    std::wstring cancelAt = L"-";  // the fields of the tick whose wait a cancel comes in
+};
+
+TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
+    const std::wstring head = L"タイマー終了 ｼｬｯﾄﾀﾞｳﾝ\r\n終了まで　";
+    struct Case {
+        const wchar_t* entry[3];
+        const wchar_t *first, *detail;  // the first tick's fields and detail line
+        std::size_t ticks;
+        void (*cancel)() = nullptr;
+        const wchar_t* cancelAt = L"";
+        ResumeMode next = ResumeMode::NoWake;
+        SoundMode sound = SoundMode::Silent;
+        std::int32_t countdown = 0;
+        int window = -1;         // the highest count in the sound window
+        std::size_t sounds = 0;  // plays and beeps
+    } const cases[] = {
+        {{L"0", L"0", L"0"}, L"0/0/10/", L"10秒", 11},
+        {{L"0", L"0", L"0"}, L"0/0/10/", L"10秒", 11, nullptr, L"", ResumeMode::WakeIdle},
+        {{L"1", L"30", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, ToggleTimerEnd, L"1/29/59/"},
+        {{L"0", L"90", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, ToggleTimerEnd, L"1/29/59/"},
+        {{L"99", L"99", L"99"}, L"100/40/39/", L"100時間40分39秒", 2, ToggleTimerEnd, L"100/40/38/"},
+        {{L"0", L"0", L"25"}, L"0/0/25/", L"25秒", 26, nullptr, L"", ResumeMode::NoWake, SoundMode::TenCount, 0, 10, 11},
+        {{L"0", L"0", L"3"}, L"0/0/3/", nullptr, 4, nullptr, L"", ResumeMode::NoWake, SoundMode::Beep, 99, 3, 4},
+        // A cancel holds up to the end action, even in the wait after 0.
+        {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 6, ToggleTimerEnd, L"0/0/0/"},
+        {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 3, AbortFromTray, L"0/0/3/"},
+        {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 6, AbortFromTray, L"0/0/0/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.first << " cancel at " << c.cancelAt);
+        fake.exits.clear(), fake.sounds.clear(), fake.beeps.clear(), ticks.clear();
+        app.SOUND = c.sound, app.COUNTDOWNTIME = c.countdown, app.NEXT_REG = c.next;
+        cancel = c.cancel, cancelAt = c.cancelAt;
+        const int ids[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
+        for (int i = 0; i < 3; ++i) ::SetDlgItemTextW(manual.get(), ids[i], c.entry[i]);
+        const std::uint64_t begin = fake.Ticks();
+        ToggleTimerEnd();
+        EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_TIMER));
+        OwnedHandle thread = app.timerEndThread.Duplicate();
+        ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 20000));
+
+        ASSERT_EQ(c.ticks, ticks.size());
+        EXPECT_EQ(c.first, ticks[0].first);
+        EXPECT_EQ(c.detail != nullptr ? head + c.detail : ticks[0].second, ticks[0].second);
+        const int count = TimerEntrySeconds(c.entry[0], c.entry[1], c.entry[2]);
+        for (std::size_t k = 0; k < ticks.size(); ++k) {
+            const int left = count - static_cast<int>(k);
+            // The seconds in the balloon, or the detail line in tip and balloon.
+            const std::wstring shown = left <= c.window ? L"終了まで：" + std::to_wstring(left) + L"秒" : head;
+            EXPECT_EQ(0u, ticks[k].second.rfind(shown, 0)) << k;
+        }
+        EXPECT_EQ(c.sounds, fake.sounds.size() + fake.beeps.size());
+        if (c.cancel == nullptr) {
+            // Returned to idle first; N + 1 seconds after the start, however the waits overran.
+            ASSERT_EQ(1u, fake.exits.size());
+            EXPECT_EQ(1u, fake.idleAtExit);
+            EXPECT_EQ(c.ticks * 1000 + 16, fake.Ticks() - begin);
+        } else {
+            EXPECT_TRUE(fake.exits.empty());
+            EXPECT_EQ(c.cancelAt, Fields());  // the time left stays for the next start
+        }
+        EXPECT_EQ(1u, app.timerEndIdle.load());
+        EXPECT_EQ(0u, app.timerEndRunning.load());
+        EXPECT_TRUE(app.timerEndThread.Empty());
+        EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
+        EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_HOURS)));
+        EXPECT_EQ(L"phrase", app.headline.Get());
+        EXPECT_EQ(L"", app.detailLine.Get());
+    }
+}
+
+TEST_F(TimerEndRun, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
+    app.manualWindow = nullptr;  // a closed dialog: the run counts 10 seconds, unseen
+    ToggleTimerEnd();
+    OwnedHandle thread = app.timerEndThread.Duplicate();
+    const std::uint32_t generation = app.timerEndBlock.generation.load();
+    // The worker's request waits until this thread serves it: cancel first.
+    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
+    ToggleTimerEnd();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    EXPECT_EQ(11u, ticks.size());
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_EQ(generation, app.timerEndBlock.generation.load());  // no fresh start
+    EXPECT_EQ(1u, app.timerEndIdle.load());
+    EXPECT_TRUE(app.timerEndThread.Empty());
+}
+
+}  // namespace
