@@ -39,13 +39,29 @@ bool ShouldStop(const RunToken& token, CountdownResult& result) {
     return true;
 }
 
-void PlayChosenFile() {
-    wchar_t path[kPathUnits];
-    app.MY_SOUND.CopyTo(path);
-    Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
-}
-
 }  // namespace
+
+void PlaySecondSound(SoundMode sound, int n) {
+    switch (sound) {
+        case SoundMode::TenCount:
+            PlayCountStep(n);
+            break;
+        case SoundMode::Beep:
+            Sys().Beep(1000, 50);
+            break;
+        case SoundMode::Heartbeat:
+            PlayEmbeddedSound(IDW_HEARTBEAT, true);
+            break;
+        case SoundMode::ChosenSound: {
+            wchar_t path[kPathUnits];
+            app.MY_SOUND.CopyTo(path);
+            Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
+            break;
+        }
+        default:
+            break;
+    }
+}
 
 int VoiceForCount(int n) { return n >= 0 && n <= 10 ? kVoices[n] : 0; }
 
@@ -66,19 +82,8 @@ CountdownResult SoundCountdown(const RunToken& token) {
     long long n = app.COUNTDOWNTIME.load();
     do {
         if (ShouldStop(token, stopped)) return stopped;
-        switch (app.SOUND.load()) {
-            case SoundMode::Beep:
-                Sys().Beep(1000, 50);
-                break;
-            case SoundMode::Heartbeat:
-                PlayEmbeddedSound(IDW_HEARTBEAT, true);
-                break;
-            case SoundMode::ChosenSound:
-                PlayChosenFile();
-                break;
-            default:
-                break;
-        }
+        const SoundMode sound = app.SOUND.load();
+        if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
         ShowSecondsLeft(n);
         token.Wait(1000);
     } while (--n >= 0);

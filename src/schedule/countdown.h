@@ -26,5 +26,10 @@ CountdownResult RunFinalCountdown(const RunToken& token);
 // other numbers.
 void PlayCountStep(int n);
 
+// The sound of one second of a count-down in the given mode: the ten-count
+// step for `n`, the beep, the heartbeat or the chosen file; nothing when
+// silent.
+void PlaySecondSound(SoundMode sound, int n);
+
 // The resource of the voice for a ten-count number; 0 for none.
 int VoiceForCount(int n);

@@ -2,7 +2,6 @@
 // the plain arithmetic and texts of each tick.
 #include "schedule/timer_end.h"
 
-#include <mmsystem.h>
 
 #include <cstdint>
 #include <cwchar>
@@ -16,7 +15,6 @@
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/sounds.h"
 #include "schedule/wake.h"
 #include "ui/locking.h"
 #include "ui/tray.h"
@@ -75,37 +73,12 @@ void SetButtonCaption(const wchar_t* caption) {
     if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_TIMER, caption);
 }
 
-void PlayTickSound(SoundMode sound, std::int32_t remaining) {
-    switch (sound) {
-        case SoundMode::Beep:
-            Sys().Beep(1000, 50);
-            break;
-        case SoundMode::Heartbeat:
-            PlayEmbeddedSound(IDW_HEARTBEAT, true);
-            break;
-        case SoundMode::TenCount:
-            PlayCountStep(remaining);
-            break;
-        case SoundMode::ChosenSound: {
-            wchar_t path[kPathUnits];
-            app.MY_SOUND.CopyTo(path);
-            Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-// One tick: the fields show the time left; in the sound window the sound and
-// the seconds in the balloon, otherwise the detail line in tip and balloon.
-// Window and tray writes are made outside every lock.
 void ShowTick(const RunToken& token, std::int32_t remaining) {
     const TimerParts parts = SplitSeconds(remaining);
     WriteFields(parts);
     const SoundMode sound = app.SOUND.load();
     if (InSoundWindow(sound, remaining, app.COUNTDOWNTIME.load())) {
-        PlayTickSound(sound, remaining);
+        PlaySecondSound(sound, remaining);
         wchar_t balloon[32];
         FormatText(balloon, L"終了まで：%d秒", remaining);
         if (token.Current()) SetTrayBalloon(balloon);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -47,8 +48,12 @@ TEST(TimerEndLogic, ReadsTheEntryAndWritesTheDetailLine) {
 // A worker asks the GUI thread to run lParam, a void() routine.
 constexpr UINT kRunOnGui = WM_APP + 60;
 
+// How often a worker has asked the main window to arm the wake-up.
+std::atomic<int> wakeRequests{0};
+
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_TOGGLEWAKE) ++wakeRequests;
     if (message == kRunOnGui) reinterpret_cast<void (*)()>(lParam)();
     return FALSE;
 }
@@ -56,9 +61,11 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 struct TimerSystem : FakeSystem {
     BOOL ExitSession(UINT flags, DWORD reason) override {
         idleAtExit = app.timerEndIdle.load();
+        wakeRequestsAtExit = wakeRequests.load();
         return FakeSystem::ExitSession(flags, reason);
     }
     std::uint32_t idleAtExit = 0;
+    int wakeRequestsAtExit = 0;
 };
 
 class TimerEndRun : public ::testing::Test {
@@ -131,6 +138,7 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.first << " cancel at " << c.cancelAt);
         fake.exits.clear(), fake.sounds.clear(), fake.beeps.clear(), ticks.clear();
+        wakeRequests = 0;
         app.SOUND = c.sound, app.COUNTDOWNTIME = c.countdown, app.NEXT_REG = c.next;
         cancel = c.cancel, cancelAt = c.cancelAt;
         const int ids[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
@@ -156,6 +164,8 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
             // Returned to idle first; N + 1 seconds after the start, however the waits overran.
             ASSERT_EQ(1u, fake.exits.size());
             EXPECT_EQ(1u, fake.idleAtExit);
+            // The wake-up is asked for before the end action when a resume mode is set.
+            EXPECT_EQ(c.next == ResumeMode::NoWake ? 0 : 1, fake.wakeRequestsAtExit);
             EXPECT_EQ(c.ticks * 1000 + 16, fake.Ticks() - begin);
         } else {
             EXPECT_TRUE(fake.exits.empty());
