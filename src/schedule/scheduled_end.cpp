@@ -190,7 +190,6 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     const std::unique_ptr<ScheduledStart> start(static_cast<ScheduledStart*>(parameter));
     const RunToken token(*start->block, start->generation);
     RunBlock& block = token.block();
-    app.scheduledEndRunning = 1;
 
     std::tm target = block.target;
     const std::int64_t targetMoment = MakeLocalTime(target);
@@ -199,6 +198,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     wchar_t action[decltype(app.actionName)::kCapacity];
     app.actionName.CopyTo(action);
     token.IfCurrent([&] {
+        app.scheduledEndRunning = 1;
         app.headline.Format(L"指定時間終了 %ls", action);
         app.detailLine.Format(L"\r\n終了時間　%d時%ls", target.tm_hour, minuteText);
     });
