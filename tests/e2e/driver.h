@@ -38,6 +38,16 @@ std::wstring WindowsPathOf(const std::wstring& path);
 void SetProgramPath(const std::wstring& path);
 const std::wstring& ProgramPath();
 
+// The local wall-clock time in whole seconds (since 1601), for tests that
+// arm an operation for the next minute.
+inline ULONGLONG LocalSeconds() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME file;
+    ::SystemTimeToFileTime(&now, &file);
+    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000000ULL;
+}
+
 // Calls `condition` every kPollMs until it returns true or `timeoutMs` has
 // passed; the result of the last call.
 template <typename Condition>
@@ -122,6 +132,18 @@ std::wstring ComboItem(HWND dialog, int id, int index);
 // Selects an item and notifies the parent with CBN_SELCHANGE, as the combo
 // does when the user picks from its list.
 void ChooseComboItem(HWND dialog, int id, int index);
+
+// Chooses the next whole minute (the one after, when fewer than 8 seconds are
+// left to set it up) in an hour and a minute combo; returns that moment as
+// LocalSeconds gives it.
+inline ULONGLONG ChooseNextMinute(HWND dialog, int hourCombo, int minuteCombo) {
+    ULONGLONG target = (LocalSeconds() / 60 + 1) * 60;
+    if (target - LocalSeconds() < 8) target += 60;
+    const int minuteOfDay = static_cast<int>(target / 60 % (24 * 60));
+    ChooseComboItem(dialog, hourCombo, minuteOfDay / 60);
+    ChooseComboItem(dialog, minuteCombo, minuteOfDay % 60);
+    return target;
+}
 
 // Posts a key press (down and up) to `window`: the program's message loop
 // sees it as typed, including its dialog-manager handling.

@@ -10,14 +10,6 @@ using namespace e2e;
 
 namespace {
 
-ULONGLONG LocalSeconds() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    FILETIME file;
-    ::SystemTimeToFileTime(&now, &file);
-    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000000ULL;
-}
-
 using ScheduledEnd = ProgramTest;
 
 TEST_F(ScheduledEnd, TestModeShowsItsMessageOnceAtTheMoment) {
@@ -27,12 +19,7 @@ TEST_F(ScheduledEnd, TestModeShowsItsMessageOnceAtTheMoment) {
     HWND main = StartProgram();
     ASSERT_TRUE(main);
 
-    // The next minute, with time enough to set it up first.
-    ULONGLONG target = (LocalSeconds() / 60 + 1) * 60;
-    if (target - LocalSeconds() < 8) target += 60;
-    const int minuteOfDay = static_cast<int>(target / 60 % (24 * 60));
-    ChooseComboItem(main, IDC_MAIN_END_HOUR, minuteOfDay / 60);
-    ChooseComboItem(main, IDC_MAIN_END_MINUTE, minuteOfDay % 60);
+    const ULONGLONG target = ChooseNextMinute(main, IDC_MAIN_END_HOUR, IDC_MAIN_END_MINUTE);
 
     Click(main, IDC_MAIN_RUN);
     EXPECT_EQ(ControlText(main, IDC_MAIN_RUN), L"処理中断");

@@ -10,14 +10,6 @@ using namespace e2e;
 
 namespace {
 
-ULONGLONG LocalSeconds() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    FILETIME file;
-    ::SystemTimeToFileTime(&now, &file);
-    return (static_cast<ULONGLONG>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000000ULL;
-}
-
 using WakeUp = ProgramTest;
 
 TEST_F(WakeUp, TimerFiresAtTheMomentAndTheButtonReturnsToIdle) {
@@ -28,11 +20,7 @@ TEST_F(WakeUp, TimerFiresAtTheMomentAndTheButtonReturnsToIdle) {
     ASSERT_TRUE(main);
     const DWORD pid = program()->id();
 
-    ULONGLONG target = (LocalSeconds() / 60 + 1) * 60;
-    if (target - LocalSeconds() < 8) target += 60;
-    const int minuteOfDay = static_cast<int>(target / 60 % (24 * 60));
-    ChooseComboItem(main, IDC_MAIN_WAKE_HOUR, minuteOfDay / 60);
-    ChooseComboItem(main, IDC_MAIN_WAKE_MINUTE, minuteOfDay % 60);
+    const ULONGLONG target = ChooseNextMinute(main, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE);
 
     PostClick(main, IDC_MAIN_MANUAL);
     HWND manual = WaitForTopLevelWindow(pid, kDialogClass, L"ｸｲﾙﾏｰｼｭ：手動処理");
