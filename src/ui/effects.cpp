@@ -153,6 +153,7 @@ void StartMarquee() {
     ::ResetEvent(marqueeStop.get());
     app.marqueeRun = 1;
     app.marqueeOn = 1;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the generation travels as the thread's argument
     marqueeThread.Start(MarqueeThread, reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
 }
 
