@@ -1,13 +1,13 @@
 // The marquee and the desktop scatter. Both threads draw from their own
 // device contexts, wait on a stop event between steps (so a stop is seen at
-// once) and end by themselves.
+// once) and end by themselves. Their pace is real time, not the system
+// seam's clock: they are pictures, and a test's fake clock must not see them.
 #include "ui/effects.h"
 
 #include <atomic>
 #include <cwchar>
 
 #include "platform/handle.h"
-#include "platform/system.h"
 #include "platform/wait.h"
 #include "state/app_state.h"
 #include "ui/tray.h"
@@ -56,7 +56,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
         Bounce bounce{app.marqueeX.load(), false};
         while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
             if (!Seen(main)) {
-                Sys().WaitForStop(marqueeStop.get(), kHiddenPollMs);
+                ::WaitForSingleObject(marqueeStop.get(), kHiddenPollMs);
                 continue;
             }
             wchar_t text[decltype(app.headline)::kCapacity];
@@ -67,7 +67,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
             // Only the headline's band is drawn; the opaque background
             // covers the previous position but for the one column left behind.
             ::TextOutW(dc.get(), bounce.x + kMarqueeLeft, kMarqueeTop, text, static_cast<int>(length));
-            Sys().WaitForStop(marqueeStop.get(), kStepMs);
+            ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
     }
     marqueeThread.ReleaseIfCurrentThread();
@@ -91,7 +91,7 @@ DWORD WINAPI ScatterThread(void*) {
         for (int i = 0; i < kScatterDraws && app.scatterRun.load() != 0; ++i) {
             if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point)) break;
             ::TextOutW(dc.get(), point.x, point.y, phrase, length);
-            Sys().WaitForStop(scatterStop.get(), kStepMs);
+            ::WaitForSingleObject(scatterStop.get(), kStepMs);
         }
     }
     --liveScatters;
@@ -142,11 +142,11 @@ void ToggleMarquee() {
 }
 
 void StartMarquee() {
-    // Stopped marquee threads have been told to stop: the newest is waited
-    // for, and any thread outliving the wait stops at its next step, as its
-    // generation is no longer current.
-    if (OwnedHandle previous = marqueeThread.Duplicate()) WaitServingMessages(previous.get(), kRestartWaitMs);
+    // Every older thread is no longer current and stops at its next step;
+    // the newest is waited for, so the new thread moves the offset alone.
     const std::uint32_t generation = ++marqueeGeneration;
+    ::SetEvent(marqueeStop.get());
+    if (OwnedHandle previous = marqueeThread.Duplicate()) WaitServingMessages(previous.get(), kRestartWaitMs);
     // Restored here, on the thread that starts the operations, so that an
     // operation started right after cannot have its headline overwritten.
     if (NothingRunsOrIsArmed()) RestoreHeadline();

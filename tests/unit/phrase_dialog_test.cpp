@@ -112,14 +112,4 @@ TEST_F(PhraseDialogTest, AProgramNameStartsItAndStoresNothing) {
     }
 }
 
-TEST_F(PhraseDialogTest, BackgroundClickFillsTheExplorerCommandAndCloseBoxStoresNothing) {
-    ::SendMessageW(dialog_, WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2));
-    EXPECT_EQ(test_support::ItemText(dialog_, IDC_PHRASE_TEXT), L"explorer /e, /root, c:\\");
-    ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_TRUE(::IsWindowVisible(dialog_));  // Esc leaves it open
-    ::SendMessageW(dialog_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(StoredText(), L"before");
-    EXPECT_TRUE(app.typedPhrase.Empty());
-}
-
 }  // namespace
