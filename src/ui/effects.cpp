@@ -43,6 +43,16 @@ bool NothingRunsOrIsArmed() {
 
 bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }
 
+// Draws the headline with an opaque band one pixel wider on each side, so
+// the column a one-pixel step leaves behind is covered too and the moving
+// text leaves no trail. Only this band is drawn.
+void DrawMarqueeText(HDC dc, int x, const wchar_t* text, std::size_t length, int height) {
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text, static_cast<int>(length), &extent);
+    const RECT band{x - 1, kMarqueeTop, x + extent.cx + 1, kMarqueeTop + height};
+    ::ExtTextOutW(dc, x, kMarqueeTop, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
+}
+
 DWORD WINAPI MarqueeThread(void* argument) {
     const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
     ++liveMarquees;
@@ -64,9 +74,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
             const std::size_t length = std::wcslen(text);
             bounce = BounceStep(bounce, MarqueeLimit(length, metrics.tmAveCharWidth));
             app.marqueeX = bounce.x;
-            // Only the headline's band is drawn; the opaque background
-            // covers the previous position but for the one column left behind.
-            ::TextOutW(dc.get(), bounce.x + kMarqueeLeft, kMarqueeTop, text, static_cast<int>(length));
+            DrawMarqueeText(dc.get(), bounce.x + kMarqueeLeft, text, length, metrics.tmHeight);
             ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
     }
