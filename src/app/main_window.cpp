@@ -17,15 +17,16 @@
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/dialogs.h"
+#include "ui/effects.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
+#include "ui/phrase_dialog.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
 
 namespace {
 
 constexpr wchar_t kDefaultPhrase[] = L"好きな言葉を入力すれば？";
-constexpr COLORREF kBackground = RGB(236, 233, 216);
 
 struct NumberCombo {
     int id;
@@ -124,6 +125,7 @@ void InitMainWindow(HWND window) {
     app.waitProgramRunning = 0;
     app.timerEndRunning = 0;
 
+    StartMarquee();
     StartClockThread();
 
     app.wakeFired = 0;
@@ -147,9 +149,9 @@ void OnPaint(HWND window) {
     app.headline.CopyTo(text);
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window, &paint);
-    ::SetBkColor(dc, kBackground);
+    ::SetBkColor(dc, kMarqueeBackground);
     ::SetBkMode(dc, OPAQUE);
-    ::TextOutW(dc, 3 + app.marqueeX.load(), 15, text, static_cast<int>(std::wcslen(text)));
+    ::TextOutW(dc, kMarqueeLeft + app.marqueeX.load(), kMarqueeTop, text, static_cast<int>(std::wcslen(text)));
     ::EndPaint(window, &paint);
 }
 
@@ -294,6 +296,18 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_POWERBROADCAST:
             return AnswerPowerBroadcast(window, wParam);
+        case WM_LBUTTONDOWN:
+            ToggleMarquee();
+            return FALSE;
+        case WM_MOUSEMOVE:
+            StopScatter();
+            return FALSE;
+        case WM_RBUTTONDOWN:
+            RunPhraseDialog(window);
+            return FALSE;
+        case WM_SCATTERPHRASE:
+            StartScatter();
+            return FALSE;
         case WM_TESTMESSAGECLOSED:
             UnlockRunControlsIfIdle();
             return FALSE;

@@ -58,3 +58,22 @@ struct RegistryKeyTraits {
 // Events, mutexes, threads, processes and timers: NULL means "no handle".
 using OwnedHandle = UniqueHandle<KernelHandleTraits>;
 using OwnedKey = UniqueHandle<RegistryKeyTraits>;
+
+// A device context taken with GetDC (of a window, or of the whole screen for
+// nullptr) and given back with ReleaseDC by the thread that took it.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};

@@ -53,6 +53,20 @@ inline std::wstring WindowText(HWND window) {
     return text;
 }
 
+// Polls `condition` every 10 ms, serving this thread's messages meanwhile,
+// until it holds or `timeoutMs` has passed; its last result.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 5000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start >= timeoutMs) return condition();
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    return true;
+}
+
 inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
 
 // Puts back every field a window test may change, as a new process has them.

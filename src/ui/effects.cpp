@@ -1,0 +1,181 @@
+// The marquee and the desktop scatter. Both threads draw from their own
+// device contexts, wait on a stop event between steps (so a stop is seen at
+// once) and end by themselves. Their pace is real time, not the system
+// seam's clock: they are pictures, and a test's fake clock must not see them.
+#include "ui/effects.h"
+
+#include <atomic>
+#include <cwchar>
+
+#include "platform/handle.h"
+#include "platform/wait.h"
+#include "state/app_state.h"
+#include "ui/tray.h"
+
+namespace {
+
+constexpr DWORD kStepMs = 10;
+// While the main window is hidden nobody sees the marquee: it only looks
+// again this often whether the window is back.
+constexpr DWORD kHiddenPollMs = 250;
+// A stopped marquee thread ends within one step; the bound only guards
+// against a thread stuck in a drawing call.
+constexpr DWORD kRestartWaitMs = 1000;
+constexpr int kScatterDraws = 1000;
+constexpr int kScatterRightMargin = 50;
+constexpr int kScatterBottomMargin = 20;
+
+ThreadSlot marqueeThread;
+// Each start of the marquee is a new generation; a thread of an older one
+// stops at its next step even if the run flag has been set again meanwhile.
+std::atomic<std::uint32_t> marqueeGeneration{0};
+OwnedHandle marqueeStop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+OwnedHandle scatterStop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+std::atomic<int> liveMarquees{0};
+std::atomic<int> liveScatters{0};
+
+bool NothingRunsOrIsArmed() {
+    return app.scheduledEndIdle.load() != 0 && app.timerEndIdle.load() != 0 &&
+           app.waitProgramIdle.load() != 0 && app.wakeIdle.load() != 0 &&
+           app.scheduledEndRunning.load() == 0 && app.timerEndRunning.load() == 0 &&
+           app.waitProgramRunning.load() == 0 && app.wakeArmed.load() == 0;
+}
+
+bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }
+
+// Draws the headline with an opaque band one pixel wider on each side, so
+// the column a one-pixel step leaves behind is covered too and the moving
+// text leaves no trail. Only this band is drawn.
+void DrawMarqueeText(HDC dc, int x, const wchar_t* text, std::size_t length, int height) {
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text, static_cast<int>(length), &extent);
+    const RECT band{x - 1, kMarqueeTop, x + extent.cx + 1, kMarqueeTop + height};
+    ::ExtTextOutW(dc, x, kMarqueeTop, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
+}
+
+DWORD WINAPI MarqueeThread(void* argument) {
+    const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
+    ++liveMarquees;
+    {
+        HWND main = app.mainWindow.load();
+        WindowDC dc(main);
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc.get(), &metrics);
+        ::SetBkColor(dc.get(), kMarqueeBackground);
+        ::SetBkMode(dc.get(), OPAQUE);
+        Bounce bounce{app.marqueeX.load(), false};
+        while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
+            if (!Seen(main)) {
+                ::WaitForSingleObject(marqueeStop.get(), kHiddenPollMs);
+                continue;
+            }
+            wchar_t text[decltype(app.headline)::kCapacity];
+            app.headline.CopyTo(text);
+            const std::size_t length = std::wcslen(text);
+            bounce = BounceStep(bounce, MarqueeLimit(length, metrics.tmAveCharWidth));
+            app.marqueeX = bounce.x;
+            DrawMarqueeText(dc.get(), bounce.x + kMarqueeLeft, text, length, metrics.tmHeight);
+            ::WaitForSingleObject(marqueeStop.get(), kStepMs);
+        }
+    }
+    marqueeThread.ReleaseIfCurrentThread();
+    --liveMarquees;
+    return 0;
+}
+
+DWORD WINAPI ScatterThread(void*) {
+    ++liveScatters;
+    HWND desktop = ::GetDesktopWindow();
+    RECT screen{};
+    ::GetWindowRect(desktop, &screen);
+    ::InvalidateRect(desktop, nullptr, TRUE);
+    wchar_t phrase[decltype(app.typedPhrase)::kCapacity];
+    app.typedPhrase.CopyTo(phrase);
+    const int length = static_cast<int>(std::wcslen(phrase));
+    {
+        WindowDC dc(nullptr);
+        std::uint32_t state = 1;
+        ScatterPoint point{};
+        for (int i = 0; i < kScatterDraws && app.scatterRun.load() != 0; ++i) {
+            if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point)) break;
+            ::TextOutW(dc.get(), point.x, point.y, phrase, length);
+            ::WaitForSingleObject(scatterStop.get(), kStepMs);
+        }
+    }
+    --liveScatters;
+    return 0;
+}
+
+void StopMarquee() {
+    app.marqueeRun = 0;
+    app.marqueeOn = 0;
+    ::SetEvent(marqueeStop.get());
+}
+
+}  // namespace
+
+std::uint32_t NextRandom(std::uint32_t& state) {
+    state = state * 214013u + 2531011u;
+    return (state >> 16) & 0x7FFFu;
+}
+
+bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point) {
+    if (width <= 0 || height <= 0) return false;
+    int x = static_cast<int>(NextRandom(state) % static_cast<std::uint32_t>(width));
+    if (x > width - kScatterRightMargin) x -= kScatterRightMargin;
+    int y = static_cast<int>(NextRandom(state) % static_cast<std::uint32_t>(height));
+    if (y > height - kScatterBottomMargin) y -= kScatterBottomMargin;
+    point = {x, y};
+    return true;
+}
+
+std::int32_t MarqueeLimit(std::size_t length, int averageCharWidth) {
+    return kMarqueeRight - static_cast<std::int32_t>(length) * averageCharWidth;
+}
+
+Bounce BounceStep(Bounce current, std::int32_t limit) {
+    if (current.leftwards || current.x >= limit) {
+        const std::int32_t x = current.x - 1;
+        return {x, x > kMarqueeLeft};
+    }
+    return {current.x + 1, false};
+}
+
+void ToggleMarquee() {
+    if (app.marqueeOn.load() != 0) {
+        StopMarquee();
+    } else {
+        StartMarquee();
+    }
+}
+
+void StartMarquee() {
+    // Every older thread is no longer current and stops at its next step;
+    // the newest is waited for, so the new thread moves the offset alone.
+    const std::uint32_t generation = ++marqueeGeneration;
+    ::SetEvent(marqueeStop.get());
+    if (OwnedHandle previous = marqueeThread.Duplicate()) WaitServingMessages(previous.get(), kRestartWaitMs);
+    // Restored here, on the thread that starts the operations, so that an
+    // operation started right after cannot have its headline overwritten.
+    if (NothingRunsOrIsArmed()) RestoreHeadline();
+    ::ResetEvent(marqueeStop.get());
+    app.marqueeRun = 1;
+    app.marqueeOn = 1;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the generation travels as the thread's argument
+    marqueeThread.Start(MarqueeThread, reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
+}
+
+void StartScatter() {
+    ::ResetEvent(scatterStop.get());
+    app.scatterRun = 1;
+    // Detached: the thread ends by itself after its last draw or a stop.
+    OwnedHandle thread(::CreateThread(nullptr, 0, ScatterThread, nullptr, 0, nullptr));
+}
+
+void StopScatter() {
+    app.scatterRun = 0;
+    ::SetEvent(scatterStop.get());
+}
+
+int LiveMarqueeThreads() { return liveMarquees.load(); }
+int LiveScatterThreads() { return liveScatters.load(); }

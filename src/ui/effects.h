@@ -1,0 +1,60 @@
+// The main window's marquee (the headline bouncing along its top) and the
+// scatter of the typed phrase over the desktop, each on a thread of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr COLORREF kMarqueeBackground = RGB(236, 233, 216);
+inline constexpr int kMarqueeLeft = 3;     // the text is drawn at marqueeX + kMarqueeLeft
+inline constexpr int kMarqueeTop = 15;
+inline constexpr int kMarqueeRight = 240;  // the text's right end turns here
+
+// The scatter's generator: state := state * 214013 + 2531011 (mod 2^32);
+// yields bits 16 to 30 of the new state (0 to 32767).
+std::uint32_t NextRandom(std::uint32_t& state);
+
+struct ScatterPoint {
+    int x;
+    int y;
+};
+
+// The next place to draw on a screen of width x height pixels, kept 50 pixels
+// from the right edge and 20 from the bottom. False for a screen without
+// area, where there is nowhere to draw.
+bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point);
+
+// The largest offset at which a headline of `length` characters still ends
+// at the right bound; 3 or less (even negative) for a long one.
+std::int32_t MarqueeLimit(std::size_t length, int averageCharWidth);
+
+struct Bounce {
+    std::int32_t x;
+    bool leftwards;
+};
+
+// One step of the marquee: moves one pixel towards the limit, turns at the
+// limit and at 3. A limit of 3 or less makes the text tremble between
+// limit - 1 and limit.
+Bounce BounceStep(Bounce current, std::int32_t limit);
+
+// The main window's left click: stops a running marquee, or starts it again
+// from where it stopped.
+void ToggleMarquee();
+
+// Starts the marquee (GUI thread). A previous marquee thread is waited for,
+// up to a bound, so that never two threads move the offset.
+void StartMarquee();
+
+// Starts a scatter of the typed phrase (the main window's WM_SCATTERPHRASE).
+void StartScatter();
+
+// Stops a running scatter after its current draw (a mouse move over the main
+// window).
+void StopScatter();
+
+// The marquee and scatter threads alive at this moment.
+int LiveMarqueeThreads();
+int LiveScatterThreads();

@@ -1,0 +1,100 @@
+// The marquee's bounce, the scatter's generator and positions, and the
+// restart of the marquee against a real main window.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "res/resource.h"
+#include "ui/effects.h"
+#include "ui_test_support.h"
+
+namespace {
+
+TEST(ScatterGenerator, StartsFromOneLikeEveryScatter) {
+    std::uint32_t state = 1;
+    std::vector<std::uint32_t> values;
+    for (int i = 0; i < 5; ++i) values.push_back(NextRandom(state));
+    EXPECT_EQ(values, (std::vector<std::uint32_t>{41, 18467, 6334, 26500, 19169}));
+}
+
+TEST(ScatterGenerator, PositionsOnA1024By768ScreenKeepTheMargins) {
+    struct Case {
+        int draw, x, y;
+    } const expected[] = {
+        {0, 41, 35}, {1, 190, 388}, {2, 737, 364},
+        {25, 971, 744},  // 764 is below the bottom margin
+        {59, 951, 384},  // 1001 is right of the right margin
+    };
+    std::uint32_t state = 1;
+    int draw = 0;
+    for (const Case& c : expected) {
+        ScatterPoint point{};
+        for (; draw <= c.draw; ++draw) ASSERT_TRUE(NextScatterPosition(state, 1024, 768, point));
+        EXPECT_EQ(point.x, c.x) << "draw " << c.draw;
+        EXPECT_EQ(point.y, c.y) << "draw " << c.draw;
+    }
+    ScatterPoint none{};
+    EXPECT_FALSE(NextScatterPosition(state, 0, 768, none));
+}
+
+TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
+    struct Case {
+        std::int32_t x;
+        bool leftwards;
+        std::int32_t limit;
+        std::int32_t nextX;
+        bool nextLeftwards;
+    } const cases[] = {
+        // A short headline bounces between 3 and the limit.
+        {99, false, 100, 100, false},
+        {100, false, 100, 99, true},
+        {4, true, 100, 3, false},
+        // The limit follows the headline: a longer one turns the text at once.
+        {120, false, 100, 119, true},
+        // A long headline: down to the limit, then limit - 1 and limit in turn.
+        {3, false, 3, 2, false},
+        {2, false, 3, 3, false},
+        {-20, false, -20, -21, false},
+        {-21, false, -20, -20, false},
+    };
+    for (const Case& c : cases) {
+        const Bounce next = BounceStep({c.x, c.leftwards}, c.limit);
+        EXPECT_EQ(next.x, c.nextX) << c.x << " towards " << c.limit;
+        EXPECT_EQ(next.leftwards, c.nextLeftwards) << c.x << " towards " << c.limit;
+    }
+    EXPECT_EQ(MarqueeLimit(10, 8), 160);
+    EXPECT_EQ(MarqueeLimit(39, 8), -72);
+}
+
+TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
+    test_support::TestDialog main(IDD_MAIN);
+    ::ShowWindow(main.get(), SW_SHOWNORMAL);
+    app.mainWindow = main.get();
+    app.marqueeX = 100;
+    app.phraseText.Set(L"marquee");
+    StartMarquee();
+    ASSERT_TRUE(test_support::WaitFor([] { return app.marqueeX.load() != 100; }));
+
+    ToggleMarquee();
+    ASSERT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
+    const std::int32_t stoppedAt = app.marqueeX.load();
+    EXPECT_EQ(app.marqueeOn.load(), 0u);
+    app.headline.Set(L"something else");
+    ToggleMarquee();
+    EXPECT_EQ(app.headline.Get(), L"marquee");  // nothing runs: the headline is restored
+    // Quick toggles never leave two threads moving the offset.
+    for (int i = 0; i < 6; ++i) ToggleMarquee();
+    EXPECT_LE(LiveMarqueeThreads(), 1);
+    EXPECT_EQ(app.marqueeOn.load(), 1u);
+    ASSERT_TRUE(test_support::WaitFor([&] { return app.marqueeX.load() != stoppedAt; }));
+    EXPECT_LE(std::abs(app.marqueeX.load() - stoppedAt), 30);
+    EXPECT_EQ(LiveMarqueeThreads(), 1);
+
+    ToggleMarquee();
+    EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
+    app.marqueeX = 0;
+    test_support::ResetAppState();
+}
+
+}  // namespace
