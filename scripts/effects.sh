@@ -54,18 +54,9 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
 }
 CPP
-x86_64-w64-mingw32-g++ -municode -O1 -static -finput-charset=UTF-8 -o "$helper" "$helper_src"
+qm_build_helper "$helper_src" "$helper"
 
-program=""
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null || true
-    qm_stop
-}
-trap cleanup EXIT
-qm_start_display
-qm_prefix
-qm_start_wineserver
-qm_warm_up
+qm_start_session
 "$QM_WINE64" reg delete 'HKCU\Software\tovakeli' /f </dev/null >/dev/null 2>&1 || true
 
 run() { "$QM_WINE64" "$helper" "$@" </dev/null 2>/dev/null | tr -d '\r'; }

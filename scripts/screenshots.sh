@@ -81,18 +81,9 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
 }
 CPP
-x86_64-w64-mingw32-g++ -municode -O1 -static -finput-charset=UTF-8 -o "$helper" "$helper_src"
+qm_build_helper "$helper_src" "$helper"
 
-program=""
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null || true
-    qm_stop
-}
-trap cleanup EXIT
-qm_start_display
-qm_prefix
-qm_start_wineserver
-qm_warm_up
+qm_start_session
 
 # The settings of a first start, whatever an earlier run left.
 "$QM_WINE64" reg delete 'HKCU\Software\tovakeli' /f </dev/null >/dev/null 2>&1 || true

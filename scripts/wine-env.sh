@@ -89,6 +89,28 @@ qm_warm_up() {
     sleep 1
 }
 
+# For scripts that start the program themselves: a display, the prefix, its
+# wineserver and desktop, all stopped on exit together with the program whose
+# process id the script keeps in $program.
+qm_start_session() {
+    program=""
+    trap qm_end_session EXIT
+    qm_start_display
+    qm_prefix
+    qm_start_wineserver
+    qm_warm_up
+}
+
+qm_end_session() {
+    if [ -n "${program:-}" ]; then kill "$program" 2>/dev/null || true; fi
+    qm_stop
+}
+
+# Compiles a small Windows helper program that a script runs in the session.
+qm_build_helper() {
+    x86_64-w64-mingw32-g++ -municode -O1 -static -finput-charset=UTF-8 -o "$2" "$1"
+}
+
 qm_winpath() {
     printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"
 }
