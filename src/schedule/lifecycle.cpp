@@ -2,6 +2,7 @@
 // on the GUI thread.
 #include "schedule/lifecycle.h"
 
+#include "power/power_actions.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/timer_end.h"
 #include "schedule/wait_program.h"
@@ -40,6 +41,12 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token) {
     if (main == nullptr) return false;  // the program is closing: nothing more
     return ::SendMessageW(main, WM_RETURNTOIDLE, static_cast<WPARAM>(operation),
                           static_cast<LPARAM>(token.generation())) == TRUE;
+}
+
+void EndRunStanding(Operation operation, const RunToken& token) {
+    if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
+    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    PerformEndAction();
 }
 
 INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {

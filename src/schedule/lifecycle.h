@@ -20,6 +20,11 @@ enum class Operation : WPARAM { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2,
 // True when the run stood and is now idle.
 bool RequestReturnToIdle(Operation operation, const RunToken& token);
 
+// Worker side, once its moment has come and its count-down completed: returns
+// the run to idle and, only if it still stood, arms the wake-up when a resume
+// mode asks for it and carries out the end action.
+void EndRunStanding(Operation operation, const RunToken& token);
+
 // GUI side: the main window's handling of WM_RETURNTOIDLE. Sets the dialog
 // result and returns TRUE, as a dialog procedure must for a message it answers.
 INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);

@@ -7,13 +7,12 @@
 #include "platform/calendar.h"
 #include "platform/system.h"
 #include "platform/text.h"
-#include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/wake.h"
 #include "ui/locking.h"
+#include "ui/tray.h"
 #include "ui/windows.h"
 
 namespace {
@@ -44,20 +43,13 @@ void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
 // thread). After a completed count-down, the end action follows only if the
 // GUI thread confirms that this run still stands as it returns it to idle.
 void FinishScheduledEnd(const RunToken& token, bool completed) {
-    const bool current = token.IfCurrent([&] {
-        app.detailLine.Clear();
-        if (!app.typedPhrase.Empty()) {
-            app.headline.SetFrom(app.typedPhrase);
-        } else {
-            app.headline.SetFrom(app.phraseText);
-        }
+    const bool current = token.IfCurrent([] {
+        RestoreHeadline();
         app.scheduledEndRunning = 0;
     });
     app.scheduledEndThread.ReleaseIfCurrentThread();
     if (!current || !completed) return;
-    if (!RequestReturnToIdle(Operation::ScheduledEnd, token)) return;  // cancelled at the last moment
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
-    PerformEndAction();
+    EndRunStanding(Operation::ScheduledEnd, token);
 }
 
 void ReportUndeterminedMoment(HWND owner) {

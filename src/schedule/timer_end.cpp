@@ -10,12 +10,10 @@
 
 #include "platform/system.h"
 #include "platform/text.h"
-#include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/wake.h"
 #include "ui/locking.h"
 #include "ui/tray.h"
 #include "ui/windows.h"
@@ -106,9 +104,7 @@ void FinishTimerEnd(const RunToken& token, bool completed) {
     });
     app.timerEndThread.ReleaseIfCurrentThread();
     if (!current || !completed) return;
-    if (!RequestReturnToIdle(Operation::TimerEnd, token)) return;  // cancelled at the last moment
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
-    PerformEndAction();
+    EndRunStanding(Operation::TimerEnd, token);
 }
 
 // The toggle's stop branch.

@@ -10,12 +10,10 @@
 
 #include "platform/processes.h"
 #include "platform/text.h"
-#include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/wake.h"
 #include "state/app_state.h"
 #include "ui/locking.h"
 #include "ui/tray.h"
@@ -93,9 +91,7 @@ void FinishWaitProgram(const RunToken& token, bool gone) {
     // Let go before the wake-up's settling wait, which would wait on us.
     app.waitProgramThread.ReleaseIfCurrentThread();
     if (!current || !gone) return;
-    if (!RequestReturnToIdle(Operation::WaitProgram, token)) return;  // cancelled at the last moment
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
-    PerformEndAction();
+    EndRunStanding(Operation::WaitProgram, token);
 }
 
 }  // namespace
