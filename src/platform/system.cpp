@@ -14,12 +14,14 @@ constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
 
 class RealSystem final : public System {
 public:
-    std::int64_t Now() override {
+    std::int64_t Now() override { return NowMilliseconds() / 1000; }
+
+    std::int64_t NowMilliseconds() override {
         FILETIME ft;
         ::GetSystemTimeAsFileTime(&ft);
         const std::int64_t ticks =
             (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-        return (ticks - kUnixEpochTicks) / 10000000;
+        return (ticks - kUnixEpochTicks) / 10000;
     }
 
     const TIME_ZONE_INFORMATION* Zone() override { return nullptr; }

@@ -16,6 +16,8 @@ public:
 
     // Seconds since 1970-01-01 UTC.
     virtual std::int64_t Now() = 0;
+    // The same clock in milliseconds, for waits that end on a whole second.
+    virtual std::int64_t NowMilliseconds() = 0;
     // The zone for local time; nullptr means the system's current zone.
     virtual const TIME_ZONE_INFORMATION* Zone() = 0;
     virtual void Sleep(DWORD milliseconds) = 0;

@@ -136,6 +136,11 @@ std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode
     }
 }
 
+DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
+    const std::int64_t intoSecond = ((nowMilliseconds % 1000) + 1000) % 1000;
+    return static_cast<DWORD>(1000 - intoSecond);
+}
+
 bool StartScheduledEnd(RunBlock& block) {
     const std::optional<std::tm> target = ResolveFromCombos();
     if (!target) {
@@ -201,9 +206,10 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     bool reached = false;
     bool going = token.Running();
     while (going) {
-        reached = Sys().Now() >= countdownStart;
+        const std::int64_t now = Sys().NowMilliseconds();
+        reached = now >= countdownStart * 1000;
         if (reached) break;
-        going = token.Wait(1000);
+        going = token.Wait(MillisecondsToNextSecond(now));
     }
     if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
         // Cancelled or superseded inside the count-down: nothing more of

@@ -20,6 +20,11 @@
 std::optional<std::tm> ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
                                          const wchar_t* minute, std::int64_t now);
 
+// The wait from a clock reading to the next whole second: the scheduled end
+// polls on whole seconds so that its count-down starts as its second begins.
+// A reading on a whole second waits a full second.
+DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds);
+
 // When the final count-down starts for a target, seen from the clock reading
 // `reading`: the ten-count 10 s early, the other sounds COUNTDOWNTIME early,
 // silence at the target; at the target itself once the lead has passed.

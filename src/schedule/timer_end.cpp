@@ -87,13 +87,6 @@ void ShowTick(const RunToken& token, std::int32_t remaining) {
     if (token.IfCurrent([&] { app.detailLine.Set(detail); })) RefreshTray();
 }
 
-// Waits until the monotonic clock reaches `deadline`, ended early by a
-// cancel; then whether the run may go on.
-bool WaitUntil(const RunToken& token, std::uint64_t deadline) {
-    const std::uint64_t now = Sys().Ticks();
-    return token.Wait(deadline > now ? static_cast<DWORD>(deadline - now) : 0);
-}
-
 // The thread on its way out: restores the texts it owns (nothing for a stale
 // thread). After a completed count, the end action follows only if the GUI
 // thread confirms that this run still stands as it returns it to idle.
@@ -197,7 +190,7 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     bool going = token.Running();
     while (going && remaining >= 0) {
         ShowTick(token, remaining);
-        going = WaitUntil(token, begin + ++tick * kTickMilliseconds);
+        going = token.WaitUntil(begin + ++tick * kTickMilliseconds);
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.

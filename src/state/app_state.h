@@ -93,6 +93,14 @@ public:
         return Running();
     }
 
+    // Waits until the monotonic clock (Sys().Ticks()) reaches `deadline`,
+    // ended early by a cancel; then whether the operation may go on. Steps
+    // paced this way keep their rhythm whatever the work between them costs.
+    bool WaitUntil(std::uint64_t deadline) const {
+        const std::uint64_t now = Sys().Ticks();
+        return Wait(deadline > now ? static_cast<DWORD>(deadline - now) : 0);
+    }
+
     // Runs f under the block's lock if this thread is still current; returns
     // whether it ran.
     template <typename F>

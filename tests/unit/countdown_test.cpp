@@ -69,6 +69,17 @@ TEST_F(Countdown, BeepModeBeepsAndCountsDownOncePerSecond) {
     EXPECT_EQ(std::vector<DWORD>(11, 1000), fake.sleeps);
 }
 
+TEST_F(Countdown, StepsKeepToWholeSecondsFromTheStartWhenWaitsOverrun) {
+    fake.overrunMs = 16;
+    SoundCountdown(RunToken(block, generation));
+    ASSERT_EQ(11u, fake.notifies.size());
+    const std::int64_t begin = fake.notifies[0].atMilliseconds;
+    for (std::size_t k = 0; k < fake.notifies.size(); ++k) {
+        EXPECT_LE(fake.notifies[k].atMilliseconds - begin - 1000 * static_cast<std::int64_t>(k), 16) << k;
+    }
+    EXPECT_EQ(1000u, fake.sleeps.back());  // the last step keeps its full second
+}
+
 TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
     EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
     EXPECT_EQ(11u, Balloons().size());

@@ -38,6 +38,7 @@ public:
     struct Notify {
         DWORD message;
         NOTIFYICONDATAW data;
+        std::int64_t atMilliseconds;  // the fake wall clock when it was sent
     };
     struct FileDialog {
         OPENFILENAMEW record;  // as handed in
@@ -136,12 +137,16 @@ public:
         std::lock_guard<std::mutex> hold(lock);
         return now;
     }
+    std::int64_t NowMilliseconds() override {
+        std::lock_guard<std::mutex> hold(lock);
+        return now * 1000 + sleptMilliseconds;
+    }
     const TIME_ZONE_INFORMATION* Zone() override { return zone; }
     void Sleep(DWORD milliseconds) override {
         {
             std::lock_guard<std::mutex> hold(lock);
             sleeps.push_back(milliseconds);
-            sleptMilliseconds += milliseconds;
+            sleptMilliseconds += milliseconds + overrunMs;
             ticks += milliseconds + overrunMs;
             now += sleptMilliseconds / 1000;
             sleptMilliseconds %= 1000;
@@ -149,7 +154,7 @@ public:
         }
         if (onSleep) onSleep();
     }
-    // The monotonic clock follows every sleep and wait, plus `overrunMs` for
+    // Both clocks follow every sleep and wait, plus `overrunMs` for
     // each: a sleep that lasts longer than asked, as real ones do.
     std::uint64_t Ticks() override {
         std::lock_guard<std::mutex> hold(lock);
@@ -207,7 +212,7 @@ public:
     }
     BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
         std::lock_guard<std::mutex> hold(lock);
-        notifies.push_back({message, data});
+        notifies.push_back({message, data, now * 1000 + sleptMilliseconds});
         calls.push_back(L"Notify " + std::to_wstring(message) + L" " + data.szInfo);
         return TRUE;
     }

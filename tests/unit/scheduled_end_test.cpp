@@ -315,6 +315,30 @@ TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
     app.FORCECHECK = 0;
 }
 
+// However long each wait overruns, the count-down starts within one overrun
+// of its planned second, and the ten-count's 0 within two of the target.
+TEST_F(ScheduledEndThread, PollsOnWholeSecondsAndPacesTheCountdownFromItsStart) {
+    app.SOUND = SoundMode::TenCount;
+    gated.overrunMs = 16;
+    gated.FakeSystem::Sleep(300);  // the clock stands 300 ms into a second
+    OwnedHandle thread = StartSoon();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+
+    const std::int64_t target = MakeLocalTime(app.scheduledEndBlock.target) * 1000;
+    std::vector<std::int64_t> lateness;
+    for (const auto& n : gated.notifies) {
+        if (std::wstring(n.data.szInfo).rfind(L"終了まで：", 0) == 0) {
+            lateness.push_back(n.atMilliseconds - (target - 10000 + 1000 * static_cast<int>(lateness.size())));
+        }
+    }
+    ASSERT_EQ(11u, lateness.size());
+    for (std::int64_t late : lateness) {
+        EXPECT_GE(late, 0);
+        EXPECT_LE(late, 32);
+    }
+    EXPECT_EQ(1u, gated.exits.size());
+}
+
 // A cancel that the user saw succeed holds, however close to the end action
 // it comes: during the last second of the count-down, or while the worker's
 // request to return to idle is still waiting to be served.
