@@ -2,6 +2,8 @@
 // the program under test, reached from the test process.
 #include "driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -204,6 +206,17 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs) {
     return WaitForTopLevelWindow(pid, kDialogClass, kMainTitle, timeoutMs);
 }
 
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND window : TopLevelWindows(pid)) {
+            if (ClassOf(window) == kDialogClass && CaptionOf(window) == kMainTitle) found = window;
+        }
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
 bool Responds(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
@@ -358,6 +371,28 @@ void Delete(const wchar_t* name) { DeleteValue(kSettingsKey, name); }
 
 }  // namespace settings
 
+std::optional<std::map<std::wstring, RegValue>> KeySnapshot(const wchar_t* path) {
+    OwnedKey key = OpenKey(path, KEY_READ);
+    if (!key) return std::nullopt;
+    std::map<std::wstring, RegValue> values;
+    DWORD nameUnits = 0, dataBytes = 0;
+    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &nameUnits, &dataBytes, nullptr, nullptr);
+    std::vector<wchar_t> name(nameUnits + 2);
+    for (DWORD index = 0;; ++index) {
+        RegValue value;
+        value.data.resize(dataBytes + 2);
+        DWORD units = static_cast<DWORD>(name.size());
+        DWORD bytes = static_cast<DWORD>(value.data.size());
+        if (::RegEnumValueW(key.get(), index, name.data(), &units, nullptr, &value.type,
+                            value.data.data(), &bytes) != ERROR_SUCCESS)
+            break;
+        value.data.resize(bytes);
+        values.emplace(std::wstring(name.data(), units), std::move(value));
+    }
+    return values;
+}
+
 namespace startup {
 
 std::optional<RegValue> Read() { return ReadValue(kRunKey, kRunValue); }
@@ -369,6 +404,41 @@ void Write(const std::wstring& text) {
 void Delete() { DeleteValue(kRunKey, kRunValue); }
 
 }  // namespace startup
+
+// ---- Stress ------------------------------------------------------------------
+
+namespace {
+
+unsigned EnvironmentNumber(const wchar_t* name, unsigned fallback) {
+    wchar_t text[32] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, text, static_cast<DWORD>(std::size(text)));
+    if (length == 0 || length >= std::size(text)) return fallback;
+    return static_cast<unsigned>(std::wcstoul(text, nullptr, 10));
+}
+
+}  // namespace
+
+unsigned StressCount(unsigned quick) { return EnvironmentNumber(L"QM_STRESS_COUNT", quick); }
+unsigned StressSeed(unsigned quick) { return EnvironmentNumber(L"QM_STRESS_SEED", quick); }
+
+std::size_t ThreadCount(DWORD pid) {
+    HANDLE taken = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (taken == INVALID_HANDLE_VALUE) return 0;
+    OwnedHandle snapshot(taken);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry)) {
+        count += entry.th32OwnerProcessID == pid;
+    }
+    return count;
+}
+
+DWORD HandleCount(HANDLE process) {
+    DWORD count = 0;
+    return ::GetProcessHandleCount(process, &count) ? count : 0;
+}
 
 // ---- Fixture -----------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,8 @@ HWND WaitForTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t*
 
 // The main window of `pid`, once initialised and shown.
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
+// The main window of `pid` whether shown or hidden (hidden behind the icon).
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
 
 // True if the window's thread handles a sent message within `timeoutMs`.
 bool Responds(HWND window, DWORD timeoutMs = kSendTimeoutMs);
@@ -162,7 +165,12 @@ inline constexpr wchar_t kRunValue[] = L"quillmarsh";
 struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
+    bool operator==(const RegValue& other) const { return type == other.type && data == other.data; }
 };
+
+// Every value of a key under HKEY_CURRENT_USER by name; nothing for a key
+// that does not exist.
+std::optional<std::map<std::wstring, RegValue>> KeySnapshot(const wchar_t* path);
 
 // The settings key under HKEY_CURRENT_USER, which the test process shares
 // with the program through the one Wine prefix.
@@ -186,6 +194,16 @@ std::optional<RegValue> Read();
 void Write(const std::wstring& text);
 void Delete();
 }  // namespace startup
+
+// ---- Stress ------------------------------------------------------------------
+
+// The number of rounds and the seed of a stress test: QM_STRESS_COUNT and
+// QM_STRESS_SEED from the environment, else the quick defaults given.
+unsigned StressCount(unsigned quick);
+unsigned StressSeed(unsigned quick);
+// Threads of `pid` (Toolhelp) and open handles of a process; 0 if unknown.
+std::size_t ThreadCount(DWORD pid);
+DWORD HandleCount(HANDLE process);
 
 // ---- Fixture -----------------------------------------------------------------
 

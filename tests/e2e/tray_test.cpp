@@ -26,18 +26,6 @@ bool IconShown(HWND main) {
     return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
-// The main window of `pid` whether shown or hidden.
-HWND FindMainWindow(DWORD pid) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopLevelWindows(pid)) {
-            if (Text(window) == kMainTitle) found = window;
-        }
-        return found != nullptr;
-    }, kStartTimeoutMs);
-    return found;
-}
-
 using Tray = ProgramTest;
 
 TEST_F(Tray, MinimiseHidesIntoTheIconAndAClickOnItRestores) {
