@@ -9,6 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export QM_BUILD=${QM_BUILD:-$root/build}
+export QM_WERROR=1  # as ./test.sh builds, so that no tree is configured anew
 "$root/scripts/build.sh" x86_64 >/dev/null
 "$root/scripts/build.sh" tests >/dev/null
 

@@ -2,9 +2,11 @@
 // the program under test, reached from the test process.
 #include "driver.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <utility>
@@ -238,6 +240,14 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+bool IconShown(HWND main) {
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = main;
+    probe.uID = kTrayIconId;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+}
+
 // ---- Controls of a dialog ----------------------------------------------------
 
 HWND Control(HWND dialog, int id) {
@@ -437,7 +447,41 @@ std::size_t ThreadCount(DWORD pid) {
 
 DWORD HandleCount(HANDLE process) {
     DWORD count = 0;
-    return ::GetProcessHandleCount(process, &count) ? count : 0;
+    if (::GetProcessHandleCount(process, &count) && count != 0) return count;
+    // Wine answers 0 there; its system handle list (NtQuerySystemInformation,
+    // class 16) holds every handle of every process with its owner.
+    struct Entry {
+        ULONG owner;
+        BYTE type, flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct List {
+        ULONG count;
+        Entry first;
+    };
+    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return 0;
+    std::vector<BYTE> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {  // too small: the list grew
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return 0;
+        break;
+    }
+    ULONG entries = 0;
+    std::memcpy(&entries, buffer.data(), sizeof entries);
+    const DWORD pid = ::GetProcessId(process);
+    const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + offsetof(List, first));
+    for (ULONG i = 0; i < entries; ++i) count += entry[i].owner == pid;
+    return count;
 }
 
 // ---- Fixture -----------------------------------------------------------------

@@ -115,6 +115,13 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // where a send would not return until that is over.
 void Post(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// The notification icon: its callback message and id, and whether the
+// notification area holds it (a modify that changes nothing succeeds only
+// for an icon that is there).
+inline constexpr UINT kTrayMessage = 0x8002;
+inline constexpr UINT kTrayIconId = 0x8001;
+bool IconShown(HWND main);
+
 // ---- Controls of a dialog ----------------------------------------------------
 
 HWND Control(HWND dialog, int id);

@@ -3,28 +3,12 @@
 // start-up registration the program arms itself and hides at once.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <shellapi.h>
-
 #include "driver.h"
 #include "res/resource.h"
 
 using namespace e2e;
 
 namespace {
-
-constexpr UINT kTrayMessage = 0x8002;
-constexpr UINT kTrayIconId = 0x8001;
-
-// Whether the notification area holds the program's icon: a modify that
-// changes nothing succeeds only for an icon that is there.
-bool IconShown(HWND main) {
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.hWnd = main;
-    probe.uID = kTrayIconId;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
-}
 
 using Tray = ProgramTest;
 
