@@ -2,7 +2,11 @@
 // the program under test, reached from the test process.
 #include "driver.h"
 
+#include <shellapi.h>
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <utility>
@@ -204,6 +208,17 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs) {
     return WaitForTopLevelWindow(pid, kDialogClass, kMainTitle, timeoutMs);
 }
 
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND window : TopLevelWindows(pid)) {
+            if (ClassOf(window) == kDialogClass && CaptionOf(window) == kMainTitle) found = window;
+        }
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
 bool Responds(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
@@ -223,6 +238,14 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!::PostMessageW(window, message, wParam, lParam)) {
         ADD_FAILURE() << "cannot post message 0x" << std::hex << message << " to window " << window;
     }
+}
+
+bool IconShown(HWND main) {
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = main;
+    probe.uID = kTrayIconId;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 // ---- Controls of a dialog ----------------------------------------------------
@@ -358,6 +381,28 @@ void Delete(const wchar_t* name) { DeleteValue(kSettingsKey, name); }
 
 }  // namespace settings
 
+std::optional<std::map<std::wstring, RegValue>> KeySnapshot(const wchar_t* path) {
+    OwnedKey key = OpenKey(path, KEY_READ);
+    if (!key) return std::nullopt;
+    std::map<std::wstring, RegValue> values;
+    DWORD nameUnits = 0, dataBytes = 0;
+    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &nameUnits, &dataBytes, nullptr, nullptr);
+    std::vector<wchar_t> name(nameUnits + 2);
+    for (DWORD index = 0;; ++index) {
+        RegValue value;
+        value.data.resize(dataBytes + 2);
+        DWORD units = static_cast<DWORD>(name.size());
+        DWORD bytes = static_cast<DWORD>(value.data.size());
+        if (::RegEnumValueW(key.get(), index, name.data(), &units, nullptr, &value.type,
+                            value.data.data(), &bytes) != ERROR_SUCCESS)
+            break;
+        value.data.resize(bytes);
+        values.emplace(std::wstring(name.data(), units), std::move(value));
+    }
+    return values;
+}
+
 namespace startup {
 
 std::optional<RegValue> Read() { return ReadValue(kRunKey, kRunValue); }
@@ -369,6 +414,75 @@ void Write(const std::wstring& text) {
 void Delete() { DeleteValue(kRunKey, kRunValue); }
 
 }  // namespace startup
+
+// ---- Stress ------------------------------------------------------------------
+
+namespace {
+
+unsigned EnvironmentNumber(const wchar_t* name, unsigned fallback) {
+    wchar_t text[32] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, text, static_cast<DWORD>(std::size(text)));
+    if (length == 0 || length >= std::size(text)) return fallback;
+    return static_cast<unsigned>(std::wcstoul(text, nullptr, 10));
+}
+
+}  // namespace
+
+unsigned StressCount(unsigned quick) { return EnvironmentNumber(L"QM_STRESS_COUNT", quick); }
+unsigned StressSeed(unsigned quick) { return EnvironmentNumber(L"QM_STRESS_SEED", quick); }
+
+std::size_t ThreadCount(DWORD pid) {
+    HANDLE taken = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (taken == INVALID_HANDLE_VALUE) return 0;
+    OwnedHandle snapshot(taken);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry)) {
+        count += entry.th32OwnerProcessID == pid;
+    }
+    return count;
+}
+
+DWORD HandleCount(HANDLE process) {
+    DWORD count = 0;
+    if (::GetProcessHandleCount(process, &count) && count != 0) return count;
+    // Wine answers 0 there; its system handle list (NtQuerySystemInformation,
+    // class 16) holds every handle of every process with its owner.
+    struct Entry {
+        ULONG owner;
+        BYTE type, flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    struct List {
+        ULONG count;
+        Entry first;
+    };
+    using Query = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return 0;
+    std::vector<BYTE> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {  // too small: the list grew
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return 0;
+        break;
+    }
+    ULONG entries = 0;
+    std::memcpy(&entries, buffer.data(), sizeof entries);
+    const DWORD pid = ::GetProcessId(process);
+    const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + offsetof(List, first));
+    for (ULONG i = 0; i < entries; ++i) count += entry[i].owner == pid;
+    return count;
+}
 
 // ---- Fixture -----------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,8 @@ HWND WaitForTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t*
 
 // The main window of `pid`, once initialised and shown.
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
+// The main window of `pid` whether shown or hidden (hidden behind the icon).
+HWND FindMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
 
 // True if the window's thread handles a sent message within `timeoutMs`.
 bool Responds(HWND window, DWORD timeoutMs = kSendTimeoutMs);
@@ -111,6 +114,13 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // A posted message: for actions that open a modal loop or end the program,
 // where a send would not return until that is over.
 void Post(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// The notification icon: its callback message and id, and whether the
+// notification area holds it (a modify that changes nothing succeeds only
+// for an icon that is there).
+inline constexpr UINT kTrayMessage = 0x8002;
+inline constexpr UINT kTrayIconId = 0x8001;
+bool IconShown(HWND main);
 
 // ---- Controls of a dialog ----------------------------------------------------
 
@@ -162,7 +172,12 @@ inline constexpr wchar_t kRunValue[] = L"quillmarsh";
 struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
+    bool operator==(const RegValue& other) const { return type == other.type && data == other.data; }
 };
+
+// Every value of a key under HKEY_CURRENT_USER by name; nothing for a key
+// that does not exist.
+std::optional<std::map<std::wstring, RegValue>> KeySnapshot(const wchar_t* path);
 
 // The settings key under HKEY_CURRENT_USER, which the test process shares
 // with the program through the one Wine prefix.
@@ -186,6 +201,16 @@ std::optional<RegValue> Read();
 void Write(const std::wstring& text);
 void Delete();
 }  // namespace startup
+
+// ---- Stress ------------------------------------------------------------------
+
+// The number of rounds and the seed of a stress test: QM_STRESS_COUNT and
+// QM_STRESS_SEED from the environment, else the quick defaults given.
+unsigned StressCount(unsigned quick);
+unsigned StressSeed(unsigned quick);
+// Threads of `pid` (Toolhelp) and open handles of a process; 0 if unknown.
+std::size_t ThreadCount(DWORD pid);
+DWORD HandleCount(HANDLE process);
 
 // ---- Fixture -----------------------------------------------------------------
 

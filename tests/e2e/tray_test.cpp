@@ -3,40 +3,12 @@
 // start-up registration the program arms itself and hides at once.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <shellapi.h>
-
 #include "driver.h"
 #include "res/resource.h"
 
 using namespace e2e;
 
 namespace {
-
-constexpr UINT kTrayMessage = 0x8002;
-constexpr UINT kTrayIconId = 0x8001;
-
-// Whether the notification area holds the program's icon: a modify that
-// changes nothing succeeds only for an icon that is there.
-bool IconShown(HWND main) {
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.hWnd = main;
-    probe.uID = kTrayIconId;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
-}
-
-// The main window of `pid` whether shown or hidden.
-HWND FindMainWindow(DWORD pid) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopLevelWindows(pid)) {
-            if (Text(window) == kMainTitle) found = window;
-        }
-        return found != nullptr;
-    }, kStartTimeoutMs);
-    return found;
-}
 
 using Tray = ProgramTest;
 
