@@ -16,6 +16,7 @@
 #include "schedule/wake.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "ui/button_hover.h"
 #include "ui/dialogs.h"
 #include "ui/effects.h"
 #include "ui/ime.h"
@@ -285,6 +286,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     KeepHiddenBehindIcon(message, lParam);
     switch (message) {
         case WM_INITDIALOG:
+            CalmButtonHover(window);
             InitMainWindow(window);
             return FALSE;  // the dialog manager sets no focus
         case WM_PAINT:
