@@ -42,6 +42,7 @@ BOOL CALLBACK CalmIfButton(HWND child, LPARAM) {
     wchar_t name[16] = {};
     ::GetClassNameW(child, name, static_cast<int>(std::size(name)));
     if (std::wcscmp(name, L"Button") != 0) return TRUE;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the window's procedure comes back as a number
     auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(child, GWLP_WNDPROC));
     if (current == CalmButtonProc) return TRUE;
     WNDPROC expected = nullptr;
