@@ -66,8 +66,14 @@ void DrawMarqueeText(HDC dc, int x, const wchar_t* text, std::size_t length, int
 DWORD WINAPI MarqueeThread(void* argument) {
     const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
     ++liveMarquees;
+    HWND main = app.mainWindow.load();
+    // Started while the main window is being made, the thread takes its
+    // device context and font only once the window is first seen, off the
+    // start-up path.
+    while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation && !Seen(main)) {
+        WaitUntilShownOrStopped(main);
+    }
     {
-        HWND main = app.mainWindow.load();
         WindowDC dc(main);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.get(), &metrics);
