@@ -16,6 +16,7 @@
 #include "schedule/wake.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "ui/button_hover.h"
 #include "ui/dialogs.h"
 #include "ui/effects.h"
 #include "ui/ime.h"
@@ -155,6 +156,16 @@ void OnPaint(HWND window) {
     ::EndPaint(window, &paint);
 }
 
+// Every path that shows the main window (its first show, the restore from
+// the notification area, a restore from the task bar) ends in
+// WM_WINDOWPOSCHANGED. The clock line and the marquee work only while the
+// window is seen.
+void OnPlacementChanged(HWND window) {
+    const bool seen = ::IsWindowVisible(window) && !::IsIconic(window);
+    SetClockLineSeen(window, seen);
+    if (seen) ResumeMarquee();
+}
+
 // "BYE", the close box and Esc: close the secondary dialogs, then the program.
 void EndProgram(HWND window) {
     if (HWND settings = app.settingsWindow.load()) ::EndDialog(settings, IDCANCEL);
@@ -275,10 +286,14 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     KeepHiddenBehindIcon(message, lParam);
     switch (message) {
         case WM_INITDIALOG:
+            CalmButtonHover(window);
             InitMainWindow(window);
             return FALSE;  // the dialog manager sets no focus
         case WM_PAINT:
             OnPaint(window);
+            return FALSE;
+        case WM_WINDOWPOSCHANGED:
+            OnPlacementChanged(window);
             return FALSE;
         case WM_COMMAND:
             OnCommand(window, LOWORD(wParam));

@@ -15,9 +15,6 @@
 namespace {
 
 constexpr DWORD kStepMs = 10;
-// While the main window is hidden nobody sees the marquee: it only looks
-// again this often whether the window is back.
-constexpr DWORD kHiddenPollMs = 250;
 // A stopped marquee thread ends within one step; the bound only guards
 // against a thread stuck in a drawing call.
 constexpr DWORD kRestartWaitMs = 1000;
@@ -30,6 +27,10 @@ ThreadSlot marqueeThread;
 // stops at its next step even if the run flag has been set again meanwhile.
 std::atomic<std::uint32_t> marqueeGeneration{0};
 OwnedHandle marqueeStop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+// Set by ResumeMarquee whenever the main window is seen; a marquee thread
+// clears it before it looks whether the window is seen, so a show that comes
+// after that look always ends its wait.
+OwnedHandle marqueeShown{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 OwnedHandle scatterStop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 std::atomic<int> liveMarquees{0};
 std::atomic<int> liveScatters{0};
@@ -42,6 +43,15 @@ bool NothingRunsOrIsArmed() {
 }
 
 bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }
+
+// Nobody sees the marquee while the main window is hidden or minimised: the
+// thread sleeps until the window is seen again or the marquee is stopped.
+void WaitUntilShownOrStopped(HWND main) {
+    ::ResetEvent(marqueeShown.get());
+    if (Seen(main)) return;
+    const HANDLE events[] = {marqueeStop.get(), marqueeShown.get()};
+    ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
+}
 
 // Draws the headline with an opaque band one pixel wider on each side, so
 // the column a one-pixel step leaves behind is covered too and the moving
@@ -56,8 +66,14 @@ void DrawMarqueeText(HDC dc, int x, const wchar_t* text, std::size_t length, int
 DWORD WINAPI MarqueeThread(void* argument) {
     const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
     ++liveMarquees;
+    HWND main = app.mainWindow.load();
+    // Started while the main window is being made, the thread takes its
+    // device context and font only once the window is first seen, off the
+    // start-up path.
+    while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation && !Seen(main)) {
+        WaitUntilShownOrStopped(main);
+    }
     {
-        HWND main = app.mainWindow.load();
         WindowDC dc(main);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.get(), &metrics);
@@ -66,7 +82,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
         Bounce bounce{app.marqueeX.load(), false};
         while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
             if (!Seen(main)) {
-                ::WaitForSingleObject(marqueeStop.get(), kHiddenPollMs);
+                WaitUntilShownOrStopped(main);
                 continue;
             }
             wchar_t text[decltype(app.headline)::kCapacity];
@@ -164,6 +180,8 @@ void StartMarquee() {
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the generation travels as the thread's argument
     marqueeThread.Start(MarqueeThread, reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
 }
+
+void ResumeMarquee() { ::SetEvent(marqueeShown.get()); }
 
 void StartScatter() {
     ::ResetEvent(scatterStop.get());

@@ -48,6 +48,11 @@ void ToggleMarquee();
 // up to a bound, so that never two threads move the offset.
 void StartMarquee();
 
+// Called whenever the main window is seen (WM_WINDOWPOSCHANGED of every path
+// that shows it): a marquee thread that waits while the window is hidden or
+// minimised goes on.
+void ResumeMarquee();
+
 // Starts a scatter of the typed phrase (the main window's WM_SCATTERPHRASE).
 void StartScatter();
 

@@ -12,6 +12,7 @@
 #include "schedule/wake.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "ui/button_hover.h"
 #include "ui/dialogs.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
@@ -168,6 +169,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
     app.manualWindow = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
         case WM_INITDIALOG:
+            CalmButtonHover(window);
             InitManualDialog(window);
             return FALSE;
         case WM_COMMAND:

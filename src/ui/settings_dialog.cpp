@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "ui/button_hover.h"
 #include "ui/dialogs.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
@@ -328,6 +329,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
     app.settingsWindow = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
         case WM_INITDIALOG:
+            CalmButtonHover(window);
             InitSettings(window);
             return FALSE;
         case WM_COMMAND:

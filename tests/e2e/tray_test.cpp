@@ -26,6 +26,9 @@ TEST_F(Tray, MinimiseHidesIntoTheIconAndAClickOnItRestores) {
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }));
     EXPECT_FALSE(::IsIconic(main));
     EXPECT_TRUE(WaitUntil([&] { return !IconShown(main); }));
+    // Restored, the clock line ticks again.
+    const std::wstring line = ControlText(main, IDC_MAIN_CLOCK);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_MAIN_CLOCK) != line; }, 5000));
 
     // Another icon id, or a button release, is not for it.
     Post(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);

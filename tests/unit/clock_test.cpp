@@ -6,9 +6,11 @@
 #include <string>
 
 #include "app/clock.h"
+#include "res/resource.h"
 #include "fake_system.h"
 #include "platform/calendar.h"
 #include "time_support.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -66,4 +68,33 @@ TEST(ClockLine, FromTheSystemClockInItsZone) {
     wchar_t line[kClockLineUnits];
     FormatClockLine(LocalTimeOf(Sys().Now()), line);
     EXPECT_STREQ(L"現在： 9時5分7秒 （2026年12月5日[土曜])", line);
+}
+
+// The line is written at once when the window is seen again, and only then:
+// while it stays seen the clock thread writes it.
+TEST(ClockLine, WrittenWhenTheWindowIsSeenAgain) {
+    TIME_ZONE_INFORMATION japan = FixedZone(-540);
+    FakeSystem fake;
+    fake.zone = &japan;
+    ScopedSystem scoped(fake);
+    test_support::TestDialog main(IDD_MAIN);
+    HWND clock = main.Item(IDC_MAIN_CLOCK);
+    ::SetWindowTextW(clock, L"old");
+    struct Step {
+        bool seen;
+        std::int64_t now;  // UTC seconds
+        const wchar_t* line;
+    } const steps[] = {
+        {false, 1796429107, L"old"},
+        {true, 1796429107, L"現在： 9時5分7秒 （2026年12月5日[土曜])"},
+        {true, 1796429110, L"現在： 9時5分7秒 （2026年12月5日[土曜])"},
+        {false, 1796429112, L"現在： 9時5分7秒 （2026年12月5日[土曜])"},
+        {true, 1796429113, L"現在： 9時5分13秒 （2026年12月5日[土曜])"},
+    };
+    for (const Step& step : steps) {
+        fake.now = step.now;
+        SetClockLineSeen(main.get(), step.seen);
+        EXPECT_EQ(test_support::WindowText(clock), step.line) << step.seen << " at " << step.now;
+    }
+    SetClockLineSeen(main.get(), false);
 }

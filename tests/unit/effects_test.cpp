@@ -97,4 +97,42 @@ TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     test_support::ResetAppState();
 }
 
+// Hidden or minimised, the marquee sleeps without moving; a show ends the
+// sleep, and a stop ends a sleeping thread at once.
+TEST(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
+    test_support::TestDialog main(IDD_MAIN);  // created hidden
+    app.mainWindow = main.get();
+    app.marqueeX = 100;
+    app.phraseText.Set(L"marquee");
+    const auto standsFor = [](DWORD ms) {
+        const std::int32_t x = app.marqueeX.load();
+        test_support::WaitFor([] { return false; }, ms);
+        return app.marqueeX.load() == x;
+    };
+    StartMarquee();
+    EXPECT_TRUE(standsFor(150));
+    EXPECT_EQ(LiveMarqueeThreads(), 1);
+
+    ::ShowWindow(main.get(), SW_SHOWNORMAL);
+    ResumeMarquee();
+    ASSERT_TRUE(test_support::WaitFor([] { return app.marqueeX.load() != 100; }));
+
+    ::ShowWindow(main.get(), SW_MINIMIZE);
+    test_support::WaitFor([] { return false; }, 50);  // the current step ends
+    EXPECT_TRUE(standsFor(150));
+    ResumeMarquee();  // a show of some other window: still minimised
+    EXPECT_TRUE(standsFor(100));
+
+    ::ShowWindow(main.get(), SW_RESTORE);
+    ResumeMarquee();
+    EXPECT_FALSE(standsFor(150));
+
+    ::ShowWindow(main.get(), SW_HIDE);
+    test_support::WaitFor([] { return false; }, 50);
+    ToggleMarquee();  // stopped while asleep: the thread ends without a show
+    EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }, 500));
+    app.marqueeX = 0;
+    test_support::ResetAppState();
+}
+
 }  // namespace
