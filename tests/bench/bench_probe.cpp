@@ -1,7 +1,6 @@
 // The benchmark's helper inside Wine (scripts/bench.sh), one command per run:
-//   start SETTLE_MS EXE [ARG]  starts EXE, times its first visible top-level
-//                              dialog that answers a sent message, then reads
-//                              its private memory after SETTLE_MS and closes it
+//   start EXE [ARG]            starts EXE, times its first visible top-level
+//                              dialog that answers a sent message, closes it
 //   hide TITLE / show TITLE    minimises the program's main window into the
 //                              notification area / restores it from there
 //   scheduled                  the scheduled end with the ten-count, on the
@@ -9,12 +8,11 @@
 //                              how late the voice for 0 plays
 //   timer N                    the timer end of N seconds: how far its end
 //                              action falls from N + 1 s after the start
-// Results are printed as "name value" lines, milliseconds unless named _kb.
+// Results are printed as "name value" lines, in milliseconds.
 // The timing runs drive the program's own workers against the real system,
 // seen through a recording wrapper that refuses every end action.
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -242,7 +240,7 @@ BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
-int RunStart(DWORD settleMs, const wchar_t* exe, const wchar_t* argument) {
+int RunStart(const wchar_t* exe, const wchar_t* argument) {
     wchar_t commandLine[1024];
     std::swprintf(commandLine, std::size(commandLine), L"\"%ls\" %ls", exe, argument);
     STARTUPINFOW startup{};
@@ -275,15 +273,6 @@ int RunStart(DWORD settleMs, const wchar_t* exe, const wchar_t* argument) {
         result = 1;
     } else {
         std::printf("startup_ms %.1f\n", (end.QuadPart - begin.QuadPart) * 1000.0 / frequency.QuadPart);
-        ::Sleep(settleMs);
-        PROCESS_MEMORY_COUNTERS_EX memory{};
-        memory.cb = sizeof memory;
-        if (::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                                   sizeof memory)) {
-            std::printf("private_kb %llu\n", static_cast<unsigned long long>(memory.PrivateUsage / 1024));
-            std::printf("working_kb %llu\n", static_cast<unsigned long long>(memory.WorkingSetSize / 1024));
-        }
-        std::fflush(stdout);
         ::PostMessageW(search.found, WM_CLOSE, 0, 0);
     }
     // A program that does not end on close is ended; the next run must not
@@ -308,15 +297,15 @@ int PostToMain(bool hide) {
 int wmain(int argc, wchar_t** argv) {
     app.instance = ::GetModuleHandleW(nullptr);
     const wchar_t* command = argc > 1 ? argv[1] : L"";
-    if (std::wcscmp(command, L"start") == 0 && argc > 3) {
-        return RunStart(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)), argv[3], argc > 4 ? argv[4] : L"");
+    if (std::wcscmp(command, L"start") == 0 && argc > 2) {
+        return RunStart(argv[2], argc > 3 ? argv[3] : L"");
     }
     if (std::wcscmp(command, L"hide") == 0) return PostToMain(true);
     if (std::wcscmp(command, L"show") == 0) return PostToMain(false);
     const bool scheduled = std::wcscmp(command, L"scheduled") == 0;
     const bool timer = std::wcscmp(command, L"timer") == 0 && argc > 2;
     if (!scheduled && !timer) {
-        std::fputs("usage: bench_probe start SETTLE_MS EXE [ARG] | hide | show | scheduled | timer N\n", stderr);
+        std::fputs("usage: bench_probe start EXE [ARG] | hide | show | scheduled | timer N\n", stderr);
         return 2;
     }
 
