@@ -9,7 +9,8 @@
 #   scripts/bench.sh --quick  every measurement once, tiny durations (a check
 #                             that the bench still runs, figures not judged)
 # Runs on its own Xvfb display in a throwaway prefix under the build folder,
-# and stops everything it began.
+# and stops everything it began. The table is also saved in
+# build/bench/table.md (build/bench-quick/ for --quick).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quick=0
@@ -31,11 +32,16 @@ else
     "$root/scripts/build.sh" tests >/dev/null
 fi
 
+# Each mode has its own folder and prefix, and one run at a time uses them:
+# a second run would share the wineserver and the program's single instance.
+work="$QM_BUILD/bench$( [ $quick = 1 ] && echo -quick)"
+mkdir -p "$work"
+exec 9>"$work/lock"
+flock -n 9 || { echo "bench: another run is using $work" >&2; exit 1; }
+
 # The reference dialogs, built as the program is (win32-thread compiler,
 # static): one with the program's resources (its main template and its
 # common-controls 6 manifest), one without any.
-work="$QM_BUILD/bench"
-mkdir -p "$work"
 exe="$QM_BUILD/quillmarsh.exe"
 probe="$QM_BUILD-tests/bench_probe.exe"
 themed="$work/dialog-themed.exe"
@@ -47,7 +53,7 @@ compile=(x86_64-w64-mingw32-g++-win32 -municode -mwindows -O2 -static -Wall -Wex
 "${compile[@]}" -o "$plain" "$root/tests/bench/dialog_probe.cpp" -lcomctl32
 
 unset DISPLAY
-export WINEPREFIX="$QM_BUILD/bench-prefix"
+export WINEPREFIX="$work/prefix"
 results="$work/results"
 rm -rf "$results" "$work/errors"
 mkdir -p "$results"
