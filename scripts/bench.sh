@@ -34,7 +34,8 @@ fi
 
 # Each mode has its own folder and prefix, and one run at a time uses them:
 # a second run would share the wineserver and the program's single instance.
-work="$QM_BUILD/bench$( [ $quick = 1 ] && echo -quick)"
+work="$QM_BUILD/bench"
+if [ $quick = 1 ]; then work="$QM_BUILD/bench-quick"; fi
 mkdir -p "$work"
 exec 9>"$work/lock"
 flock -n 9 || { echo "bench: another run is using $work" >&2; exit 1; }
