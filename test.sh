@@ -3,7 +3,9 @@
 #   the 64-bit and 32-bit programs (win32 threads) and their import check,
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
 #   then unit and end-to-end tests headless under Wine (ctest), in a
-#   throwaway prefix on an Xvfb display that this script starts and stops.
+#   throwaway prefix on an Xvfb display that this script starts and stops,
+#   and, on a run without arguments, the benchmark once in quick mode (that
+#   it runs; its figures are not judged).
 # Arguments go to ctest (./test.sh -R Summary).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
@@ -26,3 +28,4 @@ qm_start_wineserver
 qm_warm_up
 cd "$QM_BUILD-tests"
 ctest --output-on-failure --timeout 300 "$@"
+if [ $# -eq 0 ]; then "$root/scripts/bench.sh" --quick; fi
