@@ -34,6 +34,7 @@ struct TimerStart {
     RunBlock* block;
     std::uint32_t generation;
     std::int32_t seconds;
+    std::uint64_t begin;  // the monotonic clock at the press: ticks count from here
 };
 
 // `long` is 32 bits here, so the conversion itself holds an overlong number
@@ -115,7 +116,7 @@ void StartTimerEnd() {
     app.timerEndIdle = 0;
     LockRunControls(0, IDC_MAN_TIMER);
     SetButtonCaption(kCancelCaption);
-    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds});
+    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds, Sys().Ticks()});
     if (app.timerEndThread.Start(TimerEndProc, start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     } else {
@@ -182,10 +183,10 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     });
 
     // N seconds run N + 1 ticks, showing N down to 0. Tick k is paced at
-    // start + k seconds of the monotonic clock, so neither the work of a tick
-    // nor a wait that overruns makes the count slow.
+    // the press + k seconds of the monotonic clock, so neither the thread's
+    // start, nor the work of a tick, nor a wait that overruns makes it late.
     std::int32_t remaining = start->seconds;
-    const std::uint64_t begin = Sys().Ticks();
+    const std::uint64_t begin = start->begin;
     std::uint64_t tick = 0;
     bool going = token.Running();
     while (going && remaining >= 0) {

@@ -69,6 +69,7 @@ public:
     std::int64_t ShiftedUnits() { return WallUnits() + offsetSeconds * kUnitsPerSecond; }
 
     std::int64_t Now() override { return real_.Now() + offsetSeconds; }
+    std::int64_t NowMilliseconds() override { return real_.NowMilliseconds() + offsetSeconds * 1000; }
     const TIME_ZONE_INFORMATION* Zone() override { return real_.Zone(); }
     void Sleep(DWORD milliseconds) override { real_.Sleep(milliseconds); }
     std::uint64_t Ticks() override { return real_.Ticks(); }
