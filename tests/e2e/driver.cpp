@@ -2,6 +2,8 @@
 // the program under test, reached from the test process.
 #include "driver.h"
 
+#include "res/resource.h"
+
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -214,7 +216,9 @@ HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
         for (HWND window : TopLevelWindows(pid)) {
             if (ClassOf(window) == kDialogClass && CaptionOf(window) == kMainTitle) found = window;
         }
-        return found != nullptr;
+        // The window has its caption before its controls exist and before its
+        // initialisation has run; a sent message is answered only after that.
+        return found != nullptr && ::GetDlgItem(found, IDC_MAIN_RUN) != nullptr && Responds(found, 1000);
     }, timeoutMs);
     return found;
 }
