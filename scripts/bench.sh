@@ -23,6 +23,7 @@ else
 fi
 
 "$root/scripts/setup.sh"
+export QM_WERROR=1  # as ./test.sh builds, so that no tree is configured anew
 "$root/scripts/build.sh" x86_64 >/dev/null
 "$root/scripts/build.sh" i686 >/dev/null
 source "$root/scripts/wine-env.sh"
