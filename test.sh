@@ -22,10 +22,7 @@ done
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
 trap qm_stop EXIT
-qm_start_display
-qm_prefix
-qm_start_wineserver
-qm_warm_up
+qm_start_headless
 cd "$QM_BUILD-tests"
 ctest --output-on-failure --timeout 300 "$@"
 if [ $# -eq 0 ]; then "$root/scripts/bench.sh" --quick; fi

@@ -19,10 +19,7 @@ echo "stress: seed $seed (replay with QM_STRESS_SEED=$seed)"
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
 trap qm_stop EXIT
-qm_start_display
-qm_prefix
-qm_start_wineserver
-qm_warm_up
+qm_start_headless
 
 # Test filter and full count.
 tests=(

@@ -95,6 +95,12 @@ qm_warm_up() {
 qm_start_session() {
     program=""
     trap qm_end_session EXIT
+    qm_start_headless
+}
+
+# A display, the prefix, its wineserver and desktop; the caller stops them
+# (qm_stop) on exit.
+qm_start_headless() {
     qm_start_display
     qm_prefix
     qm_start_wineserver

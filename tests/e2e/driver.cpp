@@ -223,6 +223,13 @@ HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
     return found;
 }
 
+HWND OpenManualDialog(HWND main) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(main, &pid);
+    PostClick(main, IDC_MAIN_MANUAL);
+    return WaitForTopLevelWindow(pid, kDialogClass, kManualTitle);
+}
+
 bool Responds(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;

@@ -28,6 +28,7 @@ inline constexpr DWORD kPollMs = 20;
 
 inline constexpr wchar_t kDialogClass[] = L"#32770";
 inline constexpr wchar_t kMainTitle[] = L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli";
+inline constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
 
 // ---- The program under test ------------------------------------------------
 
@@ -102,6 +103,9 @@ HWND WaitForTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t*
 
 // The main window of `pid`, once initialised and shown.
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
+// Presses "手動処理" in the main window and waits for the manual operations
+// dialog; nullptr if it does not appear.
+HWND OpenManualDialog(HWND main);
 // The main window of `pid` whether shown or hidden (hidden behind the icon).
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
 

@@ -14,7 +14,6 @@ using namespace e2e;
 namespace {
 
 constexpr wchar_t kSettingsTitle[] = L"ｸｲﾙﾏｰｼｭ：設定";
-constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
 
 // A top-level window of `pid` with this title, shown or hidden.
 HWND FindAnyWindow(DWORD pid, const wchar_t* title) {
@@ -83,8 +82,7 @@ TEST_F(ManualDialog, ResetAnsweredNoKeepsAndYesDeletesTheStoredSettings) {
     HWND main = StartProgram();
     ASSERT_TRUE(main);
     const DWORD pid = program()->id();
-    PostClick(main, IDC_MAIN_MANUAL);
-    HWND manual = WaitForTopLevelWindow(pid, kDialogClass, kManualTitle);
+    HWND manual = OpenManualDialog(main);
     ASSERT_TRUE(manual);
     const std::wstring summary = ControlText(main, IDC_MAIN_SUMMARY);
 

@@ -19,7 +19,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
 constexpr wchar_t kTestModeTitle[] = L"テストモード";
 constexpr wchar_t kCancelCaption[] = L"処理中断";
 
@@ -65,8 +64,7 @@ TEST_F(Storm, StartCancelCyclesLeaveNothingBehind) {
     HWND main = StartProgram();
     ASSERT_TRUE(main);
     const DWORD pid = program()->id();
-    PostClick(main, IDC_MAIN_MANUAL);
-    HWND manual = WaitForTopLevelWindow(pid, kDialogClass, kManualTitle);
+    HWND manual = OpenManualDialog(main);
     ASSERT_TRUE(manual);
     ::SetWindowTextW(Control(manual, IDC_MAN_HOURS), L"99");
     // The program waits for itself: a wait that cannot end.

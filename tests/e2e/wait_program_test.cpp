@@ -13,7 +13,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
 
 class WaitForProgram : public ProgramTest {
 protected:
@@ -43,8 +42,7 @@ TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheExactNameHasEnded) {
 
     HWND main = StartProgram();
     ASSERT_TRUE(main);
-    PostClick(main, IDC_MAIN_MANUAL);
-    HWND manual = WaitForTopLevelWindow(program()->id(), kDialogClass, kManualTitle);
+    HWND manual = OpenManualDialog(main);
     ASSERT_TRUE(manual);
     // The list is refilled each time the combo gains the focus; the
     // notepads may still be starting.

@@ -22,8 +22,7 @@ TEST_F(WakeUp, TimerFiresAtTheMomentAndTheButtonReturnsToIdle) {
 
     const ULONGLONG target = ChooseNextMinute(main, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE);
 
-    PostClick(main, IDC_MAIN_MANUAL);
-    HWND manual = WaitForTopLevelWindow(pid, kDialogClass, L"ｸｲﾙﾏｰｼｭ：手動処理");
+    HWND manual = OpenManualDialog(main);
     ASSERT_TRUE(manual);
     Click(manual, IDC_MAN_WAKE);
     EXPECT_EQ(ControlText(manual, IDC_MAN_WAKE), L"処理中断");
