@@ -111,12 +111,14 @@ void StopTimerEnd() {
 
 void StartTimerEnd() {
     SettleOperationThreads();
+    // The count runs from here: updating the windows below takes a while.
+    const std::uint64_t begin = Sys().Ticks();
     const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
     const std::uint32_t generation = app.timerEndBlock.Arm();
     app.timerEndIdle = 0;
     LockRunControls(0, IDC_MAN_TIMER);
     SetButtonCaption(kCancelCaption);
-    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds, Sys().Ticks()});
+    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds, begin});
     if (app.timerEndThread.Start(TimerEndProc, start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     } else {
