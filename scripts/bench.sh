@@ -66,10 +66,7 @@ cleanup() {
     qm_stop
 }
 trap cleanup EXIT
-qm_start_display
-qm_prefix
-qm_start_wineserver
-qm_warm_up
+qm_start_headless
 "$QM_WINE64" reg delete 'HKCU\Software\tovakeli' /f </dev/null >/dev/null 2>&1 || true
 cd "$work"
 
