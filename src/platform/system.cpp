@@ -6,8 +6,56 @@
 #include <atomic>
 
 #include "platform/handle.h"
+#include "platform/text.h"
 
 namespace {
+
+// A function of a system DLL that is loaded on its first use rather than at
+// the start. The file dialog (comdlg32) and the notification area (shell32)
+// are needed only once the user opens the one or hides the window; imported,
+// they and what they bring (under Wine the printing libraries, about 3 MB
+// of private memory and tens of milliseconds) would load at every start.
+// The DLL is loaded by its full path in the system folder, never found
+// through the search path, and stays loaded until the process ends. Two
+// threads resolving at once both get the same address.
+template <typename Function>
+class LateFunction {
+public:
+    LateFunction(const wchar_t* dll, const char* name) : dll_(dll), name_(name) {}
+
+    // The function, or nullptr when its DLL or the function is missing.
+    Function Get() {
+        Function function = function_.load();
+        if (function == nullptr) {
+            function = Resolve();
+            function_.store(function);
+        }
+        return function;
+    }
+
+private:
+    Function Resolve() const {
+        wchar_t folder[MAX_PATH];
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return nullptr;
+        wchar_t path[MAX_PATH + 16];
+        FormatText(path, L"%ls\\%ls", folder, dll_);
+        HMODULE module = ::LoadLibraryW(path);
+        if (module == nullptr) return nullptr;
+        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name_)));
+    }
+
+    const wchar_t* dll_;
+    const char* name_;
+    std::atomic<Function> function_{nullptr};
+};
+
+using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+using NotifyIconFunction = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
+
+LateFunction<GetOpenFileNameFunction> lateGetOpenFileName{L"comdlg32.dll", "GetOpenFileNameW"};
+LateFunction<NotifyIconFunction> lateShellNotifyIcon{L"shell32.dll", "Shell_NotifyIconW"};
 
 // Ticks of 100 ns between 1601-01-01 and 1970-01-01.
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
@@ -54,7 +102,11 @@ public:
         return ::MessageBoxW(owner, text, caption, style);
     }
 
-    BOOL OpenFileDialog(OPENFILENAMEW& record) override { return ::GetOpenFileNameW(&record); }
+    BOOL OpenFileDialog(OPENFILENAMEW& record) override {
+        // Without the DLL the dialog reads as cancelled.
+        GetOpenFileNameFunction open = lateGetOpenFileName.Get();
+        return open != nullptr ? open(&record) : FALSE;
+    }
 
     void EnablePrivilege(const wchar_t* name) override {
         OwnedHandle token;
@@ -121,8 +173,10 @@ public:
     BOOL Beep(DWORD frequency, DWORD duration) override { return ::Beep(frequency, duration); }
 
     BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+        NotifyIconFunction notify = lateShellNotifyIcon.Get();
+        if (notify == nullptr) return FALSE;
         NOTIFYICONDATAW copy = data;
-        return ::Shell_NotifyIconW(message, &copy);
+        return notify(message, &copy);
     }
 };
 
