@@ -8,6 +8,7 @@
 #include "schedule/wait_program.h"
 #include "schedule/wake.h"
 #include "state/messages.h"
+#include "ui/tray.h"
 #include "ui/windows.h"
 
 namespace {
@@ -47,6 +48,17 @@ void EndRunStanding(Operation operation, const RunToken& token) {
     if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
     if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
     PerformEndAction();
+}
+
+void FinishRun(Operation operation, const RunToken& token, bool reached, std::atomic<std::uint32_t>& running,
+               ThreadSlot& thread) {
+    const bool current = token.IfCurrent([&] {
+        RestoreHeadline();
+        running = 0;
+    });
+    // Let go before the end step: a wake-up's settling wait would wait on us.
+    thread.ReleaseIfCurrentThread();
+    if (current && reached) EndRunStanding(operation, token);
 }
 
 INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {

@@ -25,6 +25,13 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token);
 // mode asks for it and carries out the end action.
 void EndRunStanding(Operation operation, const RunToken& token);
 
+// Worker side, on its way out: restores the headline and clears its running
+// flag (nothing for a stale thread), lets go of its own handle in `thread`,
+// and, when its moment was `reached` and it is still current, ends the run
+// with EndRunStanding.
+void FinishRun(Operation operation, const RunToken& token, bool reached, std::atomic<std::uint32_t>& running,
+               ThreadSlot& thread);
+
 // GUI side: the main window's handling of WM_RETURNTOIDLE. Sets the dialog
 // result and returns TRUE, as a dialog procedure must for a message it answers.
 INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);

@@ -39,19 +39,6 @@ void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
     if (window != nullptr) ::GetDlgItemTextW(window, id, text, static_cast<int>(std::size(text)));
 }
 
-// The thread on its way out: restores the texts it owns (nothing for a stale
-// thread). After a completed count-down, the end action follows only if the
-// GUI thread confirms that this run still stands as it returns it to idle.
-void FinishScheduledEnd(const RunToken& token, bool completed) {
-    const bool current = token.IfCurrent([] {
-        RestoreHeadline();
-        app.scheduledEndRunning = 0;
-    });
-    app.scheduledEndThread.ReleaseIfCurrentThread();
-    if (!current || !completed) return;
-    EndRunStanding(Operation::ScheduledEnd, token);
-}
-
 void ReportUndeterminedMoment(HWND owner) {
     Sys().ShowMessage(owner, L"終了時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ", MB_ICONWARNING);
 }
@@ -217,7 +204,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
         app.scheduledEndThread.ReleaseIfCurrentThread();
         return 0;
     }
-    FinishScheduledEnd(token, reached);
+    FinishRun(Operation::ScheduledEnd, token, reached, app.scheduledEndRunning, app.scheduledEndThread);
     return 0;
 }
 

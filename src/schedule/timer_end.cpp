@@ -88,19 +88,6 @@ void ShowTick(const RunToken& token, std::int32_t remaining) {
     if (token.IfCurrent([&] { app.detailLine.Set(detail); })) RefreshTray();
 }
 
-// The thread on its way out: restores the texts it owns (nothing for a stale
-// thread). After a completed count, the end action follows only if the GUI
-// thread confirms that this run still stands as it returns it to idle.
-void FinishTimerEnd(const RunToken& token, bool completed) {
-    const bool current = token.IfCurrent([] {
-        RestoreHeadline();
-        app.timerEndRunning = 0;
-    });
-    app.timerEndThread.ReleaseIfCurrentThread();
-    if (!current || !completed) return;
-    EndRunStanding(Operation::TimerEnd, token);
-}
-
 // The toggle's stop branch.
 void StopTimerEnd() {
     app.timerEndBlock.Cancel();
@@ -197,6 +184,7 @@ DWORD WINAPI TimerEndProc(void* parameter) {
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.
-    FinishTimerEnd(token, remaining < 0 && token.Running());
+    FinishRun(Operation::TimerEnd, token, remaining < 0 && token.Running(), app.timerEndRunning,
+              app.timerEndThread);
     return 0;
 }

@@ -80,20 +80,6 @@ bool WaitUntilGone(const RunToken& token, const wchar_t* name, ProcessTable& tab
     return false;
 }
 
-// The thread on its way out: restores the texts it owns (nothing for a stale
-// thread). Once the program has gone, the end action follows only if the GUI
-// thread confirms that this run still stands as it returns it to idle.
-void FinishWaitProgram(const RunToken& token, bool gone) {
-    const bool current = token.IfCurrent([] {
-        RestoreHeadline();
-        app.waitProgramRunning = 0;
-    });
-    // Let go before the wake-up's settling wait, which would wait on us.
-    app.waitProgramThread.ReleaseIfCurrentThread();
-    if (!current || !gone) return;
-    EndRunStanding(Operation::WaitProgram, token);
-}
-
 }  // namespace
 
 void StripExtension(wchar_t* text) {
@@ -195,6 +181,6 @@ DWORD WINAPI WaitProgramProc(void* parameter) {
         app.waitProgramThread.ReleaseIfCurrentThread();
         return 0;
     }
-    FinishWaitProgram(token, gone);
+    FinishRun(Operation::WaitProgram, token, gone, app.waitProgramRunning, app.waitProgramThread);
     return 0;
 }
