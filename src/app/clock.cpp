@@ -39,8 +39,8 @@ DWORD WINAPI ClockThread(void*) {
 
 void FormatClockLine(const std::tm& now, wchar_t (&line)[kClockLineUnits]) {
     const int weekday = now.tm_wday >= 0 && now.tm_wday < 7 ? now.tm_wday : 0;
-    FormatText(line, L"現在： %d時%d分%d秒 （%d年%d月%d日[%ls])", now.tm_hour, now.tm_min,
-               now.tm_sec, now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, kWeekdayNames[weekday]);
+    FormatText(line, L"現在： %d時%d分%d秒 （%d年%d月%d日[%ls])", now.tm_hour, now.tm_min, now.tm_sec,
+               now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, kWeekdayNames[weekday]);
 }
 
 void SetClockLineSeen(HWND main, bool seen) {

@@ -54,9 +54,7 @@ constexpr int kActionButtons[kEndActionCount] = {
     IDC_MAIN_SHUTDOWN, IDC_MAIN_REBOOT, IDC_MAIN_LOGOFF, IDC_MAIN_STANDBY, IDC_MAIN_HIBERNATE,
 };
 
-std::uint32_t IsChecked(HWND window, int id) {
-    return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0;
-}
+std::uint32_t IsChecked(HWND window, int id) { return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0; }
 
 std::uint32_t ReadDword(const wchar_t* name, std::uint32_t fallback) {
     std::uint32_t result = fallback;

@@ -85,8 +85,7 @@ std::int64_t SecondsOf(const SYSTEMTIME& st) {
 
 // The wall-clock seconds of an instant in the zone, and whether daylight
 // saving is in force then.
-bool WallClockOf(std::int64_t seconds, const TIME_ZONE_INFORMATION& zone,
-                 std::int64_t& wallSeconds, int& isDst) {
+bool WallClockOf(std::int64_t seconds, const TIME_ZONE_INFORMATION& zone, std::int64_t& wallSeconds, int& isDst) {
     SYSTEMTIME utc, local;
     if (!ToSystemTime(seconds, utc)) return false;
     if (!::SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) return false;
@@ -158,8 +157,7 @@ std::int64_t MakeLocalTime(std::tm& record) {
         const std::int64_t other = isDst ? result + shift : result - shift;
         std::int64_t otherWall = 0;
         int otherDst = 0;
-        if (WallClockOf(other, zone, otherWall, otherDst) && otherWall == wall &&
-            (otherDst != 0) == (askedDst != 0)) {
+        if (WallClockOf(other, zone, otherWall, otherDst) && otherWall == wall && (otherDst != 0) == (askedDst != 0)) {
             result = other;
             isDst = otherDst;
         }

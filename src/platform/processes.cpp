@@ -50,6 +50,4 @@ std::atomic<ProcessSource*> current{&realProcesses};
 
 ProcessSource& Processes() { return *current.load(); }
 
-void InstallProcesses(ProcessSource* replacement) {
-    current.store(replacement ? replacement : &realProcesses);
-}
+void InstallProcesses(ProcessSource* replacement) { current.store(replacement ? replacement : &realProcesses); }

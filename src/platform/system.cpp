@@ -67,8 +67,7 @@ public:
     std::int64_t NowMilliseconds() override {
         FILETIME ft;
         ::GetSystemTimeAsFileTime(&ft);
-        const std::int64_t ticks =
-            (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        const std::int64_t ticks = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
         return (ticks - kUnixEpochTicks) / 10000;
     }
 
@@ -111,8 +110,7 @@ public:
     void EnablePrivilege(const wchar_t* name) override {
         OwnedHandle token;
         // Best effort: a failure here surfaces as a refused request later.
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()))
-            return;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put())) return;
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
         ::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid);
@@ -122,9 +120,7 @@ public:
 
     BOOL ExitSession(UINT flags, DWORD reason) override { return ::ExitWindowsEx(flags, reason); }
 
-    BOOL SetPowerState(BOOL suspend, BOOL force) override {
-        return ::SetSystemPowerState(suspend, force);
-    }
+    BOOL SetPowerState(BOOL suspend, BOOL force) override { return ::SetSystemPowerState(suspend, force); }
 
     HANDLE CreateWakeTimer(DWORD& error) override {
         HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, L"MyTimer");
@@ -132,8 +128,7 @@ public:
         return timer;
     }
 
-    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
-                      DWORD& error) override {
+    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         LARGE_INTEGER dueTime;
         dueTime.QuadPart = due;
         const bool set = ::SetWaitableTimer(timer, &dueTime, 0, routine, argument, TRUE) != FALSE;
@@ -151,8 +146,7 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
-        if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &started)) {
+        if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
             return ProgramRun::NotStarted;
         }
         const OwnedHandle process(started.hProcess);
@@ -162,13 +156,9 @@ public:
         return result == WAIT_OBJECT_0 ? ProgramRun::Exited : ProgramRun::Stopped;
     }
 
-    void KeepAwake() override {
-        ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-    }
+    void KeepAwake() override { ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED); }
 
-    BOOL Play(const wchar_t* sound, DWORD flags) override {
-        return ::PlaySoundW(sound, nullptr, flags);
-    }
+    BOOL Play(const wchar_t* sound, DWORD flags) override { return ::PlaySoundW(sound, nullptr, flags); }
 
     BOOL Beep(DWORD frequency, DWORD duration) override { return ::Beep(frequency, duration); }
 
@@ -187,6 +177,4 @@ std::atomic<System*> current{&realSystem};
 
 System& Sys() { return *current.load(); }
 
-void InstallSystem(System* replacement) {
-    current.store(replacement ? replacement : &realSystem);
-}
+void InstallSystem(System* replacement) { current.store(replacement ? replacement : &realSystem); }

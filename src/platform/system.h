@@ -1,7 +1,7 @@
 // The program's one seam to the outside world: the clock and time zone,
 // sleeping, message boxes, the open-file dialog, session and power requests,
-// the wake-up timer and the program it runs, sounds and the notification area. Tests install a fake so that logic runs without waiting,
-// beeping, showing boxes or ending the session.
+// the wake-up timer and the program it runs, sounds and the notification area. Tests install a fake so that logic runs
+// without waiting, beeping, showing boxes or ending the session.
 #pragma once
 
 #include <windows.h>

@@ -8,8 +8,7 @@ bool WaitServingMessages(HANDLE object, DWORD milliseconds) {
         const DWORD left = elapsed >= milliseconds ? 0 : milliseconds - elapsed;
         // MWMO_INPUTAVAILABLE: a message already waiting wakes us too, even
         // one that an earlier queue check has marked as seen.
-        const DWORD result =
-            ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        const DWORD result = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0) return true;
         if (result != WAIT_OBJECT_0 + 1) return false;  // timed out, or the handle is bad
         // Serves the sent messages only; posted ones stay queued for the

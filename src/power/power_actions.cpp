@@ -21,8 +21,7 @@ constexpr const wchar_t* kTestMessages[kEndActionCount][2] = {
 bool ForceOn() { return app.FORCECHECK.load() != 0; }
 
 bool AllOperationsIdle() {
-    return app.scheduledEndIdle != 0 && app.timerEndIdle != 0 && app.waitProgramIdle != 0 &&
-           app.wakeIdle != 0;
+    return app.scheduledEndIdle != 0 && app.timerEndIdle != 0 && app.waitProgramIdle != 0 && app.wakeIdle != 0;
 }
 
 // The test-mode message has no owner, so while it was open the user may have

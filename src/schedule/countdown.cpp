@@ -14,7 +14,7 @@ namespace {
 
 // Voices by number: 10 is 156 and 9 is 155; 8 down to 0 rise from 160 to 175.
 constexpr int kVoices[11] = {
-    IDW_VOICE_0, IDW_VOICE_1, IDW_VOICE_2, IDW_VOICE_3, IDW_VOICE_4, IDW_VOICE_5,
+    IDW_VOICE_0, IDW_VOICE_1, IDW_VOICE_2, IDW_VOICE_3, IDW_VOICE_4,  IDW_VOICE_5,
     IDW_VOICE_6, IDW_VOICE_7, IDW_VOICE_8, IDW_VOICE_9, IDW_VOICE_10,
 };
 

@@ -108,8 +108,7 @@ std::optional<std::tm> ResolveTargetTime(const wchar_t* month, const wchar_t* da
     return record;
 }
 
-std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound,
-                            std::int32_t countdownSeconds) {
+std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds) {
     if (target <= reading) return target;
     switch (sound) {
         case SoundMode::TenCount:

@@ -28,8 +28,7 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds);
 // When the final count-down starts for a target, seen from the clock reading
 // `reading`: the ten-count 10 s early, the other sounds COUNTDOWNTIME early,
 // silence at the target; at the target itself once the lead has passed.
-std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound,
-                            std::int32_t countdownSeconds);
+std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds);
 
 // Handler of the run button 1100 (GUI thread): starts or cancels. A start
 // whose moment cannot be determined is refused with a message box, and the

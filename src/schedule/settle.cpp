@@ -5,7 +5,10 @@
 
 void SettleOperationThreads() {
     const ThreadSlot* const slots[] = {
-        &app.timerEndThread, &app.waitProgramThread, &app.scheduledEndThread, &app.wakeThread,
+        &app.timerEndThread,
+        &app.waitProgramThread,
+        &app.scheduledEndThread,
+        &app.wakeThread,
     };
     for (const ThreadSlot* slot : slots) {
         // A duplicate is ours alone: it cannot be closed or recycled while we

@@ -2,7 +2,6 @@
 // the plain arithmetic and texts of each tick.
 #include "schedule/timer_end.h"
 
-
 #include <cstdint>
 #include <cwchar>
 #include <iterator>
@@ -115,9 +114,7 @@ void StartTimerEnd() {
 
 }  // namespace
 
-TimerParts SplitSeconds(std::int32_t seconds) {
-    return {seconds / 3600, seconds % 3600 / 60, seconds % 60};
-}
+TimerParts SplitSeconds(std::int32_t seconds) { return {seconds / 3600, seconds % 3600 / 60, seconds % 60}; }
 
 std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, const wchar_t* seconds) {
     // Each part is at most 2^31 - 1, so the sum of 64-bit products cannot overflow.
@@ -184,7 +181,6 @@ DWORD WINAPI TimerEndProc(void* parameter) {
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.
-    FinishRun(Operation::TimerEnd, token, remaining < 0 && token.Running(), app.timerEndRunning,
-              app.timerEndThread);
+    FinishRun(Operation::TimerEnd, token, remaining < 0 && token.Running(), app.timerEndRunning, app.timerEndThread);
     return 0;
 }

@@ -217,8 +217,7 @@ bool StartWake() {
     const std::optional<std::tm> target = ResolveWakeMoment();
     if (!target) {
         ShowWakeIdle();
-        Sys().ShowMessage(OpenDialog(app.mainWindow), L"復帰時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ",
-                          MB_ICONWARNING);
+        Sys().ShowMessage(OpenDialog(app.mainWindow), L"復帰時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ", MB_ICONWARNING);
         return false;
     }
     app.wakeBlock.target = *target;

@@ -13,8 +13,8 @@ namespace {
 
 OwnedKey OpenOrCreate(const wchar_t* path) {
     OwnedKey key;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, key.put(), nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
+                      nullptr);
     return key;
 }
 
@@ -24,11 +24,9 @@ bool QueryValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
     if (!key) return false;
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD bytes = 0;
-        if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
-            return false;
+        if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return false;
         data.assign(bytes, 0);
-        const LONG result =
-            ::RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes);
+        const LONG result = ::RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes);
         if (result == ERROR_SUCCESS) {
             data.resize(bytes);
             return true;
@@ -56,8 +54,7 @@ bool DecodeDword(DWORD type, const BYTE* data, std::size_t bytes, std::uint32_t&
     return true;
 }
 
-bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination,
-                  std::size_t capacity) {
+bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination, std::size_t capacity) {
     if (type != REG_SZ || capacity == 0) return false;
     // The stored text may lack its terminator or have an odd byte count:
     // take whole units up to the first zero and terminate it here.
@@ -83,25 +80,19 @@ void WriteSettingDword(const wchar_t* name, std::uint32_t value) {
     SetValue(kSettingsKeyPath, name, REG_DWORD, &value, sizeof value);
 }
 
-void WriteSettingString(const wchar_t* name, const wchar_t* text) {
-    SetString(kSettingsKeyPath, name, text);
-}
+void WriteSettingString(const wchar_t* name, const wchar_t* text) { SetString(kSettingsKeyPath, name, text); }
 
 std::wstring StartupCommand(const wchar_t* path) {
     std::wstring command(path);
-    if (command.find(L' ') == std::wstring::npos)
-        return command;
+    if (command.find(L' ') == std::wstring::npos) return command;
     return L'"' + command + L'"';
 }
 
-void WriteStartupEntry(const wchar_t* path) {
-    SetString(kRunKeyPath, kRunValueName, StartupCommand(path).c_str());
-}
+void WriteStartupEntry(const wchar_t* path) { SetString(kRunKeyPath, kRunValueName, StartupCommand(path).c_str()); }
 
 void ResetSettings() {
     OwnedKey settings;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_ALL_ACCESS, settings.put()) ==
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_ALL_ACCESS, settings.put()) == ERROR_SUCCESS) {
         ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     }
     OwnedKey run;

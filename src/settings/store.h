@@ -69,5 +69,4 @@ std::wstring StartupCommand(const wchar_t* path);
 
 // The decoding rules of the reads, on raw value data, for testing.
 bool DecodeDword(DWORD type, const BYTE* data, std::size_t bytes, std::uint32_t& destination);
-bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination,
-                  std::size_t capacity);
+bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* destination, std::size_t capacity);

@@ -49,10 +49,10 @@ inline constexpr std::size_t kPhraseUnits = 40;
 // now belongs to the new thread. Arming and the old thread's last decisions
 // are made under the block's lock, so they cannot interleave.
 struct RunBlock {
-    std::atomic<std::uint32_t> run{0};   // nonzero while the operation may go on
-    wchar_t name[50] = {};               // the process waited for
-    std::tm target{};                    // resolved moment of the scheduled end or wake-up
-    HANDLE startedEvent = nullptr;       // borrowed: set once the scheduled end has started
+    std::atomic<std::uint32_t> run{0};  // nonzero while the operation may go on
+    wchar_t name[50] = {};              // the process waited for
+    std::tm target{};                   // resolved moment of the scheduled end or wake-up
+    HANDLE startedEvent = nullptr;      // borrowed: set once the scheduled end has started
 
     std::atomic<std::uint32_t> generation{0};
     CriticalSection lock;

@@ -27,8 +27,8 @@ LRESULT CALLBACK CalmButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
     WNDPROC original = buttonProcedure.load();
     if (message == WM_MOUSEMOVE) {
         TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
-        const bool tracked = ::TrackMouseEvent(&query) && query.hwndTrack == button &&
-                             (query.dwFlags & (TME_HOVER | TME_LEAVE)) != 0;
+        const bool tracked =
+            ::TrackMouseEvent(&query) && query.hwndTrack == button && (query.dwFlags & (TME_HOVER | TME_LEAVE)) != 0;
         if (!tracked) {
             TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, button, kButtonHoverPollMs};
             ::TrackMouseEvent(&track);

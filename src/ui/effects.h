@@ -8,7 +8,7 @@
 #include <cstdint>
 
 inline constexpr COLORREF kMarqueeBackground = RGB(236, 233, 216);
-inline constexpr int kMarqueeLeft = 3;     // the text is drawn at marqueeX + kMarqueeLeft
+inline constexpr int kMarqueeLeft = 3;  // the text is drawn at marqueeX + kMarqueeLeft
 inline constexpr int kMarqueeTop = 15;
 inline constexpr int kMarqueeRight = 240;  // the text's right end turns here
 

@@ -11,7 +11,6 @@ void SetImeOpen(HWND window, bool open) {
     if (context == nullptr) return;
     ::ImmSetOpenStatus(context, open ? TRUE : FALSE);
     if (!::ImmReleaseContext(window, context)) {
-        Sys().ShowMessage(window, L"ImmReleaseContext Error", L"tovakeli Quillmarsh",
-                          MB_OK | MB_ICONWARNING);
+        Sys().ShowMessage(window, L"ImmReleaseContext Error", L"tovakeli Quillmarsh", MB_OK | MB_ICONWARNING);
     }
 }

@@ -19,16 +19,16 @@ struct RunControl {
 };
 
 constexpr RunControl kMainRunGroup[] = {
-    {IDC_MAIN_SHUTDOWN, false},   {IDC_MAIN_REBOOT, false},     {IDC_MAIN_LOGOFF, false},
-    {IDC_MAIN_STANDBY, false},    {IDC_MAIN_HIBERNATE, false},  {IDC_MAIN_FORCE, false},
-    {IDC_MAIN_TEST, false},       {IDC_MAIN_END_MONTH, false},  {IDC_MAIN_END_DAY, false},
-    {IDC_MAIN_END_HOUR, false},   {IDC_MAIN_END_MINUTE, false}, {IDC_MAIN_WAKE_MONTH, false},
-    {IDC_MAIN_WAKE_DAY, false},   {IDC_MAIN_WAKE_HOUR, false},  {IDC_MAIN_WAKE_MINUTE, false},
+    {IDC_MAIN_SHUTDOWN, false}, {IDC_MAIN_REBOOT, false},     {IDC_MAIN_LOGOFF, false},
+    {IDC_MAIN_STANDBY, false},  {IDC_MAIN_HIBERNATE, false},  {IDC_MAIN_FORCE, false},
+    {IDC_MAIN_TEST, false},     {IDC_MAIN_END_MONTH, false},  {IDC_MAIN_END_DAY, false},
+    {IDC_MAIN_END_HOUR, false}, {IDC_MAIN_END_MINUTE, false}, {IDC_MAIN_WAKE_MONTH, false},
+    {IDC_MAIN_WAKE_DAY, false}, {IDC_MAIN_WAKE_HOUR, false},  {IDC_MAIN_WAKE_MINUTE, false},
     {IDC_MAIN_RUN, true},
 };
 
 constexpr RunControl kManualRunGroup[] = {
-    {IDC_MAN_WAKE, true},   {IDC_MAN_PROCESS, false}, {IDC_MAN_WAIT, true},   {IDC_MAN_HOURS, false},
+    {IDC_MAN_WAKE, true},     {IDC_MAN_PROCESS, false}, {IDC_MAN_WAIT, true},  {IDC_MAN_HOURS, false},
     {IDC_MAN_SECONDS, false}, {IDC_MAN_MINUTES, false}, {IDC_MAN_TIMER, true},
 };
 
@@ -37,13 +37,11 @@ constexpr int kManualLockOrder[] = {
 };
 
 constexpr int kResumeRadios[] = {
-    IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
+    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
     IDC_SET_PROGRAM_THEN_END,
 };
 
-void Enable(HWND window, int id, bool enable) {
-    ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE);
-}
+void Enable(HWND window, int id, bool enable) { ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE); }
 
 template <std::size_t N>
 void LockGroup(HWND window, const RunControl (&group)[N], bool enable, int caller) {

@@ -69,8 +69,7 @@ void LockByRunningOperation(HWND window) {
 void ShowKeptCaption(HWND window, int id, const KeptCaption& kept) {
     wchar_t caption[KeptCaption::kCapacity];
     kept.CopyTo(caption);
-    if (caption[0] != L'\0')
-        ::SetDlgItemTextW(window, id, caption);
+    if (caption[0] != L'\0') ::SetDlgItemTextW(window, id, caption);
 }
 
 void InitManualDialog(HWND window) {
@@ -90,8 +89,7 @@ void InitManualDialog(HWND window) {
 // closes it and can be opened again.
 void OnEndActionButton(HWND window, int id) {
     const bool testMessageShown = PerformManualAction(id);
-    if (testMessageShown || (id != IDC_MAN_SHUTDOWN && id != IDC_MAN_REBOOT))
-        return;
+    if (testMessageShown || (id != IDC_MAN_SHUTDOWN && id != IDC_MAN_REBOOT)) return;
     RemoveTrayIcon();
     CloseManual(window, id);
 }
@@ -100,10 +98,8 @@ void OnEndActionButton(HWND window, int id) {
 // program keeps its settings and controls; the next change writes its value
 // under a new key.
 void OnReset(HWND window) {
-    const int answer =
-        Sys().ShowMessage(window, kResetQuestion, kBoxCaption, MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES)
-        return;
+    const int answer = Sys().ShowMessage(window, kResetQuestion, kBoxCaption, MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return;
     ResetSettings();
     Sys().ShowMessage(window, kResetDone, kBoxCaption, MB_OK);
 }
@@ -112,8 +108,7 @@ void OnReset(HWND window) {
 // later it has set its running flag, which the summary reports.
 void ToggleAndSummarise(void (*toggle)(), DWORD settleMilliseconds) {
     toggle();
-    if (settleMilliseconds != 0)
-        Sys().Sleep(settleMilliseconds);
+    if (settleMilliseconds != 0) Sys().Sleep(settleMilliseconds);
     UpdateSummary();
 }
 
@@ -142,8 +137,7 @@ void OnCommand(HWND window, WPARAM wParam) {
             break;
         case IDC_MAN_PROCESS:
             // Refilled as the list gains the focus, not as it opens or changes.
-            if (HIWORD(wParam) == CBN_SETFOCUS)
-                FillProcessCombo(window);
+            if (HIWORD(wParam) == CBN_SETFOCUS) FillProcessCombo(window);
             break;
         case IDC_MAN_WAIT:
             ToggleAndSummarise(ToggleWaitProgram, 1000);

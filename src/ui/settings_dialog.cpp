@@ -38,8 +38,7 @@ constexpr int kSoundRadios[] = {
     IDC_SET_SILENT, IDC_SET_TEN_COUNT, IDC_SET_HEARTBEAT, IDC_SET_BEEP, IDC_SET_CHOSEN_SOUND,
 };
 constexpr int kResumeRadios[] = {
-    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE,
-    IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
+    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
     IDC_SET_PROGRAM_THEN_END,
 };
 
@@ -64,36 +63,26 @@ struct FileSetting {
 };
 
 FileSetting ProgramFile() {
-    return {programFileDialog, programPath,    programDisplayName,
-            app.PROGRAM,       value::PROGRAM, IDC_SET_PROGRAM_NAME};
+    return {programFileDialog, programPath, programDisplayName, app.PROGRAM, value::PROGRAM, IDC_SET_PROGRAM_NAME};
 }
 
 FileSetting SoundFile() {
-    return {soundFileDialog, soundPath,       soundDisplayName,
-            app.MY_SOUND,    value::MY_SOUND, IDC_SET_SOUND_NAME};
+    return {soundFileDialog, soundPath, soundDisplayName, app.MY_SOUND, value::MY_SOUND, IDC_SET_SOUND_NAME};
 }
 
-void Enable(HWND window, int id, bool enable) {
-    ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE);
-}
+void Enable(HWND window, int id, bool enable) { ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE); }
 
-void Check(HWND window, int id, bool checked) {
-    ::CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
+void Check(HWND window, int id, bool checked) { ::CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED); }
 
-std::uint32_t CheckedState(HWND window, int id) {
-    return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0;
-}
+std::uint32_t CheckedState(HWND window, int id) { return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0; }
 
 bool EndsSession(EndAction action) {
-    return action == EndAction::Shutdown || action == EndAction::Reboot ||
-           action == EndAction::Logoff;
+    return action == EndAction::Shutdown || action == EndAction::Reboot || action == EndAction::Logoff;
 }
 
 void ApplySoundRow(HWND window, SoundMode mode) {
     const std::optional<SoundControls> row = SoundControlsFor(mode);
-    if (!row)
-        return;
+    if (!row) return;
     Enable(window, IDC_SET_EXPLOSION, row->explosion);
     Enable(window, IDC_SET_SECONDS, row->seconds);
     Enable(window, IDC_SET_SOUND_NAME, row->soundName);
@@ -137,8 +126,7 @@ void OnResumeMode(HWND window, ResumeMode mode) {
     // 1006 sits in another radio group than the other four, so the dialog
     // manager clears only one side; the other is cleared here.
     if (mode == ResumeMode::WakeRunProgramThenScheduledEnd) {
-        for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED,
-                       IDC_SET_PROGRAM_THEN_END}) {
+        for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_END}) {
             Check(window, id, false);
         }
     } else {
@@ -156,8 +144,7 @@ void OnStartup(HWND window) {
     const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     // A path that did not fit comes back cut (and, on XP, unterminated): it
     // names some other file, which must not be started at log-on.
-    if (length == 0 || length >= std::size(path))
-        path[0] = L'\0';
+    if (length == 0 || length >= std::size(path)) path[0] = L'\0';
     WriteStartupEntry(checked != 0 ? path : L"");
     WriteSettingDword(value::STARTUPCHECK, checked);
     UpdateSummary();
@@ -208,11 +195,9 @@ void CloseSettings(HWND window, INT_PTR result) {
 }
 
 void InitSettings(HWND window) {
-    if (EndsSession(app.WAYTOEND.load()))
-        DisableResumeControls();
+    if (EndsSession(app.WAYTOEND.load())) DisableResumeControls();
     const SoundMode sound = app.SOUND.load();
-    if (sound != SoundMode::TenCount)
-        Enable(window, IDC_SET_EXPLOSION, false);
+    if (sound != SoundMode::TenCount) Enable(window, IDC_SET_EXPLOSION, false);
     // Enables what DisableResumeControls has just disabled when a program is
     // to run: the resume buttons stay off, the program controls come back.
     switch (app.NEXT_REG.load()) {
@@ -240,8 +225,7 @@ void InitSettings(HWND window) {
     app.PROGRAM_COMMANDLINE.CopyTo(arguments);
     ::SetDlgItemTextW(window, IDC_SET_ARGUMENTS, arguments);
 
-    if (app.EXPLOSION_SOUND.load() != 0)
-        Check(window, IDC_SET_EXPLOSION, true);
+    if (app.EXPLOSION_SOUND.load() != 0) Check(window, IDC_SET_EXPLOSION, true);
     const auto soundIndex = static_cast<std::uint32_t>(app.SOUND.load());
     if (soundIndex < std::size(kSoundRadios)) {
         Check(window, kSoundRadios[soundIndex], true);
@@ -250,10 +234,8 @@ void InitSettings(HWND window) {
         Check(window, IDC_SET_TEN_COUNT, true);
     }
     const auto resumeIndex = static_cast<std::uint32_t>(app.NEXT_REG.load());
-    if (resumeIndex < std::size(kResumeRadios))
-        Check(window, kResumeRadios[resumeIndex], true);
-    if (app.STARTUPCHECK.load() != 0)
-        Check(window, IDC_SET_STARTUP, true);
+    if (resumeIndex < std::size(kResumeRadios)) Check(window, kResumeRadios[resumeIndex], true);
+    if (app.STARTUPCHECK.load() != 0) Check(window, IDC_SET_STARTUP, true);
 
     HWND field = ::GetDlgItem(window, IDC_SET_SECONDS);
     HWND spin = ::GetDlgItem(window, IDC_SET_SECONDS_SPIN);

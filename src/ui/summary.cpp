@@ -15,9 +15,7 @@ constexpr int kComboIds[8] = {
     IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE,
 };
 
-bool IsSleepAction(EndAction action) {
-    return action == EndAction::Standby || action == EndAction::Hibernate;
-}
+bool IsSleepAction(EndAction action) { return action == EndAction::Standby || action == EndAction::Hibernate; }
 
 void AppendResumeLine(const SummaryInputs& in, std::wstring& text) {
     switch (in.NEXT_REG) {

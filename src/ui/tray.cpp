@@ -220,9 +220,7 @@ void RestoreHeadline() {
     }
 }
 
-void RefreshTray() {
-    Update(NIM_MODIFY, WriteHeadlineTexts);
-}
+void RefreshTray() { Update(NIM_MODIFY, WriteHeadlineTexts); }
 
 void SetTrayBalloon(const wchar_t* text) {
     Update(NIM_MODIFY, [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); });

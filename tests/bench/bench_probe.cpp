@@ -91,8 +91,7 @@ public:
         return FALSE;
     }
     HANDLE CreateWakeTimer(DWORD& error) override { return real_.CreateWakeTimer(error); }
-    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
-                      DWORD& error) override {
+    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         return real_.SetWakeTimer(timer, due, routine, argument, error);
     }
     void CancelWakeTimer(HANDLE timer) override { real_.CancelWakeTimer(timer); }

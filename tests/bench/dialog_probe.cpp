@@ -16,7 +16,6 @@
 
 namespace {
 
-
 INT_PTR CALLBACK EndOnClose(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
         ::EndDialog(window, 0);
@@ -71,11 +70,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
     if (std::wcsstr(commandLine, L"template") != nullptr) {
-        return static_cast<int>(
-            ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, EndOnClose, 0));
+        return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, EndOnClose, 0));
     }
     const bool check = std::wcsstr(commandLine, L"check") != nullptr;
-    const MemoryTemplate dialog(check ? L"bench check" : L"bench empty",
-                                check ? BS_AUTOCHECKBOX : BS_DEFPUSHBUTTON, check ? L"check" : L"OK");
+    const MemoryTemplate dialog(check ? L"bench check" : L"bench empty", check ? BS_AUTOCHECKBOX : BS_DEFPUSHBUTTON,
+                                check ? L"check" : L"OK");
     return static_cast<int>(::DialogBoxIndirectParamW(instance, dialog.get(), nullptr, EndOnClose, 0));
 }

@@ -61,11 +61,9 @@ OwnedKey OpenKey(const wchar_t* path, REGSAM access) {
 
 OwnedKey CreateKey(const wchar_t* path) {
     OwnedKey key;
-    const LONG result =
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-    if (result != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot create HKCU\\" << path << ": error " << result;
+    const LONG result = ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                          nullptr, key.put(), nullptr);
+    if (result != ERROR_SUCCESS) ADD_FAILURE() << "cannot create HKCU\\" << path << ": error " << result;
     return key;
 }
 
@@ -76,12 +74,10 @@ std::optional<RegValue> ReadValue(const wchar_t* path, const wchar_t* name) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         RegValue value;
         DWORD bytes = 0;
-        if (::RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &bytes) !=
-            ERROR_SUCCESS)
+        if (::RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &bytes) != ERROR_SUCCESS)
             return std::nullopt;
         value.data.assign(bytes, 0);
-        const LONG result =
-            ::RegQueryValueExW(key.get(), name, nullptr, &value.type, value.data.data(), &bytes);
+        const LONG result = ::RegQueryValueExW(key.get(), name, nullptr, &value.type, value.data.data(), &bytes);
         if (result == ERROR_SUCCESS) {
             value.data.resize(bytes);
             return value;
@@ -91,14 +87,12 @@ std::optional<RegValue> ReadValue(const wchar_t* path, const wchar_t* name) {
     return std::nullopt;
 }
 
-void WriteValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
-                std::size_t bytes) {
+void WriteValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data, std::size_t bytes) {
     OwnedKey key = CreateKey(path);
     if (!key) return;
-    const LONG result = ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data),
-                                         static_cast<DWORD>(bytes));
-    if (result != ERROR_SUCCESS)
-        ADD_FAILURE() << "cannot write value " << name << ": error " << result;
+    const LONG result =
+        ::RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
+    if (result != ERROR_SUCCESS) ADD_FAILURE() << "cannot write value " << name << ": error " << result;
 }
 
 void DeleteValue(const wchar_t* path, const wchar_t* name) {
@@ -136,8 +130,7 @@ std::unique_ptr<Process> Process::Start(const std::wstring& path) {
     if (job) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                       sizeof limits)) {
+        if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
             job.reset();
         }
     }
@@ -147,16 +140,15 @@ std::unique_ptr<Process> Process::Start(const std::wstring& path) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so that nothing it does escapes it.
-    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    if (!::CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                          &startup, &info)) {
         return nullptr;
     }
     OwnedHandle process(info.hProcess);
     OwnedHandle thread(info.hThread);
     if (job && !::AssignProcessToJobObject(job.get(), process.get())) job.reset();
     ::ResumeThread(thread.get());
-    return std::unique_ptr<Process>(
-        new Process(std::move(process), std::move(job), info.dwProcessId));
+    return std::unique_ptr<Process>(new Process(std::move(process), std::move(job), info.dwProcessId));
 }
 
 Process::Process(OwnedHandle process, OwnedHandle job, DWORD id)
@@ -197,11 +189,9 @@ HWND FindTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* ti
     return nullptr;
 }
 
-HWND WaitForTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* title,
-                           DWORD timeoutMs) {
+HWND WaitForTopLevelWindow(DWORD pid, const wchar_t* windowClass, const wchar_t* title, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopLevelWindow(pid, windowClass, title)) != nullptr; },
-              timeoutMs);
+    WaitUntil([&] { return (found = FindTopLevelWindow(pid, windowClass, title)) != nullptr; }, timeoutMs);
     return found;
 }
 
@@ -212,14 +202,16 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs) {
 
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopLevelWindows(pid)) {
-            if (ClassOf(window) == kDialogClass && CaptionOf(window) == kMainTitle) found = window;
-        }
-        // The window has its caption before its controls exist and before its
-        // initialisation has run; a sent message is answered only after that.
-        return found != nullptr && ::GetDlgItem(found, IDC_MAIN_RUN) != nullptr && Responds(found, 1000);
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(pid)) {
+                if (ClassOf(window) == kDialogClass && CaptionOf(window) == kMainTitle) found = window;
+            }
+            // The window has its caption before its controls exist and before its
+            // initialisation has run; a sent message is answered only after that.
+            return found != nullptr && ::GetDlgItem(found, IDC_MAIN_RUN) != nullptr && Responds(found, 1000);
+        },
+        timeoutMs);
     return found;
 }
 
@@ -237,10 +229,9 @@ bool Responds(HWND window, DWORD timeoutMs) {
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                               &result)) {
-        ADD_FAILURE() << "message 0x" << std::hex << message << " to window " << window
-                      << " got no answer (error " << std::dec << ::GetLastError() << ")";
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) {
+        ADD_FAILURE() << "message 0x" << std::hex << message << " to window " << window << " got no answer (error "
+                      << std::dec << ::GetLastError() << ")";
     }
     return static_cast<LRESULT>(result);
 }
@@ -280,9 +271,7 @@ std::wstring Text(HWND window) {
 
 std::wstring ControlText(HWND dialog, int id) { return Text(Control(dialog, id)); }
 
-bool IsChecked(HWND dialog, int id) {
-    return Send(Control(dialog, id), BM_GETCHECK) == BST_CHECKED;
-}
+bool IsChecked(HWND dialog, int id) { return Send(Control(dialog, id), BM_GETCHECK) == BST_CHECKED; }
 
 bool IsEnabled(HWND dialog, int id) { return ::IsWindowEnabled(Control(dialog, id)) != FALSE; }
 
@@ -290,13 +279,9 @@ void Click(HWND dialog, int id) { Send(Control(dialog, id), BM_CLICK); }
 
 void PostClick(HWND dialog, int id) { Post(Control(dialog, id), BM_CLICK); }
 
-int ComboSelection(HWND dialog, int id) {
-    return static_cast<int>(Send(Control(dialog, id), CB_GETCURSEL));
-}
+int ComboSelection(HWND dialog, int id) { return static_cast<int>(Send(Control(dialog, id), CB_GETCURSEL)); }
 
-int ComboCount(HWND dialog, int id) {
-    return static_cast<int>(Send(Control(dialog, id), CB_GETCOUNT));
-}
+int ComboCount(HWND dialog, int id) { return static_cast<int>(Send(Control(dialog, id), CB_GETCOUNT)); }
 
 std::wstring ComboItem(HWND dialog, int id, int index) {
     HWND combo = Control(dialog, id);
@@ -359,8 +344,7 @@ std::vector<std::wstring> ValueNames() {
     for (DWORD index = 0;; ++index) {
         wchar_t name[16384];
         DWORD length = static_cast<DWORD>(std::size(name));
-        if (::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         names.emplace_back(name, length);
     }
@@ -371,8 +355,7 @@ std::optional<RegValue> Read(const wchar_t* name) { return ReadValue(kSettingsKe
 
 std::optional<DWORD> ReadDword(const wchar_t* name) {
     const std::optional<RegValue> value = Read(name);
-    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
-        return std::nullopt;
+    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD)) return std::nullopt;
     DWORD result = 0;
     std::memcpy(&result, value->data.data(), sizeof result);
     return result;
@@ -397,16 +380,16 @@ std::optional<std::map<std::wstring, RegValue>> KeySnapshot(const wchar_t* path)
     if (!key) return std::nullopt;
     std::map<std::wstring, RegValue> values;
     DWORD nameUnits = 0, dataBytes = 0;
-    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       &nameUnits, &dataBytes, nullptr, nullptr);
+    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nameUnits, &dataBytes,
+                       nullptr, nullptr);
     std::vector<wchar_t> name(nameUnits + 2);
     for (DWORD index = 0;; ++index) {
         RegValue value;
         value.data.resize(dataBytes + 2);
         DWORD units = static_cast<DWORD>(name.size());
         DWORD bytes = static_cast<DWORD>(value.data.size());
-        if (::RegEnumValueW(key.get(), index, name.data(), &units, nullptr, &value.type,
-                            value.data.data(), &bytes) != ERROR_SUCCESS)
+        if (::RegEnumValueW(key.get(), index, name.data(), &units, nullptr, &value.type, value.data.data(), &bytes) !=
+            ERROR_SUCCESS)
             break;
         value.data.resize(bytes);
         values.emplace(std::wstring(name.data(), units), std::move(value));
@@ -449,8 +432,7 @@ std::size_t ThreadCount(DWORD pid) {
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     std::size_t count = 0;
-    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
-         more = ::Thread32Next(snapshot.get(), &entry)) {
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
         count += entry.th32OwnerProcessID == pid;
     }
     return count;

@@ -60,9 +60,7 @@ void OpenSecondaryDialog(HWND main, DWORD pid, int button, const wchar_t* title)
         << ::testing::PrintToString(std::wstring(title)) << " did not open";
 }
 
-void OpenSettings(HWND main, DWORD pid) {
-    OpenSecondaryDialog(main, pid, IDC_MAIN_SETTINGS, L"ｸｲﾙﾏｰｼｭ：設定");
-}
+void OpenSettings(HWND main, DWORD pid) { OpenSecondaryDialog(main, pid, IDC_MAIN_SETTINGS, L"ｸｲﾙﾏｰｼｭ：設定"); }
 
 void OpenSettingsAndManual(HWND main, DWORD pid) {
     OpenSettings(main, pid);
@@ -121,9 +119,7 @@ TEST_P(EndingTheProgram, EndsWithExitCodeOneAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, EndingTheProgram, ::testing::ValuesIn(kEndingCases),
-                         [](const ::testing::TestParamInfo<EndingCase>& info) {
-                             return info.param.label;
-                         });
+                         [](const ::testing::TestParamInfo<EndingCase>& info) { return info.param.label; });
 
 using MainWindowKeys = ProgramTest;
 

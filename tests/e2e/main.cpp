@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     // The wide command line keeps a path with non-ASCII characters intact;
     // gtest's own options come before the path.
     int count = 0;
-    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> args(
-        ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
+    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> args(::CommandLineToArgvW(::GetCommandLineW(), &count),
+                                                         &::LocalFree);
     if (!args || count < 2) {
         std::fprintf(stderr, "e2e_tests: cannot read the command line\n");
         return 2;

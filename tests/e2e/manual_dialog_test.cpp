@@ -20,8 +20,7 @@ HWND FindAnyWindow(DWORD pid, const wchar_t* title) {
     HWND found = nullptr;
     WaitUntil([&] {
         for (HWND window : TopLevelWindows(pid)) {
-            if (Text(window) == title)
-                found = window;
+            if (Text(window) == title) found = window;
         }
         return found != nullptr;
     });
@@ -35,9 +34,7 @@ struct MinimiseCase {
     int secondButton;
 };
 
-void PrintTo(const MinimiseCase& c, std::ostream* out) {
-    *out << c.label;
-}
+void PrintTo(const MinimiseCase& c, std::ostream* out) { *out << c.label; }
 
 class MinimiseWithDialogs : public ProgramTestWithParam<MinimiseCase> {};
 
@@ -52,16 +49,13 @@ TEST_P(MinimiseWithDialogs, AllStayHiddenUntilTheIconIsClicked) {
     PostClick(main, GetParam().secondButton);
     Post(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 
-    const HWND windows[] = {main, FindAnyWindow(pid, kSettingsTitle),
-                            FindAnyWindow(pid, kManualTitle)};
+    const HWND windows[] = {main, FindAnyWindow(pid, kSettingsTitle), FindAnyWindow(pid, kManualTitle)};
     ASSERT_TRUE(windows[1] && windows[2]);
     for (int poll = 0; poll < 10; ++poll, ::Sleep(100)) {
-        for (HWND window : windows)
-            ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << " " << poll;
+        for (HWND window : windows) ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << " " << poll;
     }
     Post(main, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
-    for (HWND window : windows)
-        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
+    for (HWND window : windows) EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
 }
 
 const MinimiseCase kMinimiseCases[] = {

@@ -57,12 +57,25 @@ constexpr std::size_t kSummaryUnits = 1024;
 constexpr std::size_t kClockUnits = 50;
 
 enum Variant {
-    kAbsent, kWrongType, kBytes0, kBytes1, kBytes3, kBytes4, kBytes8, kBytes64K,
-    kNegative, kHuge, kInRange, kTextAtBuffer, kTextPastBuffer, kUnterminated, kVariantCount
+    kAbsent,
+    kWrongType,
+    kBytes0,
+    kBytes1,
+    kBytes3,
+    kBytes4,
+    kBytes8,
+    kBytes64K,
+    kNegative,
+    kHuge,
+    kInRange,
+    kTextAtBuffer,
+    kTextPastBuffer,
+    kUnterminated,
+    kVariantCount
 };
 constexpr const char* kVariantNames[] = {
-    "absent", "wrong type", "0 bytes", "1 byte", "3 bytes", "4 bytes", "8 bytes", "65536 bytes",
-    "negative", "huge", "in range", "text at buffer", "text past buffer", "unterminated",
+    "absent",      "wrong type", "0 bytes", "1 byte",   "3 bytes",        "4 bytes",          "8 bytes",
+    "65536 bytes", "negative",   "huge",    "in range", "text at buffer", "text past buffer", "unterminated",
 };
 
 // Text content: printable, with the characters a path splits at and format
@@ -113,18 +126,25 @@ std::optional<RegValue> MakeValue(const Setting& setting, Variant variant, Rando
             const DWORD other = setting.text && random() % 2 ? REG_DWORD : kOthers[random() % 5];
             return RegValue{other, setting.text ? TextBytes(random, 3, true) : NumberBytes(random() % 5)};
         }
-        case kBytes0: return RegValue{type, SizedBytes(setting, random, 0)};
-        case kBytes1: return RegValue{type, SizedBytes(setting, random, 1)};
-        case kBytes3: return RegValue{type, SizedBytes(setting, random, 3)};
-        case kBytes4: return RegValue{type, SizedBytes(setting, random, 4)};
-        case kBytes8: return RegValue{type, SizedBytes(setting, random, 8)};
-        case kBytes64K: return RegValue{type, SizedBytes(setting, random, 65536)};
+        case kBytes0:
+            return RegValue{type, SizedBytes(setting, random, 0)};
+        case kBytes1:
+            return RegValue{type, SizedBytes(setting, random, 1)};
+        case kBytes3:
+            return RegValue{type, SizedBytes(setting, random, 3)};
+        case kBytes4:
+            return RegValue{type, SizedBytes(setting, random, 4)};
+        case kBytes8:
+            return RegValue{type, SizedBytes(setting, random, 8)};
+        case kBytes64K:
+            return RegValue{type, SizedBytes(setting, random, 65536)};
         case kNegative:
             return RegValue{type, setting.text ? TextBytes(random, 2, true)
                                                : NumberBytes(random() % 2 ? 0x80000000u : 0u - 1 - random() % 1000)};
         case kHuge:
-            return RegValue{type, setting.text ? TextBytes(random, 100000, false)
-                                               : NumberBytes(random() % 2 ? 0xFFFFFFFFu : setting.bound + 1 + random() % 100000)};
+            return RegValue{
+                type, setting.text ? TextBytes(random, 100000, false)
+                                   : NumberBytes(random() % 2 ? 0xFFFFFFFFu : setting.bound + 1 + random() % 100000)};
         case kInRange:
             return RegValue{type, setting.text ? TextBytes(random, random() % units, true)
                                                : NumberBytes(random() % (setting.bound + 1))};
@@ -251,7 +271,11 @@ using RegistryFuzz = ProgramTest;
 TEST_F(RegistryFuzz, EveryDamagedStateStartsCleanlyWritesNothingAndEndsOnBye) {
     const unsigned count = StressCount(25);
     const unsigned seed = StressSeed(20240611);
-    const int hourNow = [] { SYSTEMTIME now; ::GetLocalTime(&now); return now.wHour; }();
+    const int hourNow = [] {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        return now.wHour;
+    }();
     std::vector<Variant> variants;
     for (unsigned index = 0; index < count && !HasFailure(); ++index) {
         State state = MakeState(seed, index, variants);
@@ -261,8 +285,8 @@ TEST_F(RegistryFuzz, EveryDamagedStateStartsCleanlyWritesNothingAndEndsOnBye) {
         const bool hides = startup && *startup != 0;
         if (hides) state[3] = RegValue{REG_DWORD, NumberBytes(static_cast<std::uint32_t>((hourNow + 12) % 24))};
         SCOPED_TRACE("replay with QM_STRESS_SEED=" + std::to_string(seed) +
-                     " QM_STRESS_COUNT=" + std::to_string(index + 1) + "; state " +
-                     std::to_string(index) + ":\n" + Describe(state, variants));
+                     " QM_STRESS_COUNT=" + std::to_string(index + 1) + "; state " + std::to_string(index) + ":\n" +
+                     Describe(state, variants));
 
         WriteState(state);
         startup::Delete();

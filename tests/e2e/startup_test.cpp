@@ -16,8 +16,8 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kActionButtons[] = {IDC_MAIN_SHUTDOWN, IDC_MAIN_REBOOT, IDC_MAIN_LOGOFF,
-                                  IDC_MAIN_STANDBY, IDC_MAIN_HIBERNATE};
+constexpr int kActionButtons[] = {IDC_MAIN_SHUTDOWN, IDC_MAIN_REBOOT, IDC_MAIN_LOGOFF, IDC_MAIN_STANDBY,
+                                  IDC_MAIN_HIBERNATE};
 
 struct NumberCombo {
     int id;
@@ -25,9 +25,8 @@ struct NumberCombo {
 };
 
 constexpr NumberCombo kNumberCombos[] = {
-    {IDC_MAIN_END_MONTH, 12},  {IDC_MAIN_END_DAY, 31},     {IDC_MAIN_END_HOUR, 23},
-    {IDC_MAIN_END_MINUTE, 59}, {IDC_MAIN_WAKE_MONTH, 12},  {IDC_MAIN_WAKE_DAY, 31},
-    {IDC_MAIN_WAKE_HOUR, 23},  {IDC_MAIN_WAKE_MINUTE, 59},
+    {IDC_MAIN_END_MONTH, 12},  {IDC_MAIN_END_DAY, 31},  {IDC_MAIN_END_HOUR, 23},  {IDC_MAIN_END_MINUTE, 59},
+    {IDC_MAIN_WAKE_MONTH, 12}, {IDC_MAIN_WAKE_DAY, 31}, {IDC_MAIN_WAKE_HOUR, 23}, {IDC_MAIN_WAKE_MINUTE, 59},
 };
 
 // The one radio button of the end action that is checked; 0 for none.
@@ -35,8 +34,7 @@ int CheckedAction(HWND main) {
     int checked = 0;
     for (int id : kActionButtons) {
         if (!IsChecked(main, id)) continue;
-        EXPECT_EQ(checked, 0) << "radio buttons " << checked << " and " << id
-                              << " are both checked";
+        EXPECT_EQ(checked, 0) << "radio buttons " << checked << " and " << id << " are both checked";
         checked = id;
     }
     return checked;
@@ -65,16 +63,14 @@ FILETIME SecondsBefore(FILETIME time, int seconds) {
 // The clock line for a moment, in the prefix's local time, built here from
 // the system's own calendar conversion.
 std::wstring ClockLineAt(FILETIME utc) {
-    static const wchar_t* const kWeekdays[] = {L"日曜", L"月曜", L"火曜", L"水曜",
-                                               L"木曜", L"金曜", L"土曜"};
+    static const wchar_t* const kWeekdays[] = {L"日曜", L"月曜", L"火曜", L"水曜", L"木曜", L"金曜", L"土曜"};
     SYSTEMTIME universal{};
     SYSTEMTIME local{};
     ::FileTimeToSystemTime(&utc, &universal);
     ::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
     wchar_t line[64];
-    std::swprintf(line, std::size(line), L"現在： %d時%d分%d秒 （%d年%d月%d日[%ls])", local.wHour,
-                  local.wMinute, local.wSecond, local.wYear, local.wMonth, local.wDay,
-                  kWeekdays[local.wDayOfWeek % 7]);
+    std::swprintf(line, std::size(line), L"現在： %d時%d分%d秒 （%d年%d月%d日[%ls])", local.wHour, local.wMinute,
+                  local.wSecond, local.wYear, local.wMonth, local.wDay, kWeekdays[local.wDayOfWeek % 7]);
     return line;
 }
 
@@ -92,8 +88,7 @@ TEST_F(FreshStart, ShowsDefaultsAndWritesNothing) {
         EXPECT_EQ(ControlText(main, combo.id), L"0") << "combo " << combo.id;
         EXPECT_EQ(ComboSelection(main, combo.id), 0) << "combo " << combo.id;
     }
-    EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY),
-              L"\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n");
+    EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY), L"\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n");
     EXPECT_EQ(ControlText(main, IDC_MAIN_RUN), L"処理実行");
 
     // Reading the settings created the key; nothing was written into it.
@@ -108,8 +103,7 @@ TEST_F(FreshStart, CombosHoldAscendingNumbersFromZero) {
     for (const NumberCombo& combo : kNumberCombos) {
         SCOPED_TRACE(combo.id);
         ASSERT_EQ(ComboCount(main, combo.id), combo.maximum + 1);
-        for (int i = 0; i <= combo.maximum; ++i)
-            EXPECT_EQ(ComboItem(main, combo.id, i), std::to_wstring(i));
+        for (int i = 0; i <= combo.maximum; ++i) EXPECT_EQ(ComboItem(main, combo.id, i), std::to_wstring(i));
     }
 }
 
@@ -126,8 +120,7 @@ TEST_F(FreshStart, ClockLineShowsTheLocalTimeAndTicks) {
     for (int back = 0; back <= 5; ++back) recent.push_back(ClockLineAt(SecondsBefore(seen, back)));
     EXPECT_NE(std::find(recent.begin(), recent.end(), line), recent.end())
         << ::testing::PrintToString(line) << " is none of " << ::testing::PrintToString(recent);
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_MAIN_CLOCK) != line; }, 5000))
-        << "the clock stands";
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_MAIN_CLOCK) != line; }, 5000)) << "the clock stands";
 }
 
 // ---- Stored settings -------------------------------------------------------------
@@ -159,10 +152,9 @@ TEST_F(RestoredState, ControlsAndSummaryShowStoredValues) {
     };
     for (const auto& [id, text] : shown) EXPECT_EQ(ControlText(main, id), text) << "combo " << id;
     // The summary is built after the combos have been restored.
-    EXPECT_EQ(
-        ControlText(main, IDC_MAIN_SUMMARY),
-        L"復帰時：指定時間終了を実行\r\nサウンド設定： 無音\r\n終了予定時間： 12月31日23時59分\r\n"
-        L"復帰予定時間： 0月0日0時1分\r\n■テストモード  ★強制モード");
+    EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY),
+              L"復帰時：指定時間終了を実行\r\nサウンド設定： 無音\r\n終了予定時間： 12月31日23時59分\r\n"
+              L"復帰予定時間： 0月0日0時1分\r\n■テストモード  ★強制モード");
     EXPECT_EQ(settings::ValueNames(), stored) << "start-up wrote a value";
 }
 
@@ -175,14 +167,13 @@ TEST_F(RestoredState, ComboValuesWithoutItemSelectNothing) {
 
     HWND main = StartProgram();
     ASSERT_TRUE(main);
-    for (int id : {IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY, IDC_MAIN_END_HOUR, IDC_MAIN_WAKE_MONTH,
-                   IDC_MAIN_WAKE_MINUTE}) {
+    for (int id :
+         {IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY, IDC_MAIN_END_HOUR, IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_MINUTE}) {
         EXPECT_EQ(ComboSelection(main, id), CB_ERR) << "combo " << id;
         EXPECT_EQ(ControlText(main, id), L"") << "combo " << id;
     }
     EXPECT_EQ(ControlText(main, IDC_MAIN_END_MINUTE), L"0");
-    EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY),
-              L"\r\nサウンド設定： 無音\r\n終了予定時間： 月日時0分\r\n");
+    EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY), L"\r\nサウンド設定： 無音\r\n終了予定時間： 月日時0分\r\n");
     EXPECT_EQ(settings::ReadDword(L"MONTH2"), 123456u) << "start-up rewrote a stored value";
 }
 
@@ -206,9 +197,7 @@ StoredValue Text(const wchar_t* name, const std::wstring& text) {
     return {name, REG_SZ, data};
 }
 
-StoredValue Raw(const wchar_t* name, DWORD type, std::vector<BYTE> data) {
-    return {name, type, std::move(data)};
-}
+StoredValue Raw(const wchar_t* name, DWORD type, std::vector<BYTE> data) { return {name, type, std::move(data)}; }
 
 // A path of `units` characters that still looks like one.
 std::wstring LongPath(std::size_t units) {
@@ -230,8 +219,7 @@ std::vector<BadDataCase> BadDataCases() {
         {"TextOf2000Characters", {Text(L"TEXT", std::wstring(2000, L'あ'))}, IDC_MAIN_SHUTDOWN, {}},
         {"PathsLongerThanTheirBuffers",
          {Text(L"MY_SOUND", LongPath(300)), Text(L"PROGRAM", LongPath(261)),
-          Text(L"PROGRAM_COMMANDLINE", std::wstring(5000, L'-')), Dword(L"WAYTOEND", 4),
-          Dword(L"NEXT_REG", 3)},
+          Text(L"PROGRAM_COMMANDLINE", std::wstring(5000, L'-')), Dword(L"WAYTOEND", 4), Dword(L"NEXT_REG", 3)},
          IDC_MAIN_HIBERNATE,
          {}},
         {"BinarySoundOf5000Bytes",
@@ -239,8 +227,8 @@ std::vector<BadDataCase> BadDataCases() {
          IDC_MAIN_SHUTDOWN,
          {}},
         {"TextsWithoutTerminatorOrWithOddSize",
-         {Raw(L"TEXT", REG_SZ, {0x42, 0x30, 0x43, 0x30, 0x44, 0x30, 0x45}),
-          Raw(L"PROGRAM", REG_SZ, {0x41}), Raw(L"MY_SOUND", REG_SZ, {})},
+         {Raw(L"TEXT", REG_SZ, {0x42, 0x30, 0x43, 0x30, 0x44, 0x30, 0x45}), Raw(L"PROGRAM", REG_SZ, {0x41}),
+          Raw(L"MY_SOUND", REG_SZ, {})},
          IDC_MAIN_SHUTDOWN,
          {}},
         {"DwordsStoredAsText",
@@ -248,18 +236,13 @@ std::vector<BadDataCase> BadDataCases() {
          IDC_MAIN_SHUTDOWN,
          {}},
         {"DwordsOf2Or8Bytes",
-         {Raw(L"WAYTOEND", REG_DWORD, {3, 0}),
-          Raw(L"COUNTDOWNTIME", REG_DWORD, {20, 0, 0, 0, 0, 0, 0, 0}),
+         {Raw(L"WAYTOEND", REG_DWORD, {3, 0}), Raw(L"COUNTDOWNTIME", REG_DWORD, {20, 0, 0, 0, 0, 0, 0, 0}),
           Raw(L"FORCECHECK", REG_DWORD, {}), Raw(L"MONTH", REG_DWORD, {5, 0, 0, 0, 1, 0, 0, 0})},
          IDC_MAIN_SHUTDOWN,
          {}},
-        {"TextsStoredAsDword",
-         {Dword(L"TEXT", 0x30423042), Dword(L"PROGRAM", 7)},
-         IDC_MAIN_SHUTDOWN,
-         {}},
+        {"TextsStoredAsDword", {Dword(L"TEXT", 0x30423042), Dword(L"PROGRAM", 7)}, IDC_MAIN_SHUTDOWN, {}},
         {"ChosenSoundWithOverlongPath",
-         {Dword(L"SOUND", 4), Text(L"MY_SOUND", LongPath(1000)),
-          Dword(L"COUNTDOWNTIME", 0xFFFFFFFF)},
+         {Dword(L"SOUND", 4), Text(L"MY_SOUND", LongPath(1000)), Dword(L"COUNTDOWNTIME", 0xFFFFFFFF)},
          IDC_MAIN_SHUTDOWN,
          {}},
         {"SoundAndResumeModesOutOfRange",
@@ -267,10 +250,7 @@ std::vector<BadDataCase> BadDataCases() {
          IDC_MAIN_STANDBY,
          {}},
         {"ActionOf7", {Dword(L"WAYTOEND", 7)}, 0, {}},
-        {"ActionOfAllOnes",
-         {Dword(L"WAYTOEND", 0xFFFFFFFF), Dword(L"NEXT_REG", 0xFFFFFFFF)},
-         0,
-         {}},
+        {"ActionOfAllOnes", {Dword(L"WAYTOEND", 0xFFFFFFFF), Dword(L"NEXT_REG", 0xFFFFFFFF)}, 0, {}},
         {"MonthOf123456",
          {Dword(L"MONTH", 123456), Dword(L"DAY2", 0x80000000)},
          IDC_MAIN_SHUTDOWN,
@@ -307,8 +287,6 @@ TEST_P(StoredDataRobustness, StartsAnswersAndEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BadStoredData, StoredDataRobustness, ::testing::ValuesIn(BadDataCases()),
-                         [](const ::testing::TestParamInfo<BadDataCase>& info) {
-                             return info.param.label;
-                         });
+                         [](const ::testing::TestParamInfo<BadDataCase>& info) { return info.param.label; });
 
 }  // namespace

@@ -109,8 +109,7 @@ TEST_F(Storm, StartCancelCyclesLeaveNothingBehind) {
         << ThreadCount(pid) << " threads, " << threads << " before";
     EXPECT_TRUE(WaitUntil([&] { return HandleCount(program()->handle()) <= handles + 5; }))
         << HandleCount(program()->handle()) << " handles, " << handles << " before";
-    std::cout << "after: " << ThreadCount(pid) << " threads, "
-              << HandleCount(program()->handle()) << " handles\n";
+    std::cout << "after: " << ThreadCount(pid) << " threads, " << HandleCount(program()->handle()) << " handles\n";
     for (const Toggle& toggle : kToggles) {
         HWND window = toggle.inManualDialog ? manual : main;
         EXPECT_EQ(ControlText(window, toggle.id), toggle.idleCaption) << toggle.name;

@@ -13,7 +13,6 @@ using namespace e2e;
 
 namespace {
 
-
 class WaitForProgram : public ProgramTest {
 protected:
     void TearDown() override {

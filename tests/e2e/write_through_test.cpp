@@ -19,8 +19,7 @@ namespace {
 std::optional<DWORD> StoredDword(const wchar_t* name) {
     const std::optional<RegValue> value = settings::Read(name);
     if (!value) return std::nullopt;
-    EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD))
-        << "type of " << ::testing::PrintToString(std::wstring(name));
+    EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD)) << "type of " << ::testing::PrintToString(std::wstring(name));
     EXPECT_EQ(value->data.size(), 4u) << "size of " << ::testing::PrintToString(std::wstring(name));
     return settings::ReadDword(name);
 }
@@ -30,9 +29,7 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
     return names;
 }
 
-bool Contains(const std::wstring& text, const std::wstring& part) {
-    return text.find(part) != std::wstring::npos;
-}
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 using WriteThrough = ProgramTest;
 
@@ -51,9 +48,7 @@ TEST_F(WriteThrough, ActionButtonsWriteWaytoendAtOnce) {
         EXPECT_TRUE(IsChecked(main, id));
         // Standby and hibernate add the resume line at the top of the summary.
         const bool sleeps = action == 3 || action == 4;
-        EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY)
-                          .rfind(L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)\r\n", 0) == 0,
-                  sleeps);
+        EXPECT_EQ(ControlText(main, IDC_MAIN_SUMMARY).rfind(L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)\r\n", 0) == 0, sleeps);
     }
     EXPECT_EQ(settings::ValueNames(), std::vector<std::wstring>{L"WAYTOEND"});
 }
@@ -77,8 +72,7 @@ TEST_F(WriteThrough, CheckBoxesWriteTheirFlags) {
         EXPECT_EQ(StoredDword(box.setting), 0u);
         EXPECT_FALSE(Contains(ControlText(main, IDC_MAIN_SUMMARY), box.mark));
     }
-    EXPECT_EQ(Sorted(settings::ValueNames()),
-              (std::vector<std::wstring>{L"FORCECHECK", L"TESTCHECK"}));
+    EXPECT_EQ(Sorted(settings::ValueNames()), (std::vector<std::wstring>{L"FORCECHECK", L"TESTCHECK"}));
 }
 
 struct ComboChoice {
@@ -88,10 +82,9 @@ struct ComboChoice {
 };
 
 const ComboChoice kComboChoices[] = {
-    {IDC_MAIN_END_MONTH, L"MONTH", 12},  {IDC_MAIN_END_DAY, L"DAY", 31},
-    {IDC_MAIN_END_HOUR, L"HOUR", 23},    {IDC_MAIN_END_MINUTE, L"MINUTE", 59},
-    {IDC_MAIN_WAKE_MONTH, L"MONTH2", 1}, {IDC_MAIN_WAKE_DAY, L"DAY2", 10},
-    {IDC_MAIN_WAKE_HOUR, L"HOUR2", 7},   {IDC_MAIN_WAKE_MINUTE, L"MINUTE2", 30},
+    {IDC_MAIN_END_MONTH, L"MONTH", 12},   {IDC_MAIN_END_DAY, L"DAY", 31},         {IDC_MAIN_END_HOUR, L"HOUR", 23},
+    {IDC_MAIN_END_MINUTE, L"MINUTE", 59}, {IDC_MAIN_WAKE_MONTH, L"MONTH2", 1},    {IDC_MAIN_WAKE_DAY, L"DAY2", 10},
+    {IDC_MAIN_WAKE_HOUR, L"HOUR2", 7},    {IDC_MAIN_WAKE_MINUTE, L"MINUTE2", 30},
 };
 
 TEST_F(WriteThrough, ComboChoiceIsStoredAtOnce) {
@@ -105,8 +98,7 @@ TEST_F(WriteThrough, ComboChoiceIsStoredAtOnce) {
         EXPECT_EQ(ControlText(main, choice.id), std::to_wstring(choice.item));
         expected.push_back(choice.setting);
     }
-    EXPECT_TRUE(
-        Contains(ControlText(main, IDC_MAIN_SUMMARY), L"終了予定時間： 12月31日23時59分\r\n"));
+    EXPECT_TRUE(Contains(ControlText(main, IDC_MAIN_SUMMARY), L"終了予定時間： 12月31日23時59分\r\n"));
     EXPECT_EQ(Sorted(settings::ValueNames()), Sorted(expected));
 }
 
@@ -137,8 +129,7 @@ TEST_F(WriteThrough, ChoicesAreShownAgainAfterARestart) {
     EXPECT_TRUE(IsChecked(main, IDC_MAIN_TEST));
     EXPECT_FALSE(IsChecked(main, IDC_MAIN_FORCE));
     for (const ComboChoice& choice : kComboChoices) {
-        EXPECT_EQ(ControlText(main, choice.id), std::to_wstring(choice.item))
-            << "combo " << choice.id;
+        EXPECT_EQ(ControlText(main, choice.id), std::to_wstring(choice.item)) << "combo " << choice.id;
     }
 }
 

@@ -32,9 +32,9 @@ void ExpectFields(const Fields& f, const std::tm& r) {
 }
 
 bool SameRecord(const std::tm& a, const std::tm& b) {
-    return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday &&
-           a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec &&
-           a.tm_wday == b.tm_wday && a.tm_yday == b.tm_yday && a.tm_isdst == b.tm_isdst;
+    return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday && a.tm_hour == b.tm_hour &&
+           a.tm_min == b.tm_min && a.tm_sec == b.tm_sec && a.tm_wday == b.tm_wday && a.tm_yday == b.tm_yday &&
+           a.tm_isdst == b.tm_isdst;
 }
 
 class Calendar : public ::testing::Test {

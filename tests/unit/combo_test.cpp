@@ -44,8 +44,7 @@ bool StoredDword(const wchar_t* name, std::uint32_t& value) {
     std::uint32_t data = 0;
     DWORD type = 0;
     DWORD bytes = sizeof data;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_ANY, &type, &data, &bytes) !=
-        ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_ANY, &type, &data, &bytes) != ERROR_SUCCESS)
         return false;
     if (type != REG_DWORD || bytes != 4) return false;
     value = data;

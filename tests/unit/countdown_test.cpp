@@ -185,7 +185,7 @@ TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     };
     EXPECT_EQ(CountdownResult::Cancelled, TenCountdown(RunToken(block, generation)));
     EXPECT_EQ(Expected({10, 9, 8, 7, 6}), Balloons());
-    EXPECT_EQ(5u, fake.sounds.size());  // the voice for 5 is not played
+    EXPECT_EQ(5u, fake.sounds.size());         // the voice for 5 is not played
     EXPECT_EQ(L"phrase", app.headline.Get());  // the stored phrase, not the typed one
     EXPECT_EQ(0u, app.scheduledEndRunning.load());
     EXPECT_EQ(0u, app.timerEndRunning.load());

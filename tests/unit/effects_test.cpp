@@ -22,9 +22,8 @@ TEST(ScatterGenerator, PositionsOnA1024By768ScreenKeepTheMargins) {
     struct Case {
         int draw, x, y;
     } const expected[] = {
-        {0, 41, 35}, {1, 190, 388}, {2, 737, 364},
-        {25, 971, 744},  // 764 is below the bottom margin
-        {59, 951, 384},  // 1001 is right of the right margin
+        {0, 41, 35},    {1, 190, 388}, {2, 737, 364}, {25, 971, 744},  // 764 is below the bottom margin
+        {59, 951, 384},                                                // 1001 is right of the right margin
     };
     std::uint32_t state = 1;
     int draw = 0;

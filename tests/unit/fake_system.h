@@ -33,7 +33,7 @@ public:
     struct Sound {
         const wchar_t* sound;  // a resource pointer or a file name
         DWORD flags;
-        std::wstring file;     // the file name, copied, when SND_FILENAME is set
+        std::wstring file;  // the file name, copied, when SND_FILENAME is set
     };
     struct Notify {
         DWORD message;

@@ -17,10 +17,10 @@ namespace {
 using test_support::TestDialog;
 
 const std::vector<int> kMainRunGroup = {
-    IDC_MAIN_SHUTDOWN,   IDC_MAIN_REBOOT,     IDC_MAIN_LOGOFF,    IDC_MAIN_STANDBY,     IDC_MAIN_HIBERNATE,
-    IDC_MAIN_FORCE,      IDC_MAIN_TEST,       IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY,     IDC_MAIN_END_HOUR,
-    IDC_MAIN_END_MINUTE, IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY,  IDC_MAIN_WAKE_HOUR,   IDC_MAIN_WAKE_MINUTE,
-    IDC_MAIN_RUN,
+    IDC_MAIN_SHUTDOWN,  IDC_MAIN_REBOOT,    IDC_MAIN_LOGOFF,      IDC_MAIN_STANDBY,
+    IDC_MAIN_HIBERNATE, IDC_MAIN_FORCE,     IDC_MAIN_TEST,        IDC_MAIN_END_MONTH,
+    IDC_MAIN_END_DAY,   IDC_MAIN_END_HOUR,  IDC_MAIN_END_MINUTE,  IDC_MAIN_WAKE_MONTH,
+    IDC_MAIN_WAKE_DAY,  IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE, IDC_MAIN_RUN,
 };
 const std::vector<int> kMainNeverLocked = {IDC_MAIN_BYE, IDC_MAIN_SETTINGS, IDC_MAIN_MANUAL, IDC_MAIN_SUMMARY,
                                            IDC_MAIN_CLOCK};
@@ -32,9 +32,9 @@ const std::vector<int> kResumeRadios = {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_
                                         IDC_SET_PROGRAM_THEN_SCHEDULED, IDC_SET_PROGRAM_THEN_END};
 const std::vector<int> kProgramControls = {IDC_SET_PROGRAM_NAME, IDC_SET_ARGUMENTS, IDC_SET_CHOOSE_PROGRAM};
 const std::vector<int> kSettingsOthers = {
-    IDC_SET_OK,    IDC_SET_STARTUP,    IDC_SET_SILENT,        IDC_SET_TEN_COUNT,    IDC_SET_EXPLOSION,
-    IDC_SET_HEARTBEAT, IDC_SET_BEEP,   IDC_SET_CHOSEN_SOUND, IDC_SET_SOUND_NAME,   IDC_SET_CHOOSE_SOUND,
-    IDC_SET_SECONDS, IDC_SET_SECONDS_SPIN,
+    IDC_SET_OK,         IDC_SET_STARTUP,      IDC_SET_SILENT,  IDC_SET_TEN_COUNT,
+    IDC_SET_EXPLOSION,  IDC_SET_HEARTBEAT,    IDC_SET_BEEP,    IDC_SET_CHOSEN_SOUND,
+    IDC_SET_SOUND_NAME, IDC_SET_CHOOSE_SOUND, IDC_SET_SECONDS, IDC_SET_SECONDS_SPIN,
 };
 
 void SetAll(HWND dialog, const std::vector<int>& ids, bool enable) {
@@ -77,9 +77,19 @@ TEST_F(LockingTest, RunControlsFollowEnableAndCaller) {
     // button, a control of the group that is no operation button) change the
     // whole group.
     const Case cases[] = {
-        {0, IDC_MAIN_RUN}, {1, IDC_MAIN_RUN}, {0, IDC_MAN_TIMER},   {1, IDC_MAN_TIMER}, {0, IDC_MAN_WAIT},
-        {1, IDC_MAN_WAIT}, {0, IDC_MAN_WAKE}, {1, IDC_MAN_WAKE},    {0, 0},             {1, 0},
-        {0, IDC_MAIN_SETTINGS}, {0, IDC_MAN_PROCESS}, {0, IDC_MAIN_SHUTDOWN},
+        {0, IDC_MAIN_RUN},
+        {1, IDC_MAIN_RUN},
+        {0, IDC_MAN_TIMER},
+        {1, IDC_MAN_TIMER},
+        {0, IDC_MAN_WAIT},
+        {1, IDC_MAN_WAIT},
+        {0, IDC_MAN_WAKE},
+        {1, IDC_MAN_WAKE},
+        {0, 0},
+        {1, 0},
+        {0, IDC_MAIN_SETTINGS},
+        {0, IDC_MAN_PROCESS},
+        {0, IDC_MAIN_SHUTDOWN},
     };
     app.manualWindow = manual_.get();
     for (const Case& c : cases) {
@@ -91,7 +101,8 @@ TEST_F(LockingTest, RunControlsFollowEnableAndCaller) {
 
         LockRunControls(c.enable, c.caller);
 
-        for (auto [dialog, group] : {std::pair{main_.get(), &kMainRunGroup}, std::pair{manual_.get(), &kManualRunGroup}}) {
+        for (auto [dialog, group] :
+             {std::pair{main_.get(), &kMainRunGroup}, std::pair{manual_.get(), &kManualRunGroup}}) {
             for (int id : *group) {
                 const bool expected = (IsOperationButton(id) && id == c.caller) ? before : c.enable != 0;
                 EXPECT_EQ(expected, ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE) << "control " << id;

@@ -16,19 +16,15 @@ namespace {
 
 using test_support::ItemText;
 
-const std::vector<int> kManualRunGroup = {IDC_MAN_WAKE,  IDC_MAN_PROCESS, IDC_MAN_WAIT,
-                                          IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS,
-                                          IDC_MAN_TIMER};
+const std::vector<int> kManualRunGroup = {IDC_MAN_WAKE,    IDC_MAN_PROCESS, IDC_MAN_WAIT, IDC_MAN_HOURS,
+                                          IDC_MAN_MINUTES, IDC_MAN_SECONDS, IDC_MAN_TIMER};
 const std::vector<int> kTimerFields = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
-const std::vector<int> kSomeMainRunControls = {IDC_MAIN_SHUTDOWN, IDC_MAIN_WAKE_MINUTE,
-                                               IDC_MAIN_RUN};
+const std::vector<int> kSomeMainRunControls = {IDC_MAIN_SHUTDOWN, IDC_MAIN_WAKE_MINUTE, IDC_MAIN_RUN};
 
-bool Enabled(HWND dialog, int id) {
-    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
-}
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
 class ManualDialogTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { app.mainWindow = main_.get(); }
     void TearDown() override {
         manual_.reset();
@@ -61,23 +57,17 @@ TEST_F(ManualDialogTest, OpensLockedByWhatRunsWithFreshFieldsAndKeptCaptions) {
         {{&app.wakeArmed}, IDC_MAN_WAKE, true, true, false},
         // The main window stays as the scheduled end locked it; the timer end comes first.
         {{&app.scheduledEndRunning}, 0, true, false, false},
-        {{&app.scheduledEndRunning, &app.wakeArmed, &app.timerEndRunning},
-         IDC_MAN_TIMER,
-         true,
-         true,
-         false},
+        {{&app.scheduledEndRunning, &app.wakeArmed, &app.timerEndRunning}, IDC_MAN_TIMER, true, true, false},
     };
     app.timerCaption.Set(L"処理中断");
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.running.size() << " running, own " << c.ownButton);
-        for (int id : kSomeMainRunControls)
-            ::EnableWindow(::GetDlgItem(main_.get(), id), c.mainBefore);
+        for (int id : kSomeMainRunControls) ::EnableWindow(::GetDlgItem(main_.get(), id), c.mainBefore);
         for (auto* flag : c.running) *flag = 1;
         HWND manual = Open();
         for (auto* flag : c.running) *flag = 0;
 
-        for (int id : kManualRunGroup)
-            EXPECT_EQ(id == c.ownButton || !c.manualLocked, Enabled(manual, id)) << id;
+        for (int id : kManualRunGroup) EXPECT_EQ(id == c.ownButton || !c.manualLocked, Enabled(manual, id)) << id;
         for (int id : {IDC_MAN_OK, IDC_MAN_SHUTDOWN, IDC_MAN_HIBERNATE, IDC_MAN_RESET})
             EXPECT_TRUE(Enabled(manual, id));
         for (int id : kSomeMainRunControls) EXPECT_EQ(c.mainAfter, Enabled(main_.get(), id)) << id;
@@ -91,8 +81,7 @@ TEST_F(ManualDialogTest, TimerFieldsRefuseAThirdDigit) {
     HWND manual = Open();
     for (int id : kTimerFields) {
         ::SendDlgItemMessageW(manual, id, EM_SETSEL, 0, -1);
-        for (wchar_t digit : {L'1', L'2', L'3'})
-            ::SendDlgItemMessageW(manual, id, WM_CHAR, digit, 0);
+        for (wchar_t digit : {L'1', L'2', L'3'}) ::SendDlgItemMessageW(manual, id, WM_CHAR, digit, 0);
         EXPECT_EQ(L"12", ItemText(manual, id));
     }
 }
@@ -139,8 +128,7 @@ TEST_F(ManualDialogTest, ProcessListIsRefilledOnlyAsItGainsTheFocus) {
     for (WORD code : {CBN_SELCHANGE, CBN_DROPDOWN, CBN_CLOSEUP}) Command(IDC_MAN_PROCESS, code);
     EXPECT_EQ(0, ::SendDlgItemMessageW(manual, IDC_MAN_PROCESS, CB_FINDSTRINGEXACT, -1, marker));
     Command(IDC_MAN_PROCESS, CBN_SETFOCUS);
-    EXPECT_EQ(CB_ERR,
-              ::SendDlgItemMessageW(manual, IDC_MAN_PROCESS, CB_FINDSTRINGEXACT, -1, marker));
+    EXPECT_EQ(CB_ERR, ::SendDlgItemMessageW(manual, IDC_MAN_PROCESS, CB_FINDSTRINGEXACT, -1, marker));
 }
 
 }  // namespace

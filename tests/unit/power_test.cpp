@@ -39,9 +39,8 @@ struct SessionCase {
 
 TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
     const SessionCase cases[] = {
-        {EndAction::Shutdown, false, 8}, {EndAction::Shutdown, true, 12},
-        {EndAction::Reboot, false, 2},   {EndAction::Reboot, true, 6},
-        {EndAction::Logoff, false, 0},   {EndAction::Logoff, true, 4},
+        {EndAction::Shutdown, false, 8}, {EndAction::Shutdown, true, 12}, {EndAction::Reboot, false, 2},
+        {EndAction::Reboot, true, 6},    {EndAction::Logoff, false, 0},   {EndAction::Logoff, true, 4},
     };
     for (const SessionCase& c : cases) {
         FakeSystem local;
@@ -104,8 +103,7 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
         {L"スタンバイ：強制チェック OFF", L"スタンバイ：強制チェック ON"},
         {L"休止：強制チェック OFF", L"休止：強制チェック ON"},
     };
-    const int buttons[5] = {IDC_MAN_SHUTDOWN, IDC_MAN_REBOOT, IDC_MAN_LOGOFF, IDC_MAN_STANDBY,
-                            IDC_MAN_HIBERNATE};
+    const int buttons[5] = {IDC_MAN_SHUTDOWN, IDC_MAN_REBOOT, IDC_MAN_LOGOFF, IDC_MAN_STANDBY, IDC_MAN_HIBERNATE};
     app.TESTCHECK = 1;
     for (int action = 0; action < 5; ++action) {
         for (int force = 0; force < 2; ++force) {
@@ -135,8 +133,7 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
 
 // The main window's answer to a worker whose test-mode message has closed.
 INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_TESTMESSAGECLOSED ? MainDialogProc(window, message, wParam, lParam)
-                                           : FALSE;
+    return message == WM_TESTMESSAGECLOSED ? MainDialogProc(window, message, wParam, lParam) : FALSE;
 }
 
 // While the ownerless message was open another operation may have started;
@@ -147,14 +144,11 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
     app.mainWindow = main.get();
     app.TESTCHECK = 1;
     for (bool fromWorker : {false, true}) {
-        for (auto* started :
-             {static_cast<std::atomic<std::uint32_t>*>(nullptr), &app.scheduledEndIdle,
-              &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) {
-            SCOPED_TRACE(::testing::Message()
-                         << "worker " << fromWorker << ", started " << started);
+        for (auto* started : {static_cast<std::atomic<std::uint32_t>*>(nullptr), &app.scheduledEndIdle,
+                              &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) {
+            SCOPED_TRACE(::testing::Message() << "worker " << fromWorker << ", started " << started);
             LockRunControls(0, IDC_MAIN_RUN);
-            if (started != nullptr)
-                *started = 0;
+            if (started != nullptr) *started = 0;
             if (fromWorker) {
                 std::atomic<bool> done{false};
                 std::thread worker([&] {
@@ -162,17 +156,14 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
                     done = true;
                 });
                 for (MSG message; !done; ::Sleep(1)) {
-                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                        ::DispatchMessageW(&message);
+                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
                 }
                 worker.join();
             } else {
                 PerformManualAction(IDC_MAN_REBOOT);
             }
-            EXPECT_EQ(started == nullptr,
-                      ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
-            if (started != nullptr)
-                *started = 1;
+            EXPECT_EQ(started == nullptr, ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
+            if (started != nullptr) *started = 1;
         }
     }
     test_support::ResetAppState();

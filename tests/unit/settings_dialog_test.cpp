@@ -22,14 +22,12 @@
 namespace {
 
 // The five resume buttons, then the program name, arguments and "...".
-const std::vector<int> kResume = {IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE,
-                                  IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
-                                  IDC_SET_PROGRAM_THEN_END, IDC_SET_PROGRAM_NAME,
-                                  IDC_SET_ARGUMENTS,        IDC_SET_CHOOSE_PROGRAM};
-const std::vector<int> kSoundRadios = {IDC_SET_SILENT, IDC_SET_TEN_COUNT, IDC_SET_HEARTBEAT,
-                                       IDC_SET_BEEP, IDC_SET_CHOSEN_SOUND};
-const std::vector<int> kSoundControls = {IDC_SET_EXPLOSION, IDC_SET_SECONDS, IDC_SET_SOUND_NAME,
-                                         IDC_SET_CHOOSE_SOUND};
+const std::vector<int> kResume = {
+    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE,    IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
+    IDC_SET_PROGRAM_THEN_END, IDC_SET_PROGRAM_NAME, IDC_SET_ARGUMENTS,        IDC_SET_CHOOSE_PROGRAM};
+const std::vector<int> kSoundRadios = {IDC_SET_SILENT, IDC_SET_TEN_COUNT, IDC_SET_HEARTBEAT, IDC_SET_BEEP,
+                                       IDC_SET_CHOSEN_SOUND};
+const std::vector<int> kSoundControls = {IDC_SET_EXPLOSION, IDC_SET_SECONDS, IDC_SET_SOUND_NAME, IDC_SET_CHOOSE_SOUND};
 
 // A value's stored UTF-16 units, terminator included; nothing if absent.
 std::optional<std::wstring> Stored(const wchar_t* path, const wchar_t* name) {
@@ -37,8 +35,7 @@ std::optional<std::wstring> Stored(const wchar_t* path, const wchar_t* name) {
     wchar_t data[2048];
     DWORD bytes = sizeof data;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
-        ::RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
-                           &bytes) != ERROR_SUCCESS)
+        ::RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     return std::wstring(data, bytes / sizeof(wchar_t));
 }
@@ -50,7 +47,7 @@ std::uint32_t StoredDword(const wchar_t* name) {
 }
 
 class SettingsDialogTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ResetSettings();
         app.mainWindow = main_.get();
@@ -84,8 +81,7 @@ class SettingsDialogTest : public ::testing::Test {
     int Checked(const std::vector<int>& ids) const {
         int checked = 0;
         for (int id : ids) {
-            if (::IsDlgButtonChecked(dialog_->get(), id) == BST_CHECKED)
-                checked = checked ? -1 : id;
+            if (::IsDlgButtonChecked(dialog_->get(), id) == BST_CHECKED) checked = checked ? -1 : id;
         }
         return checked;
     }
@@ -146,9 +142,8 @@ TEST_F(SettingsDialogTest, SoundAndResumeButtonsWriteAndApplyTheirRow) {
 
     // Across the two radio groups exactly one resume button stays checked.
     const std::pair<int, std::uint32_t> resumes[] = {
-        {IDC_SET_PROGRAM_THEN_SCHEDULED, 3}, {IDC_SET_NO_WAKE, 0},
-        {IDC_SET_PROGRAM_THEN_END, 4},       {IDC_SET_PROGRAM_THEN_SCHEDULED, 3},
-        {IDC_SET_RESUME_SCHEDULED, 2},       {IDC_SET_WAKE_IDLE, 1},
+        {IDC_SET_PROGRAM_THEN_SCHEDULED, 3}, {IDC_SET_NO_WAKE, 0},          {IDC_SET_PROGRAM_THEN_END, 4},
+        {IDC_SET_PROGRAM_THEN_SCHEDULED, 3}, {IDC_SET_RESUME_SCHEDULED, 2}, {IDC_SET_WAKE_IDLE, 1},
     };
     for (const auto& [id, mode] : resumes) {
         Click(id);
@@ -191,8 +186,7 @@ TEST_F(SettingsDialogTest, SecondsOfAnySizeAreShownAndTheFieldKeeps0To999) {
         EXPECT_EQ(shown, Text(IDC_SET_SECONDS));
         // Written back as read from the field: a sign is no number.
         EXPECT_EQ(seconds < 0 ? 0 : seconds, app.COUNTDOWNTIME.load());
-        EXPECT_EQ(static_cast<std::uint32_t>(app.COUNTDOWNTIME.load()),
-                  StoredDword(value::COUNTDOWNTIME));
+        EXPECT_EQ(static_cast<std::uint32_t>(app.COUNTDOWNTIME.load()), StoredDword(value::COUNTDOWNTIME));
     }
     HWND field = Item(IDC_SET_SECONDS);
     ::SetWindowTextW(field, L"");
@@ -209,8 +203,7 @@ TEST_F(SettingsDialogTest, SecondsOfAnySizeAreShownAndTheFieldKeeps0To999) {
     } steps[] = {{L"123", true, 124}, {L"999", true, 999}, {L"1", false, 0}, {L"0", false, 0}};
     for (const auto& step : steps) {
         ::SetWindowTextW(field, step.before);
-        const LPARAM at =
-            MAKELPARAM(arrows.right / 2, step.up ? arrows.bottom / 4 : arrows.bottom * 3 / 4);
+        const LPARAM at = MAKELPARAM(arrows.right / 2, step.up ? arrows.bottom / 4 : arrows.bottom * 3 / 4);
         ::SendMessageW(Item(IDC_SET_SECONDS_SPIN), WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageW(Item(IDC_SET_SECONDS_SPIN), WM_LBUTTONUP, 0, at);
         EXPECT_EQ(std::to_wstring(step.after), Text(IDC_SET_SECONDS));
@@ -226,8 +219,7 @@ TEST_F(SettingsDialogTest, StartupRegistrationOnOffOn) {
         Click(IDC_SET_STARTUP);
         EXPECT_EQ(Terminated(on ? StartupCommand(self) : L""), Stored(kRunKeyPath, kRunValueName));
         EXPECT_EQ(on ? 1u : 0u, StoredDword(value::STARTUPCHECK));
-        EXPECT_EQ(on,
-                  Summary().rfind(L"起動時：ｽﾀｰﾄｱｯﾌﾟ登録し、｢指定時間終了」を実行\r\n", 0) == 0);
+        EXPECT_EQ(on, Summary().rfind(L"起動時：ｽﾀｰﾄｱｯﾌﾟ登録し、｢指定時間終了」を実行\r\n", 0) == 0);
     }
 }
 
@@ -254,8 +246,7 @@ TEST_F(SettingsDialogTest, FileChoiceFromOversizedStoredTextsReplacesOrClearsBou
     for (const auto& file : files) {
         // Read as the main window does, into the settings' buffers.
         wchar_t read[kPathUnits];
-        for (const wchar_t* name : {file.name, value::PROGRAM_COMMANDLINE})
-            WriteSettingString(name, huge.c_str());
+        for (const wchar_t* name : {file.name, value::PROGRAM_COMMANDLINE}) WriteSettingString(name, huge.c_str());
         ReadSettingString(file.name, read);
         file.setting->Set(read);
         ReadSettingString(value::PROGRAM_COMMANDLINE, read);
@@ -268,8 +259,7 @@ TEST_F(SettingsDialogTest, FileChoiceFromOversizedStoredTextsReplacesOrClearsBou
             Click(file.button);
             const OPENFILENAMEW& record = fake_.fileDialogs.back().record;
             EXPECT_EQ(std::make_tuple(DWORD{sizeof record}, dialog_->get(), 260ul, 6148ul),
-                      std::make_tuple(record.lStructSize, record.hwndOwner, record.nMaxFile,
-                                      record.Flags));
+                      std::make_tuple(record.lStructSize, record.hwndOwner, record.nMaxFile, record.Flags));
             EXPECT_EQ(offered, fake_.fileDialogs.back().initial);
             EXPECT_EQ(FileNamePart(expected.c_str()), Text(file.nameField));
             EXPECT_EQ(expected, file.setting->Get());
@@ -295,8 +285,7 @@ TEST_F(SettingsDialogTest, EscapeDoesNothingOkAndTheCloseBoxCloseAndEnableSettin
 
 TEST(CountdownText, ReadsLikeAnUnsignedFieldAndShowsAnyStoredValueInItsBuffer) {
     const std::pair<const wchar_t*, std::int32_t> read[] = {
-        {L"  042", 42},    {L"12x", 12}, {L"-5", 0}, {L"+5", 0}, {L"2147483647", INT32_MAX},
-        {L"2147483648", 0}};
+        {L"  042", 42}, {L"12x", 12}, {L"-5", 0}, {L"+5", 0}, {L"2147483647", INT32_MAX}, {L"2147483648", 0}};
     for (const auto& [text, expected] : read) EXPECT_EQ(expected, CountdownFromText(text)) << text;
     struct {
         wchar_t text[kCountdownTextUnits];

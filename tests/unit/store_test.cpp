@@ -33,11 +33,9 @@ RawValue QueryRaw(const wchar_t* path, const wchar_t* name) {
     OwnedKey key;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return raw;
     DWORD bytes = 0;
-    if (::RegQueryValueExW(key.get(), name, nullptr, &raw.type, nullptr, &bytes) != ERROR_SUCCESS)
-        return raw;
+    if (::RegQueryValueExW(key.get(), name, nullptr, &raw.type, nullptr, &bytes) != ERROR_SUCCESS) return raw;
     raw.data.resize(bytes);
-    if (::RegQueryValueExW(key.get(), name, nullptr, &raw.type, raw.data.data(), &bytes) != ERROR_SUCCESS)
-        return raw;
+    if (::RegQueryValueExW(key.get(), name, nullptr, &raw.type, raw.data.data(), &bytes) != ERROR_SUCCESS) return raw;
     raw.data.resize(bytes);
     raw.present = true;
     return raw;
@@ -53,12 +51,12 @@ std::vector<BYTE> BytesOf(const wchar_t* text, std::size_t units) {
 // data is laid out with a nonzero unit after it; the test checks the size.
 void SetRaw(const wchar_t* path, const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
     OwnedKey key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                               nullptr, key.put(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
     std::vector<BYTE> padded = data;
     padded.insert(padded.end(), {0x7A, 0x7A, 0x7A, 0x7A});
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.get(), name, 0, type, padded.data(),
-                                              static_cast<DWORD>(data.size())));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExW(key.get(), name, 0, type, padded.data(), static_cast<DWORD>(data.size())));
     const RawValue stored = QueryRaw(path, name);
     ASSERT_TRUE(stored.present);
     ASSERT_EQ(data.size(), stored.data.size()) << "the registry changed the test data";
@@ -73,8 +71,8 @@ DWORD ValueCount(const wchar_t* path) {
     OwnedKey key;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return 0;
     DWORD values = 0;
-    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                       nullptr, nullptr, nullptr, nullptr);
+    ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr);
     return values;
 }
 
@@ -232,9 +230,7 @@ TEST_F(Store, ResetWithNothingStoredCreatesNothing) {
 
 std::vector<BYTE> Units(const std::wstring& text) { return BytesOf(text.c_str(), text.size()); }
 
-std::vector<BYTE> WithTerminator(const std::wstring& text) {
-    return BytesOf(text.c_str(), text.size() + 1);
-}
+std::vector<BYTE> WithTerminator(const std::wstring& text) { return BytesOf(text.c_str(), text.size() + 1); }
 
 constexpr std::size_t kGuardUnits = 16;
 constexpr wchar_t kGuard = 0x5A5A;
@@ -286,8 +282,7 @@ std::vector<StringCase> StringCases() {
         {"2000 characters into 40 units", REG_SZ, WithTerminator(std::wstring(2000, L'x')), 40, false,
          std::wstring(39, L'x')},
         {"exactly 39 units", REG_SZ, WithTerminator(std::wstring(39, L'y')), 40, false, std::wstring(39, L'y')},
-        {"40 units, one too many", REG_SZ, WithTerminator(std::wstring(40, L'y')), 40, false,
-         std::wstring(39, L'y')},
+        {"40 units, one too many", REG_SZ, WithTerminator(std::wstring(40, L'y')), 40, false, std::wstring(39, L'y')},
         {"no terminator", REG_SZ, Units(L"abc"), 40, false, L"abc"},
         {"no terminator, longer than the buffer", REG_SZ, Units(std::wstring(300, L'n')), 260, false,
          std::wstring(259, L'n')},
@@ -297,8 +292,8 @@ std::vector<StringCase> StringCases() {
         {"terminator inside", REG_SZ, Units(std::wstring(L"ab\0cd\0", 6)), 40, false, L"ab"},
         {"cut would split a surrogate pair", REG_SZ, WithTerminator(std::wstring(38, L'x') + smile), 40, false,
          std::wstring(38, L'x')},
-        {"surrogate pair ends exactly at the cut", REG_SZ, WithTerminator(std::wstring(37, L'x') + smile), 40,
-         false, std::wstring(37, L'x') + smile},
+        {"surrogate pair ends exactly at the cut", REG_SZ, WithTerminator(std::wstring(37, L'x') + smile), 40, false,
+         std::wstring(37, L'x') + smile},
         {"5000-byte binary into 260 units", REG_BINARY, std::vector<BYTE>(5000, 0x41), 260, true, kDefaultText},
         {"expandable string", REG_EXPAND_SZ, WithTerminator(L"%TEMP%\\x.wav"), 260, true, kDefaultText},
         {"multi-string", REG_MULTI_SZ, multi, 260, true, kDefaultText},

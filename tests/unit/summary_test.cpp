@@ -24,9 +24,7 @@ SummaryInputs DefaultInputs() {
     return in;
 }
 
-void DistinctMoments(SummaryInputs& in) {
-    in.comboTexts = {L"12", L"31", L"23", L"59", L"1", L"2", L"3", L"4"};
-}
+void DistinctMoments(SummaryInputs& in) { in.comboTexts = {L"12", L"31", L"23", L"59", L"1", L"2", L"3", L"4"}; }
 
 struct SummaryCase {
     const char* name;
@@ -60,8 +58,7 @@ const SummaryCase kCases[] = {
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　終了\r\n [ﾌﾟﾛｸﾞﾗﾑ： backup.cmd  引数： /all /quiet]\r\n"
      L"サウンド設定： 無音\r\n復帰予定時間： 1月2日3時4分\r\n"},
     {"shutdown with run-then-end: no scheduled-end, resume or wake-up line",
-     [](SummaryInputs& in) { in.NEXT_REG = ResumeMode::WakeRunProgramThenEnd; },
-     L"\r\nサウンド設定： 無音\r\n"},
+     [](SummaryInputs& in) { in.NEXT_REG = ResumeMode::WakeRunProgramThenEnd; }, L"\r\nサウンド設定： 無音\r\n"},
     {"standby, no wake-up: resume line but no wake-up line",
      [](SummaryInputs& in) { in.WAYTOEND = EndAction::Standby; },
      L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n"},
@@ -76,7 +73,8 @@ const SummaryCase kCases[] = {
          in.WAYTOEND = EndAction::Standby;
          in.NEXT_REG = ResumeMode::WakeScheduledEnd;
      },
-     L"復帰時：指定時間終了を実行\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
+     L"復帰時：指定時間終了を実行\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： "
+     L"0月0日0時0分\r\n"},
     {"log-off with a resume mode: no resume or wake-up line",
      [](SummaryInputs& in) {
          in.WAYTOEND = EndAction::Logoff;
@@ -119,8 +117,7 @@ const SummaryCase kCases[] = {
          in.MY_SOUND = L"C:\\Windows\\Media\\chimes.wav";
      },
      L"\r\nサウンド設定： 選択音 (最大7秒間) [サウンド： chimes.wav]\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"chosen sound without a file",
-     [](SummaryInputs& in) { in.SOUND = SoundMode::ChosenSound; },
+    {"chosen sound without a file", [](SummaryInputs& in) { in.SOUND = SoundMode::ChosenSound; },
      L"\r\nサウンド設定： 選択音 (最大10秒間) [サウンド： ]\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"test mode only", [](SummaryInputs& in) { in.TESTCHECK = 1; }, kDefaultSummary + L"■テストモード  "},
     {"force mode only", [](SummaryInputs& in) { in.FORCECHECK = 1; }, kDefaultSummary + L"★強制モード"},
@@ -130,16 +127,16 @@ const SummaryCase kCases[] = {
          in.FORCECHECK = 1;
      },
      kDefaultSummary + L"■テストモード  ★強制モード"},
-    {"start-up registration, then an empty line",
-     [](SummaryInputs& in) { in.STARTUPCHECK = 1; }, kStartupLine + kDefaultSummary},
+    {"start-up registration, then an empty line", [](SummaryInputs& in) { in.STARTUPCHECK = 1; },
+     kStartupLine + kDefaultSummary},
     {"start-up registration and a resume line",
      [](SummaryInputs& in) {
          in.STARTUPCHECK = 1;
          in.WAYTOEND = EndAction::Standby;
          in.NEXT_REG = ResumeMode::WakeIdle;
      },
-     kStartupLine +
-         L"復帰時：何もしない\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
+     kStartupLine + L"復帰時：何もしない\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： "
+                    L"0月0日0時0分\r\n"},
     {"combos without selection contribute nothing",
      [](SummaryInputs& in) {
          in.WAYTOEND = EndAction::Standby;
@@ -154,16 +151,15 @@ const SummaryCase kCases[] = {
          in.NEXT_REG = ResumeMode::WakeIdle;
      },
      L"復帰時：何もしない\r\nサウンド設定： 無音\r\n復帰予定時間： 0月0日0時0分\r\n"},
-    {"wait for a program running hides the scheduled-end line",
-     [](SummaryInputs& in) { in.waitProgramRunning = true; }, L"\r\nサウンド設定： 無音\r\n"},
+    {"wait for a program running hides the scheduled-end line", [](SummaryInputs& in) { in.waitProgramRunning = true; },
+     L"\r\nサウンド設定： 無音\r\n"},
     {"unknown resume mode with standby: no resume line, both moment lines",
      [](SummaryInputs& in) {
          in.WAYTOEND = EndAction::Standby;
          in.NEXT_REG = static_cast<ResumeMode>(7);
      },
      L"\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
-    {"unknown sound mode leaves the sound line bare",
-     [](SummaryInputs& in) { in.SOUND = static_cast<SoundMode>(9); },
+    {"unknown sound mode leaves the sound line bare", [](SummaryInputs& in) { in.SOUND = static_cast<SoundMode>(9); },
      L"\r\nサウンド設定：\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"unknown end action is no sleep action",
      [](SummaryInputs& in) {
@@ -235,10 +231,11 @@ TEST_F(UpdateSummaryTest, ShowsTheTextBuiltFromStateAndCombos) {
 
     UpdateSummary();
 
-    const std::wstring expected = kStartupLine +
-                                  L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　指定時間終了を実行\r\n [ﾌﾟﾛｸﾞﾗﾑ： sync.exe  引数： --now]\r\n"
-                                  L"サウンド設定： 鼓動音 (最大30秒間)\r\n終了予定時間： 12月24日7時5分\r\n"
-                                  L"復帰予定時間： 1月1日0時30分\r\n★強制モード";
+    const std::wstring expected =
+        kStartupLine +
+        L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　指定時間終了を実行\r\n [ﾌﾟﾛｸﾞﾗﾑ： sync.exe  引数： --now]\r\n"
+        L"サウンド設定： 鼓動音 (最大30秒間)\r\n終了予定時間： 12月24日7時5分\r\n"
+        L"復帰予定時間： 1月1日0時30分\r\n★強制モード";
     EXPECT_EQ(expected, ItemText(main_.get(), IDC_MAIN_SUMMARY));
     EXPECT_EQ(expected, std::wstring(app.summaryText));
 }

@@ -31,8 +31,7 @@ inline TIME_ZONE_INFORMATION CentralEuropeanZone() {
 }
 
 // A broken-down time with a calendar month (1-12).
-inline std::tm Record(int year, int month, int day, int hour, int minute, int second,
-                      int isdst = -1) {
+inline std::tm Record(int year, int month, int day, int hour, int minute, int second, int isdst = -1) {
     std::tm record{};
     record.tm_year = year - 1900;
     record.tm_mon = month - 1;

@@ -267,8 +267,8 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         EXPECT_EQ(L"タイマー終了", app.headline.Get());
         EXPECT_EQ(L"\r\n残り 0時間5分0秒", app.detailLine.Get());
 
-        const std::vector<std::wstring> expectedCalls = {
-            NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000", NotifyLine(NIM_MODIFY, L"タイマー終了")};
+        const std::vector<std::wstring> expectedCalls = {NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000",
+                                                         NotifyLine(NIM_MODIFY, L"タイマー終了")};
         EXPECT_EQ(expectedCalls, fake_.calls);
         ASSERT_EQ(2u, fake_.notifies.size());
         EXPECT_EQ(QuestionIcon(), fake_.notifies[0].data.hIcon);

@@ -91,13 +91,13 @@ inline void ResetAppState() {
     app.phraseText.Clear();
 
     for (auto* idle : {&app.scheduledEndIdle, &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) *idle = 1;
-    for (auto* flag : {&app.scheduledEndRunning, &app.timerEndRunning, &app.waitProgramRunning, &app.wakeArmed,
-                       &app.wakeFired, &app.wakeProgramFinished, &app.resumeCountdownRunning,
-                       &app.restartAfterResume}) {
+    for (auto* flag :
+         {&app.scheduledEndRunning, &app.timerEndRunning, &app.waitProgramRunning, &app.wakeArmed, &app.wakeFired,
+          &app.wakeProgramFinished, &app.resumeCountdownRunning, &app.restartAfterResume}) {
         *flag = 0;
     }
-    for (RunBlock* block : {&app.scheduledEndBlock, &app.timerEndBlock, &app.waitProgramBlock, &app.wakeBlock,
-                            &app.startupBlock}) {
+    for (RunBlock* block :
+         {&app.scheduledEndBlock, &app.timerEndBlock, &app.waitProgramBlock, &app.wakeBlock, &app.startupBlock}) {
         block->run = 0;
     }
     app.wakeTimer.Reset();

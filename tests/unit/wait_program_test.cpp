@@ -47,9 +47,12 @@ TEST(ProgramName, IsTheFileNameUpToItsFirstDotCutToTheField) {
     const struct {
         std::wstring path, name;
     } cases[] = {
-        {L"C:\\Windows\\notepad.exe", L"notepad"}, {L"D:\\setup.x86.exe", L"setup"},
-        {L"C:\\a.b\\tool", L"tool"},               {L"C:\\x\\.hidden", L""},
-        {L"", L""},                                {L"C:\\" + kLong + L".exe", kLong.substr(0, 49)},
+        {L"C:\\Windows\\notepad.exe", L"notepad"},
+        {L"D:\\setup.x86.exe", L"setup"},
+        {L"C:\\a.b\\tool", L"tool"},
+        {L"C:\\x\\.hidden", L""},
+        {L"", L""},
+        {L"C:\\" + kLong + L".exe", kLong.substr(0, 49)},
     };
     for (const auto& c : cases) {
         wchar_t name[kProcessNameUnits];
@@ -71,8 +74,10 @@ protected:
         app.phraseText.Set(L"phrase");
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.COUNTDOWNTIME = 1;
-        processes.paths = {L"C:\\idle.exe", L"", L"C:\\w\\notepad.exe", L"C:\\w\\Notepad.exe",
-                           L"C:\\w\\setup.x86.exe", L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"};
+        processes.paths = {L"C:\\idle.exe",         L"",
+                           L"C:\\w\\notepad.exe",   L"C:\\w\\Notepad.exe",
+                           L"C:\\w\\setup.x86.exe", L"C:\\w\\" + kLong + L".exe",
+                           L"C:\\v\\notepad.exe"};
     }
     void TearDown() override {
         if (app.waitProgramIdle.load() == 0) ToggleWaitProgram();
@@ -121,9 +126,9 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
     processes.paths[1024] = L"C:\\beyond.exe";
     ListProcesses(*table);
     EXPECT_EQ(1024u, table->count);
-    const std::pair<std::wstring, bool> cases[] = {{L"idle", true},  {L"notepad", true}, {L"NOTEPAD", false},
-                                                   {L"setup.x86", false}, {cut, true}, {L"last", true},
-                                                   {L"beyond", false}, {L"", false}};
+    const std::pair<std::wstring, bool> cases[] = {{L"idle", true},       {L"notepad", true}, {L"NOTEPAD", false},
+                                                   {L"setup.x86", false}, {cut, true},        {L"last", true},
+                                                   {L"beyond", false},    {L"", false}};
     for (const auto& [name, found] : cases) EXPECT_EQ(found, ProgramFound(*table, name.c_str())) << name.c_str();
 }
 

@@ -31,8 +31,8 @@ TEST(WakeTexts, CommandLineDetailLineAndDueTime) {
         {L"C:\\tool.exe", L"", L"C:\\tool.exe "},
         {L"C:\\Program Files\\tool.exe", L"/q a", L"\"C:\\Program Files\\tool.exe\" /q a"},
         {L"\"C:\\Program Files\\tool.exe\"", L"-v", L"\"C:\\Program Files\\tool.exe\" -v"},
-        {path257, L"1", path257 + L" 1"},                   // 259 units fit
-        {path257, L"12", L""},                              // 260 are refused, not cut
+        {path257, L"1", path257 + L" 1"},                    // 259 units fit
+        {path257, L"12", L""},                               // 260 are refused, not cut
         {L"C:\\a b\\" + std::wstring(250, L'a'), L"", L""},  // would fit unquoted
     };
     for (const auto& c : cases) {
@@ -71,7 +71,8 @@ protected:
         const int combos[] = {IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE};
         for (int id : combos) FillNumberCombo(59, main.get(), id);
         // Two hours from the fake "now", at half past.
-        ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_HOUR, CB_SETCURSEL, (LocalTimeOf(fake.now).tm_hour + 2) % 24, 0);
+        ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_HOUR, CB_SETCURSEL, (LocalTimeOf(fake.now).tm_hour + 2) % 24,
+                              0);
         ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_MINUTE, CB_SETCURSEL, 30, 0);
         app.mainWindow = main.get();
         app.manualWindow = manual.get();
