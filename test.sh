@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that every C++ file is formatted, builds everything at zero
-# warnings and runs every check and test:
+# Checks that every C++ file is formatted and that the includes of src/
+# follow its layers, builds everything at zero warnings and runs every check
+# and test:
 #   the 64-bit and 32-bit programs (win32 threads) and their import check,
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
 #   then unit and end-to-end tests headless under Wine (ctest), in a
@@ -14,6 +15,7 @@ export QM_BUILD=${QM_BUILD:-$root/build}
 export QM_WERROR=1
 "$root/scripts/setup.sh"
 "$root/scripts/check-format.sh"
+"$root/scripts/check-layers.py"
 for kind in x86_64 i686 clang tests; do
     "$root/scripts/build.sh" "$kind"
 done

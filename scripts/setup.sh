@@ -8,7 +8,7 @@ packages=(
     make cmake googletest
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     g++-mingw-w64-x86-64-posix clang clang-tidy
-    clang-format-14
+    clang-format-14 python3
     wine wine64 fonts-wine fonts-noto-cjk
     xvfb x11-utils imagemagick locales
 )

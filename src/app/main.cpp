@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Held until the process ends, which releases it.
     OwnedHandle guard(::CreateMutexW(nullptr, TRUE, L"tovakeli quillmarsh"));
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        Sys().ShowMessage(nullptr, L"すでに起動しています", L"tovakeli quillmarsh", MB_OK);
+        Sys().ShowMessage(nullptr, kAlreadyRunning, kAlreadyRunningCaption, MB_OK);
         return 0;
     }
 

@@ -5,42 +5,44 @@
 #include <cwchar>
 
 #include "app/clock.h"
-#include "state/messages.h"
-#include "platform/system.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/phrase_dialog.h"
 #include "platform/text.h"
-#include "power/power_actions.h"
 #include "res/resource.h"
-#include "schedule/lifecycle.h"
+#include "schedule/operations.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/sounds.h"
 #include "schedule/wake.h"
+#include "settings/load.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "state/messages.h"
 #include "ui/button_hover.h"
-#include "ui/dialogs.h"
 #include "ui/effects.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
-#include "ui/phrase_dialog.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
 
 namespace {
 
-constexpr wchar_t kDefaultPhrase[] = L"好きな言葉を入力すれば？";
-
 struct NumberCombo {
     int id;
     int maximum;
     const wchar_t* setting;
+    std::uint32_t StoredMoments::*stored;
 };
 
-// Filled in this order; restored in the order of kRestoreOrder.
+// Filled and restored in this order.
 constexpr NumberCombo kNumberCombos[] = {
-    {IDC_MAIN_END_MONTH, 12, value::MONTH},   {IDC_MAIN_END_DAY, 31, value::DAY},
-    {IDC_MAIN_END_HOUR, 23, value::HOUR},     {IDC_MAIN_END_MINUTE, 59, value::MINUTE},
-    {IDC_MAIN_WAKE_MONTH, 12, value::MONTH2}, {IDC_MAIN_WAKE_DAY, 31, value::DAY2},
-    {IDC_MAIN_WAKE_HOUR, 23, value::HOUR2},   {IDC_MAIN_WAKE_MINUTE, 59, value::MINUTE2},
+    {IDC_MAIN_END_MONTH, 12, value::MONTH, &StoredMoments::MONTH},
+    {IDC_MAIN_END_DAY, 31, value::DAY, &StoredMoments::DAY},
+    {IDC_MAIN_END_HOUR, 23, value::HOUR, &StoredMoments::HOUR},
+    {IDC_MAIN_END_MINUTE, 59, value::MINUTE, &StoredMoments::MINUTE},
+    {IDC_MAIN_WAKE_MONTH, 12, value::MONTH2, &StoredMoments::MONTH2},
+    {IDC_MAIN_WAKE_DAY, 31, value::DAY2, &StoredMoments::DAY2},
+    {IDC_MAIN_WAKE_HOUR, 23, value::HOUR2, &StoredMoments::HOUR2},
+    {IDC_MAIN_WAKE_MINUTE, 59, value::MINUTE2, &StoredMoments::MINUTE2},
 };
 
 const NumberCombo* FindNumberCombo(int id) {
@@ -50,79 +52,40 @@ const NumberCombo* FindNumberCombo(int id) {
     return nullptr;
 }
 
-constexpr int kActionButtons[kEndActionCount] = {
-    IDC_MAIN_SHUTDOWN, IDC_MAIN_REBOOT, IDC_MAIN_LOGOFF, IDC_MAIN_STANDBY, IDC_MAIN_HIBERNATE,
-};
-
 std::uint32_t IsChecked(HWND window, int id) { return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0; }
-
-std::uint32_t ReadDword(const wchar_t* name, std::uint32_t fallback) {
-    std::uint32_t result = fallback;
-    ReadSettingDword(name, result);
-    return result;
-}
 
 void SetActionName(EndAction action) {
     const wchar_t* name = EndActionName(action);
     app.actionName.Set(name ? name : L"");
 }
 
-void ReadStringSetting(const wchar_t* name, SharedText<kPathUnits>& destination) {
-    wchar_t text[kPathUnits] = {};
-    ReadSettingString(name, text);
-    destination.Set(text);
-}
-
 void InitMainWindow(HWND window) {
-    app.SOUND = static_cast<SoundMode>(ReadDword(value::SOUND, 0));
+    const StoredMoments moments = LoadSettings(app);
     if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
 
     app.mainWindow = window;
-    app.headline.Clear();
-    app.phraseText.Clear();
-    app.actionName.Clear();
     app.typedPhrase.Clear();
+    app.headline.SetFrom(app.phraseText);
 
     app.mainIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.mainIcon));
     InitTrayIcon();
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
-    app.wakeCaption.Clear();
-    app.waitCaption.Clear();
-    app.timerCaption.Clear();
-    for (const NumberCombo& combo : kNumberCombos) SelectComboFromSetting(window, combo.id, combo.setting);
+    for (OperationRecord& record : app.operations) record.keptCaption.Clear();
+    for (const NumberCombo& combo : kNumberCombos) SelectComboValue(window, combo.id, moments.*combo.stored);
 
-    std::int32_t countdown = static_cast<std::int32_t>(ReadDword(value::COUNTDOWNTIME, 0));
-    app.COUNTDOWNTIME = countdown == 0 ? 10 : countdown;
-
-    const auto action = static_cast<EndAction>(ReadDword(value::WAYTOEND, 0));
-    app.WAYTOEND = action;
-    const auto index = static_cast<std::uint32_t>(action);
-    if (index < kEndActionCount) {
-        ::SendDlgItemMessageW(window, kActionButtons[index], BM_SETCHECK, BST_CHECKED, 0);
+    const EndAction action = app.WAYTOEND.load();
+    if (const EndActionFacts* facts = FactsOf(action)) {
+        ::SendDlgItemMessageW(window, facts->mainButton, BM_SETCHECK, BST_CHECKED, 0);
     }
     SetActionName(action);
-
-    app.NEXT_REG = static_cast<ResumeMode>(ReadDword(value::NEXT_REG, 0));
-    app.EXPLOSION_SOUND = ReadDword(value::EXPLOSION_SOUND, 0);
-
-    ReadStringSetting(value::MY_SOUND, app.MY_SOUND);
-    ReadStringSetting(value::PROGRAM, app.PROGRAM);
-    ReadStringSetting(value::PROGRAM_COMMANDLINE, app.PROGRAM_COMMANDLINE);
-    wchar_t phrase[kPhraseUnits] = {};
-    ReadSettingString(value::TEXT, phrase);
-    app.phraseText.Set(phrase[0] != L'\0' ? phrase : kDefaultPhrase);
-    app.headline.SetFrom(app.phraseText);
 
     app.scheduleStartedEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
 
     app.resumeCountdownRunning = 0;
-    app.wakeArmed = 0;
     app.restartAfterResume = 0;
-    app.scheduledEndRunning = 0;
-    app.waitProgramRunning = 0;
-    app.timerEndRunning = 0;
+    for (OperationRecord& record : app.operations) record.running = 0;
 
     StartMarquee();
     StartClockThread();
@@ -130,15 +93,9 @@ void InitMainWindow(HWND window) {
     app.wakeFired = 0;
     app.wakeProgramFinished = 0;
 
-    app.FORCECHECK = ReadDword(value::FORCECHECK, 0);
     if (app.FORCECHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_FORCE, BST_CHECKED);
-    app.TESTCHECK = ReadDword(value::TESTCHECK, 0);
     if (app.TESTCHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_TEST, BST_CHECKED);
-
-    app.STARTUPCHECK = ReadDword(value::STARTUPCHECK, 0);
-    if (app.STARTUPCHECK.load() != 0) {
-        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
-    }
+    if (app.STARTUPCHECK.load() != 0) ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
 
     UpdateSummary();
 }
@@ -183,11 +140,11 @@ void OnCheckBox(HWND window, int id) {
     UpdateSummary();
 }
 
-void OnActionButton(EndAction action) {
-    app.WAYTOEND = action;
-    SetActionName(action);
-    WriteSettingDword(value::WAYTOEND, static_cast<std::uint32_t>(action));
-    if (action == EndAction::Standby || action == EndAction::Hibernate) {
+void OnActionButton(const EndActionFacts& facts) {
+    app.WAYTOEND = facts.action;
+    SetActionName(facts.action);
+    WriteSettingDword(value::WAYTOEND, static_cast<std::uint32_t>(facts.action));
+    if (facts.sleeps) {
         EnableResumeControls();
     } else {
         DisableResumeControls();
@@ -204,21 +161,6 @@ void OnCommand(HWND window, int id) {
         case IDC_MAIN_TEST:
             OnCheckBox(window, id);
             break;
-        case IDC_MAIN_SHUTDOWN:
-            OnActionButton(EndAction::Shutdown);
-            break;
-        case IDC_MAIN_REBOOT:
-            OnActionButton(EndAction::Reboot);
-            break;
-        case IDC_MAIN_LOGOFF:
-            OnActionButton(EndAction::Logoff);
-            break;
-        case IDC_MAIN_STANDBY:
-            OnActionButton(EndAction::Standby);
-            break;
-        case IDC_MAIN_HIBERNATE:
-            OnActionButton(EndAction::Hibernate);
-            break;
         case IDC_MAIN_SETTINGS:
             RunSettingsDialog(window);
             break;
@@ -229,7 +171,9 @@ void OnCommand(HWND window, int id) {
             ToggleScheduledEnd();
             break;
         default:
-            if (const NumberCombo* combo = FindNumberCombo(id)) {
+            if (const EndActionFacts* facts = EndActionOfMainButton(id)) {
+                OnActionButton(*facts);
+            } else if (const NumberCombo* combo = FindNumberCombo(id)) {
                 SaveComboSetting(id, window, combo->setting);
             }
             break;
@@ -264,9 +208,7 @@ void FillNumberCombo(int maximum, HWND window, int id) {
     }
 }
 
-void SelectComboFromSetting(HWND window, int id, const wchar_t* name) {
-    std::uint32_t stored = 0;
-    ReadSettingDword(name, stored);
+void SelectComboValue(HWND window, int id, std::uint32_t stored) {
     wchar_t text[4];
     // A value too long for any item matches nothing: the combo stays empty.
     if (!ComboSearchText(stored, text)) return;

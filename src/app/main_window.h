@@ -13,7 +13,7 @@ void FillNumberCombo(int maximum, HWND window, int id);
 
 // Selects the combo item that matches a stored DWORD setting; a value with no
 // matching item leaves the combo without selection.
-void SelectComboFromSetting(HWND window, int id, const wchar_t* name);
+void SelectComboValue(HWND window, int id, std::uint32_t stored);
 
 // Stores the number a combo shows as a DWORD setting and rebuilds the summary.
 void SaveComboSetting(int id, HWND window, const wchar_t* name);

@@ -5,7 +5,6 @@
 #include <mmsystem.h>
 
 #include "platform/system.h"
-#include "platform/text.h"
 #include "res/resource.h"
 #include "schedule/sounds.h"
 #include "ui/tray.h"
@@ -19,8 +18,8 @@ constexpr int kVoices[11] = {
 };
 
 void ShowSecondsLeft(long long seconds) {
-    wchar_t balloon[64];
-    FormatText(balloon, L"終了まで：%lld秒", seconds);
+    wchar_t balloon[kBalloonUnits];
+    FormatSecondsLeft(seconds, balloon);
     SetTrayBalloon(balloon);
 }
 
@@ -31,9 +30,9 @@ bool ShouldStop(const RunToken& token, CountdownResult& result) {
     const bool current = token.IfCurrent([] {
         app.headline.SetFrom(app.phraseText);
         app.resumeCountdownRunning = 0;
-        app.scheduledEndRunning = 0;
-        app.waitProgramRunning = 0;
-        app.timerEndRunning = 0;
+        for (Operation operation : {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd}) {
+            app.operation(operation).running = 0;
+        }
     });
     result = current ? CountdownResult::Cancelled : CountdownResult::Superseded;
     return true;
@@ -52,6 +51,19 @@ void FinishStep(const RunToken& token, std::uint64_t begin, long long step, bool
 }
 
 }  // namespace
+
+std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds) {
+    switch (sound) {
+        case SoundMode::TenCount:
+            return 10;
+        case SoundMode::Heartbeat:
+        case SoundMode::Beep:
+        case SoundMode::ChosenSound:
+            return countdownSeconds;
+        default:
+            return std::nullopt;
+    }
+}
 
 void PlaySecondSound(SoundMode sound, int n) {
     switch (sound) {

@@ -2,6 +2,9 @@
 // its sound and the seconds left in the tray balloon.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "state/app_state.h"
 
 enum class CountdownResult {
@@ -9,6 +12,13 @@ enum class CountdownResult {
     Cancelled,   // its run flag was cleared: the cancel path has run
     Superseded,  // the block was armed again for a newer thread
 };
+
+// How many seconds before the moment the final count-down starts: 10 for the
+// ten-count, COUNTDOWNTIME for the heartbeat, the beep and the chosen sound.
+// Nothing in silence (or for a value outside the modes): then no sound plays
+// and the count-down runs from the moment on. The scheduled end starts its
+// count-down this early, and the timer end plays its sounds this long.
+std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds);
 
 // COUNTDOWNTIME + 1 steps with the heartbeat, beep, chosen file or silence.
 // On Cancelled or Superseded the calling thread must end at once, running

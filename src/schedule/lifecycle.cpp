@@ -1,37 +1,57 @@
-// The end of an operation's run: the request from the worker and the answer
-// on the GUI thread.
+// The life cycle of an operation: its start and stop on the GUI thread, and
+// the end of its run, requested by the worker and answered on the GUI thread.
 #include "schedule/lifecycle.h"
 
+#include "platform/windows.h"
 #include "power/power_actions.h"
-#include "schedule/scheduled_end.h"
-#include "schedule/timer_end.h"
-#include "schedule/wait_program.h"
-#include "schedule/wake.h"
 #include "state/messages.h"
-#include "ui/tray.h"
-#include "ui/windows.h"
+#include "ui/locking.h"
 
 namespace {
 
-// The stop branch of the operation's toggle, if the run still stands.
-bool ReturnToIdle(Operation operation, std::uint32_t generation) {
-    switch (operation) {
-        case Operation::ScheduledEnd:
-            return ReturnScheduledEndToIdle(generation);
-        case Operation::TimerEnd:
-            return ReturnTimerEndToIdle(generation);
-        case Operation::WaitProgram:
-            return ReturnWaitProgramToIdle(generation);
-        case Operation::Wake:
-            return ReturnWakeToIdle(generation);
-        case Operation::WakeCountdown:
-            return EndResumeCountdown(generation);
-        default:
-            return false;
-    }
+HWND ButtonWindow(const OperationRecord& record) {
+    return OpenDialog(record.inManualDialog ? app.manualWindow : app.mainWindow);
 }
 
 }  // namespace
+
+void ShowOperationCaption(Operation operation, const wchar_t* caption) {
+    OperationRecord& record = app.operation(operation);
+    if (record.inManualDialog) record.keptCaption.Set(caption);
+    if (HWND window = ButtonWindow(record)) ::SetDlgItemTextW(window, record.button, caption);
+}
+
+void ShowOperationRunning(Operation operation) {
+    OperationRecord& record = app.operation(operation);
+    record.idle = 0;
+    LockRunControls(0, record.button);
+    ShowOperationCaption(operation, kCancelCaption);
+}
+
+void ShowOperationIdle(Operation operation) {
+    OperationRecord& record = app.operation(operation);
+    record.idle = 1;
+    LockRunControls(1, record.button);
+    ShowOperationCaption(operation, record.idleCaption);
+}
+
+std::uint32_t BeginRun(Operation operation) {
+    const std::uint32_t generation = app.operation(operation).block.Arm();
+    ShowOperationRunning(operation);
+    return generation;
+}
+
+void StopOperation(Operation operation) {
+    app.operation(operation).block.Cancel();
+    ShowOperationIdle(operation);
+}
+
+bool ReturnOperationToIdle(Operation operation, std::uint32_t generation) {
+    const OperationRecord& record = app.operation(operation);
+    if (record.idle.load() != 0 || !RunStands(record.block, generation)) return false;
+    StopOperation(operation);
+    return true;
+}
 
 bool RunStands(const RunBlock& block, std::uint32_t generation) {
     return block.generation.load() == generation && block.run.load() != 0;
@@ -44,25 +64,25 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token) {
                           static_cast<LPARAM>(token.generation())) == TRUE;
 }
 
+void RequestNextWake() {
+    if (app.NEXT_REG.load() == ResumeMode::NoWake) return;
+    // Without the main window the program is closing: no wake-up is armed.
+    if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_TOGGLEWAKE, 0, 0);
+}
+
 void EndRunStanding(Operation operation, const RunToken& token) {
     if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
-    PerformEndAction();
+    RequestNextWake();
+    PerformEndAction(app.WAYTOEND.load());
 }
 
-void FinishRun(Operation operation, const RunToken& token, bool reached, std::atomic<std::uint32_t>& running,
-               ThreadSlot& thread) {
+void FinishRun(Operation operation, const RunToken& token, bool reached) {
+    OperationRecord& record = app.operation(operation);
     const bool current = token.IfCurrent([&] {
         RestoreHeadline();
-        running = 0;
+        record.running = 0;
     });
     // Let go before the end step: a wake-up's settling wait would wait on us.
-    thread.ReleaseIfCurrentThread();
+    record.thread.ReleaseIfCurrentThread();
     if (current && reached) EndRunStanding(operation, token);
-}
-
-INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
-    const bool stood = ReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
-    return TRUE;
 }

@@ -1,21 +1,21 @@
 // The scheduled end.
 #include "schedule/scheduled_end.h"
 
-#include <cwchar>
 #include <memory>
+#include <optional>
 
 #include "platform/calendar.h"
 #include "platform/system.h"
-#include "platform/text.h"
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "ui/locking.h"
-#include "ui/tray.h"
-#include "ui/windows.h"
+#include "schedule/target_time.h"
 
 namespace {
+
+constexpr Operation kThis = Operation::ScheduledEnd;
 
 // What a scheduled-end thread is started with.
 struct ScheduledStart {
@@ -23,16 +23,7 @@ struct ScheduledStart {
     std::uint32_t generation;
 };
 
-// Enough steps for every combination the combos can hold; a bound so that a
-// moment the system cannot represent never loops forever.
-constexpr int kMaxAdvances = 64;
-
-long ReadNumber(const wchar_t* text) {
-    if (text == nullptr) return 0;
-    wchar_t* end = nullptr;
-    const long value = std::wcstol(text, &end, 10);
-    return end == text ? 0 : value;
-}
+OperationRecord& Record() { return app.operation(kThis); }
 
 void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
     text[0] = L'\0';
@@ -40,7 +31,7 @@ void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
 }
 
 void ReportUndeterminedMoment(HWND owner) {
-    Sys().ShowMessage(owner, L"終了時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ", MB_ICONWARNING);
+    Sys().ShowMessage(owner, kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING);
 }
 
 std::optional<std::tm> ResolveFromCombos() {
@@ -56,70 +47,17 @@ std::optional<std::tm> ResolveFromCombos() {
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
     auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
-    if (app.scheduledEndThread.Start(ScheduledEndProc, start.get())) {
+    if (Record().thread.Start(ScheduledEndProc, start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     }
 }
 
-// The toggle's stop branch.
-void StopScheduledEnd() {
-    app.scheduledEndBlock.Cancel();
-    app.scheduledEndIdle = 1;
-    LockRunControls(1, IDC_MAIN_RUN);
-    if (HWND main = OpenDialog(app.mainWindow)) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理実行");
-}
-
 }  // namespace
-
-std::optional<std::tm> ResolveTargetTime(const wchar_t* month, const wchar_t* day, const wchar_t* hour,
-                                         const wchar_t* minute, std::int64_t now) {
-    std::tm record = LocalTimeOf(now);
-    const long monthNumber = ReadNumber(month);
-    const long dayNumber = ReadNumber(day);
-    const bool monthFixed = monthNumber != 0;
-    const bool dayFixed = dayNumber != 0;
-    if (monthFixed) record.tm_mon = static_cast<int>(monthNumber - 1);
-    if (dayFixed) record.tm_mday = static_cast<int>(dayNumber);
-    record.tm_hour = static_cast<int>(ReadNumber(hour));
-    record.tm_min = static_cast<int>(ReadNumber(minute));
-    record.tm_sec = 0;
-    // Daylight saving is decided for the target itself, not taken over from
-    // now: a target across a change stays at the wall-clock time chosen.
-    record.tm_isdst = -1;
-
-    std::int64_t moment = MakeLocalTime(record);
-    for (int step = 0; moment != -1 && moment < now && step < kMaxAdvances; ++step) {
-        // In the hour repeated when daylight saving ends, the earlier of the
-        // two instants may be past while the later one is still to come.
-        std::tm later = record;
-        later.tm_isdst = 0;
-        const std::int64_t laterMoment = MakeLocalTime(later);
-        if (laterMoment >= now) return later;
-        if (monthFixed && dayFixed) {
-            ++record.tm_year;
-        } else if (!monthFixed && !dayFixed) {
-            ++record.tm_mday;
-        } else {
-            ++record.tm_mon;
-        }
-        moment = MakeLocalTime(record);
-    }
-    if (moment == -1 || moment < now) return std::nullopt;
-    return record;
-}
 
 std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds) {
     if (target <= reading) return target;
-    switch (sound) {
-        case SoundMode::TenCount:
-            return target - 10;
-        case SoundMode::Heartbeat:
-        case SoundMode::Beep:
-        case SoundMode::ChosenSound:
-            return target - countdownSeconds;
-        default:
-            return target;
-    }
+    const std::optional<std::int64_t> lead = CountdownLeadSeconds(sound, countdownSeconds);
+    return lead ? target - *lead : target;
 }
 
 DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
@@ -130,7 +68,7 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
 bool StartScheduledEnd(RunBlock& block) {
     const std::optional<std::tm> target = ResolveFromCombos();
     if (!target) {
-        if (&block == &app.scheduledEndBlock) StopScheduledEnd();
+        if (&block == &Record().block) StopOperation(kThis);
         ReportUndeterminedMoment(OpenDialog(app.mainWindow));
         return false;
     }
@@ -138,34 +76,50 @@ bool StartScheduledEnd(RunBlock& block) {
     return true;
 }
 
-bool ReturnScheduledEndToIdle(std::uint32_t generation) {
-    if (app.scheduledEndIdle.load() != 0 || !RunStands(app.scheduledEndBlock, generation)) return false;
-    StopScheduledEnd();
-    return true;
-}
-
 void ToggleScheduledEnd() {
-    if (app.scheduledEndIdle.load() == 0) {
-        StopScheduledEnd();
+    if (Record().idle.load() == 0) {
+        StopOperation(kThis);
         return;
     }
     SettleOperationThreads();
     // Resolved before anything changes, so a refused start leaves no trace.
     const std::optional<std::tm> target = ResolveFromCombos();
-    HWND main = OpenDialog(app.mainWindow);
     if (!target) {
-        ReportUndeterminedMoment(main);
+        ReportUndeterminedMoment(OpenDialog(app.mainWindow));
         return;
     }
-    app.scheduledEndBlock.startedEvent = app.scheduleStartedEvent.get();
-    app.scheduledEndBlock.Arm();
-    app.scheduledEndIdle = 0;
-    LockRunControls(0, IDC_MAIN_RUN);
-    if (main != nullptr) ::SetDlgItemTextW(main, IDC_MAIN_RUN, L"処理中断");
-    StartThread(app.scheduledEndBlock, *target);
+    Record().block.startedEvent = app.scheduleStartedEvent.get();
+    BeginRun(kThis);
+    StartThread(Record().block, *target);
     if (app.STARTUPCHECK.load() != 0) {
         app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
         app.startupMinimizeThread.Start(StartupMinimizeProc, &app.startupBlock);
+    }
+}
+
+BOOL OnPowerBroadcast(WPARAM event) {
+    switch (event) {
+        case PBT_APMSUSPEND:
+            if (Record().running.load() != 0) {
+                app.restartAfterResume = 1;
+                Record().block.Cancel();
+            }
+            return TRUE;
+        case PBT_APMRESUMECRITICAL:
+        case PBT_APMRESUMESUSPEND:
+        case PBT_APMRESUMEAUTOMATIC:
+            Sys().KeepAwake();
+            // A new generation: the thread stopped at the suspend, should it
+            // still sleep, ends without touching the new one. Once per suspend,
+            // however many resume notices follow; not when the user has
+            // cancelled meanwhile.
+            if (app.restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
+                Record().block.Arm();
+                StartScheduledEnd(Record().block);
+            }
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -176,14 +130,16 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
 
     std::tm target = block.target;
     const std::int64_t targetMoment = MakeLocalTime(target);
-    wchar_t minuteText[16] = L"";
-    if (target.tm_min != 0) FormatText(minuteText, L"%d分", target.tm_min);
     wchar_t action[decltype(app.actionName)::kCapacity];
     app.actionName.CopyTo(action);
+    wchar_t headline[kHeadlineUnits];
+    wchar_t detail[kDetailUnits];
+    FormatHeadline(kThis, action, headline);
+    FormatEndDetail(target.tm_hour, target.tm_min, detail);
     token.IfCurrent([&] {
-        app.scheduledEndRunning = 1;
-        app.headline.Format(L"指定時間終了 %ls", action);
-        app.detailLine.Format(L"\r\n終了時間　%d時%ls", target.tm_hour, minuteText);
+        Record().running = 1;
+        app.headline.Set(headline);
+        app.detailLine.Set(detail);
     });
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
@@ -200,10 +156,10 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
         // Cancelled or superseded inside the count-down: nothing more of
         // this thread runs.
-        app.scheduledEndThread.ReleaseIfCurrentThread();
+        Record().thread.ReleaseIfCurrentThread();
         return 0;
     }
-    FinishRun(Operation::ScheduledEnd, token, reached, app.scheduledEndRunning, app.scheduledEndThread);
+    FinishRun(kThis, token, reached);
     return 0;
 }
 

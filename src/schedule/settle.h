@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "platform/wait.h"
-
 // Waits up to 3000 ms each on the timer-end, wait, scheduled-end and wake-up
 // threads, in this order. A thread that has ended and let go of its handle
 // is not waited for.

@@ -6,21 +6,20 @@
 #include <cwchar>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "platform/system.h"
 #include "platform/text.h"
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "ui/locking.h"
 #include "ui/tray.h"
-#include "ui/windows.h"
 
 namespace {
 
-constexpr wchar_t kIdleCaption[] = L"タイマー終了";
-constexpr wchar_t kCancelCaption[] = L"処理中断";
+constexpr Operation kThis = Operation::TimerEnd;
 constexpr std::int32_t kEmptyEntrySeconds = 10;
 constexpr std::int64_t kMaxCount = INT32_MAX;
 constexpr std::uint64_t kTickMilliseconds = 1000;
@@ -66,10 +65,7 @@ void WriteFields(const TimerParts& parts) {
     }
 }
 
-void SetButtonCaption(const wchar_t* caption) {
-    app.timerCaption.Set(caption);
-    if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_TIMER, caption);
-}
+OperationRecord& Record() { return app.operation(kThis); }
 
 void ShowTick(const RunToken& token, std::int32_t remaining) {
     const TimerParts parts = SplitSeconds(remaining);
@@ -77,22 +73,14 @@ void ShowTick(const RunToken& token, std::int32_t remaining) {
     const SoundMode sound = app.SOUND.load();
     if (InSoundWindow(sound, remaining, app.COUNTDOWNTIME.load())) {
         PlaySecondSound(sound, remaining);
-        wchar_t balloon[32];
-        FormatText(balloon, L"終了まで：%d秒", remaining);
+        wchar_t balloon[kBalloonUnits];
+        FormatSecondsLeft(remaining, balloon);
         if (token.Current()) SetTrayBalloon(balloon);
         return;
     }
-    wchar_t detail[decltype(app.detailLine)::kCapacity];
+    wchar_t detail[kDetailUnits];
     FormatTimerDetail(detail, std::size(detail), parts);
     if (token.IfCurrent([&] { app.detailLine.Set(detail); })) RefreshTray();
-}
-
-// The toggle's stop branch.
-void StopTimerEnd() {
-    app.timerEndBlock.Cancel();
-    app.timerEndIdle = 1;
-    LockRunControls(1, IDC_MAN_TIMER);
-    SetButtonCaption(kIdleCaption);
 }
 
 void StartTimerEnd() {
@@ -100,15 +88,12 @@ void StartTimerEnd() {
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
     const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
-    const std::uint32_t generation = app.timerEndBlock.Arm();
-    app.timerEndIdle = 0;
-    LockRunControls(0, IDC_MAN_TIMER);
-    SetButtonCaption(kCancelCaption);
-    auto start = std::make_unique<TimerStart>(TimerStart{&app.timerEndBlock, generation, seconds, begin});
-    if (app.timerEndThread.Start(TimerEndProc, start.get())) {
+    const std::uint32_t generation = BeginRun(kThis);
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, generation, seconds, begin});
+    if (Record().thread.Start(TimerEndProc, start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     } else {
-        StopTimerEnd();  // nothing runs, so the button must not offer a cancel
+        StopOperation(kThis);  // nothing runs, so the button must not offer a cancel
     }
 }
 
@@ -124,38 +109,16 @@ std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, con
 }
 
 bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdownSeconds) {
-    switch (sound) {
-        case SoundMode::TenCount:
-            return remaining <= 10;
-        case SoundMode::Heartbeat:
-        case SoundMode::Beep:
-        case SoundMode::ChosenSound:
-            return remaining <= countdownSeconds;
-        default:
-            return false;
-    }
-}
-
-void FormatTimerDetail(wchar_t* dest, std::size_t capacity, const TimerParts& parts) {
-    wchar_t hourPart[16] = L"";
-    wchar_t minutePart[16] = L"";
-    if (parts.hours != 0) FormatText(hourPart, L"%d時間", parts.hours);
-    if (parts.minutes != 0) FormatText(minutePart, L"%d分", parts.minutes);
-    FormatText(dest, capacity, L"\r\n終了まで　%ls%ls%d秒", hourPart, minutePart, parts.seconds);
+    const std::optional<std::int64_t> lead = CountdownLeadSeconds(sound, countdownSeconds);
+    return lead && remaining <= *lead;
 }
 
 void ToggleTimerEnd() {
-    if (app.timerEndIdle.load() == 0) {
-        StopTimerEnd();
+    if (Record().idle.load() == 0) {
+        StopOperation(kThis);
     } else {
         StartTimerEnd();
     }
-}
-
-bool ReturnTimerEndToIdle(std::uint32_t generation) {
-    if (app.timerEndIdle.load() != 0 || !RunStands(app.timerEndBlock, generation)) return false;
-    StopTimerEnd();
-    return true;
 }
 
 DWORD WINAPI TimerEndProc(void* parameter) {
@@ -163,9 +126,11 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     const RunToken token(*start->block, start->generation);
     wchar_t action[decltype(app.actionName)::kCapacity];
     app.actionName.CopyTo(action);
+    wchar_t headline[kHeadlineUnits];
+    FormatHeadline(kThis, action, headline);
     token.IfCurrent([&] {
-        app.timerEndRunning = 1;
-        app.headline.Format(L"タイマー終了 %ls", action);
+        Record().running = 1;
+        app.headline.Set(headline);
     });
 
     // N seconds run N + 1 ticks, showing N down to 0. Tick k is paced at
@@ -181,6 +146,6 @@ DWORD WINAPI TimerEndProc(void* parameter) {
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.
-    FinishRun(Operation::TimerEnd, token, remaining < 0 && token.Running(), app.timerEndRunning, app.timerEndThread);
+    FinishRun(kThis, token, remaining < 0 && token.Running());
     return 0;
 }

@@ -9,13 +9,6 @@
 
 #include "state/app_state.h"
 
-// A count of seconds as the three fields show it.
-struct TimerParts {
-    std::int32_t hours;
-    std::int32_t minutes;
-    std::int32_t seconds;
-};
-
 // Splits a count of seconds (0 or more) into hours, minutes and seconds; the
 // hours are not limited to a day.
 TimerParts SplitSeconds(std::int32_t seconds);
@@ -28,21 +21,11 @@ TimerParts SplitSeconds(std::int32_t seconds);
 std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, const wchar_t* seconds);
 
 // Whether a tick with `remaining` seconds left plays its sound and shows the
-// seconds in the balloon: the last 10 seconds for the ten-count, the last
-// COUNTDOWNTIME seconds for the heartbeat, beep and chosen sound, never in
-// silence.
+// seconds in the balloon: the last CountdownLeadSeconds, never in silence.
 bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdownSeconds);
 
-// The detail line of a tick outside the sound window, e.g.
-// "\r\n終了まで　1時間5秒": hours and minutes only when not 0.
-void FormatTimerDetail(wchar_t* dest, std::size_t capacity, const TimerParts& parts);
-
-// Handler of the manual dialog's button 1021 (GUI thread): starts the timer
-// end from the dialog's three fields, or cancels it.
+// Handler of the manual dialog's button IDC_MAN_TIMER (GUI thread): starts the
+// timer end from the dialog's three fields, or cancels it.
 void ToggleTimerEnd();
-
-// GUI thread: the toggle's stop branch for a worker whose count has run out,
-// only while that run (`generation`) still stands; whether it did.
-bool ReturnTimerEndToIdle(std::uint32_t generation);
 
 DWORD WINAPI TimerEndProc(void* start);

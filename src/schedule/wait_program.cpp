@@ -1,5 +1,5 @@
 // The wait for a program: the process snapshot and its names, the process
-// combo of the manual operations dialog, the toggle of button 1017 and the
+// combo of the manual operations dialog, the toggle of its button and the
 // thread that looks once a second whether the chosen program still runs.
 #include "schedule/wait_program.h"
 
@@ -10,16 +10,16 @@
 
 #include "platform/processes.h"
 #include "platform/text.h"
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
-#include "ui/locking.h"
-#include "ui/tray.h"
-#include "ui/windows.h"
 
 namespace {
+
+constexpr Operation kThis = Operation::WaitProgram;
 
 // What a waiting thread is started with. The thread's own snapshot lives
 // here, on the heap for the whole wait, rather than 200 KB on its stack.
@@ -48,20 +48,9 @@ void WriteDecimal(DWORD value, wchar_t (&text)[50]) {
     text[n] = L'\0';
 }
 
-void SetWaitCaption(const wchar_t* caption) {
-    app.waitCaption.Set(caption);
-    if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_WAIT, caption);
-}
+OperationRecord& Record() { return app.operation(kThis); }
 
-// The toggle's stop branch.
-void StopWaitProgram() {
-    app.waitProgramBlock.Cancel();
-    app.waitProgramIdle = 1;
-    LockRunControls(1, IDC_MAN_WAIT);
-    SetWaitCaption(L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
-}
-
-// The program selected in combo 1016, cut the way listed names are cut.
+// The program selected in the process combo, cut the way listed names are cut.
 void ReadChosenProgram(wchar_t (&name)[kProcessNameUnits]) {
     wchar_t text[kPathUnits] = L"";
     if (HWND manual = OpenDialog(app.manualWindow)) {
@@ -130,17 +119,11 @@ void FillProcessCombo(HWND dialog) {
     }
 }
 
-bool ReturnWaitProgramToIdle(std::uint32_t generation) {
-    if (app.waitProgramIdle.load() != 0 || !RunStands(app.waitProgramBlock, generation)) return false;
-    StopWaitProgram();
-    return true;
-}
-
 void ToggleWaitProgram() {
     wchar_t chosen[kProcessNameUnits];
     ReadChosenProgram(chosen);
-    if (app.waitProgramIdle.load() == 0) {
-        StopWaitProgram();
+    if (Record().idle.load() == 0) {
+        StopOperation(kThis);
         return;
     }
     SettleOperationThreads();
@@ -148,19 +131,16 @@ void ToggleWaitProgram() {
     // Allocated before anything changes, so a failure leaves no trace.
     std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
     if (!start) return;
-    RunBlock& block = app.waitProgramBlock;
-    start->block = &block;
-    start->generation = block.Arm();
+    RunBlock& block = Record().block;
     CopyText(block.name, chosen);
     CopyText(start->name, chosen);
-    app.waitProgramIdle = 0;
-    LockRunControls(0, IDC_MAN_WAIT);
-    SetWaitCaption(L"処理中断");
-    if (app.waitProgramThread.Start(WaitProgramProc, start.get())) {
+    start->block = &block;
+    start->generation = BeginRun(kThis);
+    if (Record().thread.Start(WaitProgramProc, start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
         return;
     }
-    StopWaitProgram();  // no thread to wait: back to idle
+    StopOperation(kThis);  // no thread to wait: back to idle
 }
 
 DWORD WINAPI WaitProgramProc(void* parameter) {
@@ -168,19 +148,23 @@ DWORD WINAPI WaitProgramProc(void* parameter) {
     const RunToken token(*start->block, start->generation);
     wchar_t action[decltype(app.actionName)::kCapacity];
     app.actionName.CopyTo(action);
+    wchar_t headline[kHeadlineUnits];
+    wchar_t detail[kDetailUnits];
+    FormatHeadline(kThis, action, headline);
+    FormatWaitDetail(start->name, detail);
     token.IfCurrent([&] {
-        app.waitProgramRunning = 1;
-        app.headline.Format(L"待機ﾌﾟﾛｸﾞﾗﾑ終了 %ls", action);
-        app.detailLine.Format(L"\r\n待機ﾌﾟﾛｸﾞﾗﾑ　%ls", start->name);
+        Record().running = 1;
+        app.headline.Set(headline);
+        app.detailLine.Set(detail);
     });
 
     const bool gone = WaitUntilGone(token, start->name, start->table);
     if (gone && RunFinalCountdown(token) != CountdownResult::Completed) {
         // Cancelled or superseded inside the count-down: nothing more of
         // this thread runs.
-        app.waitProgramThread.ReleaseIfCurrentThread();
+        Record().thread.ReleaseIfCurrentThread();
         return 0;
     }
-    FinishRun(Operation::WaitProgram, token, gone, app.waitProgramRunning, app.waitProgramThread);
+    FinishRun(kThis, token, gone);
     return 0;
 }

@@ -40,18 +40,14 @@ void ListProcesses(ProcessTable& table);
 // exactly (letter case counts). An empty name is never found.
 bool ProgramFound(const ProcessTable& table, const wchar_t* name);
 
-// Refills the process combo 1016 of `dialog`: an empty item first, then the
+// Refills the process combo IDC_MAN_PROCESS of `dialog`: an empty item first, then the
 // name of every process of a fresh snapshot but its first entry, skipping
 // processes without a name.
 void FillProcessCombo(HWND dialog);
 
-// Handler of the manual dialog's button 1017 (GUI thread): starts the wait
-// for the program selected in combo 1016, or cancels it. An empty selection
-// starts nothing.
+// Handler of the manual dialog's button IDC_MAN_WAIT (GUI thread): starts the
+// wait for the program selected in the process combo, or cancels it. An empty
+// selection starts nothing.
 void ToggleWaitProgram();
-
-// GUI thread: the toggle's stop branch for a worker whose program has gone,
-// only while that run (`generation`) still stands; whether it did.
-bool ReturnWaitProgramToIdle(std::uint32_t generation);
 
 DWORD WINAPI WaitProgramProc(void* start);

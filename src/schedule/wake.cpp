@@ -1,7 +1,7 @@
-// The wake-up and the main window's suspend and resume handling.
+// The wake-up.
 //
 // Every change of the wake-up's visible state (its idle and armed flags, the
-// caption of button 1027, the locking) is made on the GUI thread: the toggle
+// caption of its button, the locking) is made on the GUI thread: the toggle
 // is carried over to it when called elsewhere, and the wake thread asks it to
 // return a run to idle. The wake thread waits alertably on its block's stop
 // event, so the timer's completion routine runs inside that wait and a
@@ -15,22 +15,21 @@
 #include "platform/calendar.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "platform/wait.h"
+#include "platform/windows.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
-#include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
 #include "schedule/sounds.h"
+#include "schedule/target_time.h"
 #include "state/messages.h"
-#include "ui/locking.h"
 #include "ui/tray.h"
-#include "ui/windows.h"
 
 namespace {
 
-constexpr wchar_t kIdleCaption[] = L"指定時間復帰";
-constexpr wchar_t kCancelCaption[] = L"処理中断";
+constexpr Operation kThis = Operation::Wake;
 // Ticks of 100 ns between 1601-01-01 and 1970-01-01, and in a second.
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
 constexpr std::int64_t kTicksPerSecond = 10000000;
@@ -70,17 +69,7 @@ bool IfStanding(const RunToken& token, F f) {
     return stood;
 }
 
-void SetWakeCaption(const wchar_t* caption) {
-    app.wakeCaption.Set(caption);
-    if (HWND manual = OpenDialog(app.manualWindow)) ::SetDlgItemTextW(manual, IDC_MAN_WAKE, caption);
-}
-
-// Button 1027 offers to arm again; the other run controls are enabled.
-void ShowWakeIdle() {
-    app.wakeIdle = 1;
-    LockRunControls(1, IDC_MAN_WAKE);
-    SetWakeCaption(kIdleCaption);
-}
+OperationRecord& Record() { return app.operation(kThis); }
 
 std::optional<std::tm> ResolveWakeMoment() {
     constexpr int kCombos[] = {IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE};
@@ -91,28 +80,21 @@ std::optional<std::tm> ResolveWakeMoment() {
     return ResolveTargetTime(texts[0], texts[1], texts[2], texts[3], Sys().Now());
 }
 
-// Branch A: arm.
+// The toggle's arming.
 void ArmWake() {
     SettleOperationThreads();
-    app.wakeIdle = 0;
-    LockRunControls(0, IDC_MAN_WAKE);
-    SetWakeCaption(kCancelCaption);
+    ShowOperationRunning(kThis);
     if (!StartWake()) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
     WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs);
 }
 
-// Branch B: cancel. The thread wakes on the stop event and ends by itself; a
-// program it started keeps running.
+// The toggle's cancel.
 void CancelWake() {
-    {
-        Lock hold(app.wakeBlock.lock);
-        app.wakeBlock.Cancel();
-    }
-    app.wakeTimer.CancelTimerAndClose();
-    ShowWakeIdle();
-    app.wakeArmed = 0;
+    DisarmWakeTimer();
+    ShowOperationIdle(kThis);
+    Record().running = 0;
     RestoreHeadline();
 }
 
@@ -127,7 +109,7 @@ void FailArming(const RunToken& token, const wchar_t* format, DWORD error) {
     if (!token.Running()) return;  // cancelled meanwhile: the cancel did the rest
     wchar_t text[256];
     FormatText(text, format, static_cast<int>(error));
-    Sys().ShowMessage(nullptr, text, L"Error", MB_ICONWARNING);
+    Sys().ShowMessage(nullptr, text, kErrorCaption, MB_ICONWARNING);
     if (RequestReturnToIdle(Operation::Wake, token)) RefreshTray();
 }
 
@@ -138,7 +120,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
     DWORD error = 0;
     OwnedHandle timer(Sys().CreateWakeTimer(error));
     if (!timer) {
-        FailArming(token, L"CreateWaitableTimer() failed with Error %d.", error);
+        FailArming(token, kCreateTimerFailed, error);
         return false;
     }
     // Not stored when cancelled meanwhile: then it closes here.
@@ -149,7 +131,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
         return set;
     });
     if (!set && token.Running()) {
-        FailArming(token, L"SetWaitableTimer() failed with Error %d.", error);
+        FailArming(token, kSetTimerFailed, error);
         return false;
     }
     SignalTimerSet(token);
@@ -160,12 +142,12 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
 // armed one is left alone: the press would cancel it.
 void RearmScheduledEnd() {
     HWND main = OpenDialog(app.mainWindow);
-    if (main != nullptr && app.scheduledEndIdle.load() != 0) {
+    if (main != nullptr && app.operation(Operation::ScheduledEnd).idle.load() != 0) {
         ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
     }
 }
 
-// Mode 4 after the program has ended: the final count-down, the next
+// WakeRunProgramThenEnd, after the program has ended: the final count-down, the next
 // wake-up and the end action. A cancel seen up to the GUI thread's answer
 // holds.
 void EndAgain(const RunToken& token) {
@@ -173,10 +155,10 @@ void EndAgain(const RunToken& token) {
     if (RunFinalCountdown(token) != CountdownResult::Completed) return;
     if (!RequestReturnToIdle(Operation::WakeCountdown, token)) return;
     RestoreHeadline();
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) ToggleWake();
+    RequestNextWake();
     Sys().Sleep(100);
     RefreshTray();
-    PerformEndAction();
+    PerformEndAction(app.WAYTOEND.load());
 }
 
 void ActOnResumeMode(const RunToken& token) {
@@ -203,33 +185,33 @@ void ToggleWake() {
         ::SendMessageW(main, WM_TOGGLEWAKE, 0, 0);
         return;
     }
-    if (app.wakeIdle.load() != 0) {
+    if (Record().idle.load() != 0) {
         ArmWake();
-    } else if (app.wakeArmed.load() != 0) {
+    } else if (Record().running.load() != 0) {
         CancelWake();
     } else if (app.wakeFired.load() != 0) {
         app.wakeFired = 0;
-        ShowWakeIdle();
+        ShowOperationIdle(kThis);
     }
 }
 
 bool StartWake() {
     const std::optional<std::tm> target = ResolveWakeMoment();
     if (!target) {
-        ShowWakeIdle();
-        Sys().ShowMessage(OpenDialog(app.mainWindow), L"復帰時間を決定できませんでした。", L"ｸｲﾙﾏｰｼｭ", MB_ICONWARNING);
+        ShowOperationIdle(kThis);
+        Sys().ShowMessage(OpenDialog(app.mainWindow), kWakeMomentUndetermined, kBoxCaption, MB_ICONWARNING);
         return false;
     }
-    app.wakeBlock.target = *target;
+    RunBlock& block = Record().block;
+    block.target = *target;
     // Left over from a cancelled run, they would set off this run's actions.
     app.wakeFired = 0;
     app.wakeProgramFinished = 0;
     ::ResetEvent(TimerSetEvent());
-    const std::uint32_t generation = app.wakeBlock.Arm();
-    auto start = std::make_unique<WakeStart>(WakeStart{&app.wakeBlock, generation, *target});
-    if (!app.wakeThread.Start(WakeProc, start.get())) {
-        app.wakeBlock.Cancel();
-        ShowWakeIdle();
+    const std::uint32_t generation = block.Arm();
+    auto start = std::make_unique<WakeStart>(WakeStart{&block, generation, *target});
+    if (!Record().thread.Start(WakeProc, start.get())) {
+        StopOperation(kThis);
         return false;
     }
     static_cast<void>(start.release());  // the thread owns it now
@@ -237,84 +219,69 @@ bool StartWake() {
 }
 
 bool ReturnWakeToIdle(std::uint32_t generation) {
-    if (app.wakeIdle.load() != 0 || !RunStands(app.wakeBlock, generation)) return false;
+    if (Record().idle.load() != 0 || !RunStands(Record().block, generation)) return false;
     app.wakeTimer.Reset();
     RestoreHeadline();
-    app.wakeArmed = 0;
+    Record().running = 0;
     app.wakeFired = 0;
-    ShowWakeIdle();
+    ShowOperationIdle(kThis);
     return true;
 }
 
 bool EndResumeCountdown(std::uint32_t generation) {
-    if (!RunStands(app.wakeBlock, generation)) return false;
+    if (!RunStands(Record().block, generation)) return false;
     app.resumeCountdownRunning = 0;
-    app.wakeBlock.run = 0;
+    Record().block.run = 0;
     return true;
 }
 
-BOOL OnPowerBroadcast(WPARAM event) {
-    switch (event) {
-        case PBT_APMSUSPEND:
-            if (app.scheduledEndRunning.load() != 0) {
-                app.restartAfterResume = 1;
-                app.scheduledEndBlock.Cancel();
-            }
-            return TRUE;
-        case PBT_APMRESUMECRITICAL:
-        case PBT_APMRESUMESUSPEND:
-        case PBT_APMRESUMEAUTOMATIC:
-            Sys().KeepAwake();
-            // A new generation: the thread stopped at the suspend, should it
-            // still sleep, ends without touching the new one. Once per suspend,
-            // however many resume notices follow; not when the user has
-            // cancelled meanwhile.
-            if (app.restartAfterResume.exchange(0) != 0 && app.scheduledEndIdle.load() == 0) {
-                app.scheduledEndBlock.Arm();
-                StartScheduledEnd(app.scheduledEndBlock);
-            }
-            return TRUE;
-        default:
-            return FALSE;
+void DisarmWakeTimer() {
+    RunBlock& block = Record().block;
+    {
+        Lock hold(block.lock);
+        block.Cancel();
     }
+    app.wakeTimer.CancelTimerAndClose();
 }
 
 DWORD WINAPI WakeProc(void* parameter) {
     const std::unique_ptr<WakeStart> start(static_cast<WakeStart*>(parameter));
     WakeRun run{RunToken(*start->block, start->generation)};
     const RunToken& token = run.token;
-    IfStanding(token, [] { app.wakeArmed = 1; });
+    IfStanding(token, [] { Record().running = 1; });
 
     std::tm target = start->target;
     const std::int64_t moment = MakeLocalTime(target);
-    wchar_t detail[decltype(app.detailLine)::kCapacity];
+    wchar_t headline[kHeadlineUnits];
+    wchar_t detail[kDetailUnits];
+    FormatHeadline(kThis, L"", headline);
     FormatWakeDetail(target.tm_hour, target.tm_min, detail);
     IfStanding(token, [&] {
-        app.headline.Set(kIdleCaption);
+        app.headline.Set(headline);
         app.detailLine.Set(detail);
     });
 
     if (!ArmTimer(run, WakeDueTime(moment))) {
-        app.wakeThread.ReleaseIfCurrentThread();
+        Record().thread.ReleaseIfCurrentThread();
         return 0;
     }
     while (!run.fired && !Sys().WaitAlertable(token.block().stop.get())) {
     }
     if (!token.Running()) {
         // Cancelled: the cancel has set the idle state and closed the timer.
-        app.wakeThread.ReleaseIfCurrentThread();
+        Record().thread.ReleaseIfCurrentThread();
         return 0;
     }
 
     // Not fired only when the wait itself failed: then back to idle as well.
     if (run.fired && app.TESTCHECK.load() != 0) {
-        Sys().ShowMessage(nullptr, kIdleCaption, L"テストモード", MB_ICONWARNING);
+        Sys().ShowMessage(nullptr, kWakeCaption, kTestModeCaption, MB_ICONWARNING);
     }
     const bool stood = RequestReturnToIdle(Operation::Wake, token);
     if (stood) RefreshTray();
     // Let go of its own handle before pressing the run button, so that the
     // button's settling wait does not wait for this thread.
-    app.wakeThread.ReleaseIfCurrentThread();
+    Record().thread.ReleaseIfCurrentThread();
     if (stood && run.fired) ActOnResumeMode(token);
     return 0;
 }
@@ -359,12 +326,6 @@ bool BuildWakeCommandLine(const wchar_t* program, const wchar_t* arguments, wcha
         FormatText(line, L"%ls %ls", program, arguments);
     }
     return true;
-}
-
-void FormatWakeDetail(int hour, int minute, wchar_t (&line)[50]) {
-    wchar_t minuteText[4] = L"";
-    if (minute != 0) FormatText(minuteText, L"%d分", minute);
-    FormatText(line, L"\r\n復帰時間　%d時%ls", hour, minuteText);
 }
 
 std::int64_t WakeDueTime(std::int64_t moment) { return moment * kTicksPerSecond + kUnixEpochTicks; }

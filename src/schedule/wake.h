@@ -1,8 +1,7 @@
 // The wake-up: a waitable timer that brings the machine back from standby or
 // hibernation at the moment chosen in the main window's wake combos, and what
 // follows the wake-up (nothing, the scheduled end armed again, or the chosen
-// program and then the scheduled end or an immediate end); and the main
-// window's handling of the system's suspend and resume notices.
+// program and then the scheduled end or an immediate end).
 #pragma once
 
 #include <windows.h>
@@ -11,15 +10,15 @@
 
 #include "state/app_state.h"
 
-// The wake-up toggle (button 1027, and every completed operation while a
-// resume mode is set). Idle: arms the wake-up, and returns once its timer is
+// The wake-up toggle (button IDC_MAN_WAKE, and every completed operation while
+// a resume mode is set). Idle: arms the wake-up, and returns once its timer is
 // set or has failed (at most about 3 s). Armed: cancels it. After a wake-up:
 // back to idle. Called on another thread, it is carried out on the main
 // window's thread, so the wake-up only ever changes state on that thread.
 void ToggleWake();
 
-// The second half of arming: resolves the wake moment from the combos
-// 1005/1108/1110/1112 and starts the wake thread for a newly armed run.
+// The second half of arming: resolves the wake moment from the main window's
+// wake combos and starts the wake thread for a newly armed run.
 // When no moment can be determined (the user is told) or the thread cannot
 // start, the wake-up is back to idle and the result is false.
 bool StartWake();
@@ -32,9 +31,11 @@ bool ReturnWakeToIdle(std::uint32_t generation);
 // stands; whether it did. Only then do the next wake-up and the end action follow.
 bool EndResumeCountdown(std::uint32_t generation);
 
-// The main window's handling of WM_POWERBROADCAST: TRUE for the suspend
-// notice and the three resume notices, FALSE for any other event.
-BOOL OnPowerBroadcast(WPARAM event);
+// Cancels the wake-up's run and its timer: the wake thread wakes on the stop
+// event and ends by itself; a program it started keeps running. Cancelled
+// under the block's lock, so the thread cannot store a timer after the one
+// closed here. The caller shows the wake-up idle.
+void DisarmWakeTimer();
 
 DWORD WINAPI WakeProc(void* start);
 void CALLBACK WakeTimerRoutine(void* run, DWORD timerLow, DWORD timerHigh);
@@ -45,10 +46,6 @@ void CALLBACK WakeTimerRoutine(void* run, DWORD timerLow, DWORD timerHigh);
 // empty line, when the whole does not fit the buffer: nothing is started
 // rather than a cut command.
 bool BuildWakeCommandLine(const wchar_t* program, const wchar_t* arguments, wchar_t (&line)[kPathUnits]);
-
-// The detail line of an armed wake-up: "\r\n復帰時間　H時" and, for a
-// nonzero minute, "M分".
-void FormatWakeDetail(int hour, int minute, wchar_t (&line)[50]);
 
 // The timer's due time for a moment (seconds since 1970): 100 ns units since
 // 1601-01-01 UTC, always positive, so an absolute time.

@@ -19,14 +19,13 @@ OwnedKey OpenOrCreate(const wchar_t* path) {
 }
 
 // Reads a value's type and data whole, whatever its size.
-bool QueryValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
-    OwnedKey key = OpenOrCreate(kSettingsKeyPath);
-    if (!key) return false;
+bool QueryValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
+    if (key == nullptr) return false;
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD bytes = 0;
-        if (::RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return false;
+        if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return false;
         data.assign(bytes, 0);
-        const LONG result = ::RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &bytes);
+        const LONG result = ::RegQueryValueExW(key, name, nullptr, &type, data.data(), &bytes);
         if (result == ERROR_SUCCESS) {
             data.resize(bytes);
             return true;
@@ -64,16 +63,30 @@ bool DecodeString(DWORD type, const BYTE* data, std::size_t bytes, wchar_t* dest
     return true;
 }
 
-void ReadSettingDword(const wchar_t* name, std::uint32_t& destination) {
+SettingsReader SettingsReader::Open() {
+    SettingsReader reader;
+    reader.key_ = OpenOrCreate(kSettingsKeyPath);
+    return reader;
+}
+
+void SettingsReader::ReadDword(const wchar_t* name, std::uint32_t& destination) const {
     DWORD type = 0;
     std::vector<BYTE> data;
-    if (QueryValue(name, type, data)) DecodeDword(type, data.data(), data.size(), destination);
+    if (QueryValue(key_.get(), name, type, data)) DecodeDword(type, data.data(), data.size(), destination);
+}
+
+void SettingsReader::ReadString(const wchar_t* name, wchar_t* destination, std::size_t capacity) const {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (QueryValue(key_.get(), name, type, data)) DecodeString(type, data.data(), data.size(), destination, capacity);
+}
+
+void ReadSettingDword(const wchar_t* name, std::uint32_t& destination) {
+    SettingsReader::Open().ReadDword(name, destination);
 }
 
 void ReadSettingString(const wchar_t* name, wchar_t* destination, std::size_t capacity) {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (QueryValue(name, type, data)) DecodeString(type, data.data(), data.size(), destination, capacity);
+    SettingsReader::Open().ReadString(name, destination, capacity);
 }
 
 void WriteSettingDword(const wchar_t* name, std::uint32_t value) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/handle.h"
+
 namespace value {
 inline constexpr wchar_t SOUND[] = L"SOUND";
 inline constexpr wchar_t MONTH[] = L"MONTH";
@@ -36,6 +38,26 @@ inline constexpr wchar_t STARTUPCHECK[] = L"STARTUPCHECK";
 inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\tovakeli\\quillmarsh";
 inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValueName[] = L"quillmarsh";
+
+// The settings key, opened (or created) once for several reads. A reader made
+// with no key reads nothing, so every destination keeps its default.
+class SettingsReader {
+public:
+    SettingsReader() = default;
+    // Opens the settings key, creating it when it is missing.
+    static SettingsReader Open();
+
+    // As ReadSettingDword and ReadSettingString below.
+    void ReadDword(const wchar_t* name, std::uint32_t& destination) const;
+    void ReadString(const wchar_t* name, wchar_t* destination, std::size_t capacity) const;
+    template <std::size_t N>
+    void ReadString(const wchar_t* name, wchar_t (&destination)[N]) const {
+        ReadString(name, destination, N);
+    }
+
+private:
+    OwnedKey key_;
+};
 
 // Reads a REG_DWORD. An absent value, another type or another size leaves
 // the destination unchanged.

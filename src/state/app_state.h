@@ -15,10 +15,12 @@
 #include "platform/critical_section.h"
 #include "platform/handle.h"
 #include "platform/system.h"
+#include "res/resource.h"
+#include "state/end_action.h"
+#include "state/operation.h"
 #include "state/shared_text.h"
+#include "state/texts.h"
 #include "state/thread_slot.h"
-
-enum class EndAction : std::uint32_t { Shutdown = 0, Reboot = 1, Logoff = 2, Standby = 3, Hibernate = 4 };
 
 enum class ResumeMode : std::uint32_t {
     NoWake = 0,
@@ -29,13 +31,6 @@ enum class ResumeMode : std::uint32_t {
 };
 
 enum class SoundMode : std::uint32_t { Silent = 0, TenCount = 1, Heartbeat = 2, Beep = 3, ChosenSound = 4 };
-
-// Display names of the end actions, indexed by EndAction.
-inline constexpr int kEndActionCount = 5;
-extern const wchar_t* const endActionNames[kEndActionCount];
-
-// The name of an action, or nullptr for a value outside the table.
-const wchar_t* EndActionName(EndAction action);
 
 inline constexpr std::size_t kPathUnits = 260;
 inline constexpr std::size_t kPhraseUnits = 40;
@@ -116,6 +111,27 @@ private:
     std::uint32_t generation_;
 };
 
+// One operation: its button and captions, and its state. The button offers a
+// start while `idle` is set and a cancel otherwise; `running` is set by the
+// worker while it is active (for the wake-up: while its timer is armed).
+struct OperationRecord {
+    OperationRecord(int buttonId, bool inManual, const wchar_t* idle)
+        : button(buttonId), inManualDialog(inManual), idleCaption(idle) {}
+    OperationRecord(const OperationRecord&) = delete;
+    OperationRecord& operator=(const OperationRecord&) = delete;
+
+    const int button;                  // the start/cancel button
+    const bool inManualDialog;         // the button's window: the manual dialog, or else the main window
+    const wchar_t* const idleCaption;  // the button's caption while the operation is idle
+    RunBlock block;
+    ThreadSlot thread;
+    std::atomic<std::uint32_t> idle{1};
+    std::atomic<std::uint32_t> running{0};
+    // A manual-dialog button's caption kept while the dialog is closed, shown
+    // again when it opens; empty until the first change.
+    SharedText<kCaptionUnits> keptCaption;
+};
+
 struct AppState {
     // Settings, under their registry value names.
     std::atomic<EndAction> WAYTOEND{EndAction::Shutdown};
@@ -131,24 +147,16 @@ struct AppState {
     SharedText<kPathUnits> PROGRAM_COMMANDLINE;
     SharedText<kPhraseUnits> phraseText;  // the TEXT setting
 
-    // Operations: idle flag (the button offers to start), running flag (set by
-    // the worker while active), run block and thread.
-    std::atomic<std::uint32_t> scheduledEndIdle{1};
-    std::atomic<std::uint32_t> scheduledEndRunning{0};
-    RunBlock scheduledEndBlock;
-    ThreadSlot scheduledEndThread;
-    std::atomic<std::uint32_t> timerEndIdle{1};
-    std::atomic<std::uint32_t> timerEndRunning{0};
-    RunBlock timerEndBlock;
-    ThreadSlot timerEndThread;
-    std::atomic<std::uint32_t> waitProgramIdle{1};
-    std::atomic<std::uint32_t> waitProgramRunning{0};
-    RunBlock waitProgramBlock;
-    ThreadSlot waitProgramThread;
-    std::atomic<std::uint32_t> wakeIdle{1};
-    std::atomic<std::uint32_t> wakeArmed{0};
-    RunBlock wakeBlock;
-    ThreadSlot wakeThread;
+    // The four operations, indexed by Operation; operation() reaches one.
+    OperationRecord operations[kOperationCount] = {
+        {IDC_MAIN_RUN, false, kScheduledEndCaption},
+        {IDC_MAN_TIMER, true, kTimerEndCaption},
+        {IDC_MAN_WAIT, true, kWaitProgramCaption},
+        {IDC_MAN_WAKE, true, kWakeCaption},
+    };
+    OperationRecord& operation(Operation which) { return operations[static_cast<std::size_t>(which)]; }
+    // The wake-up's timer, and the start-up thread that hides the windows
+    // once the scheduled end has started.
     GuardedHandle wakeTimer;
     RunBlock startupBlock;
     ThreadSlot startupMinimizeThread;
@@ -160,13 +168,10 @@ struct AppState {
     std::atomic<std::uint32_t> restartAfterResume{0};
 
     // Texts.
-    SharedText<40> headline;
-    SharedText<40> typedPhrase;
+    SharedText<kHeadlineUnits> headline;
+    SharedText<kHeadlineUnits> typedPhrase;
     SharedText<256> actionName;
-    SharedText<50> detailLine;
-    SharedText<50> wakeCaption;
-    SharedText<50> waitCaption;
-    SharedText<50> timerCaption;
+    SharedText<kDetailUnits> detailLine;
     wchar_t summaryText[1024] = {};  // GUI thread only
 
     // Text effects.
@@ -186,3 +191,7 @@ struct AppState {
 };
 
 extern AppState app;
+
+// Empties the detail line and sets the headline back to the typed phrase, or
+// the stored phrase when nothing was typed.
+void RestoreHeadline();

@@ -36,9 +36,10 @@ std::atomic<int> liveMarquees{0};
 std::atomic<int> liveScatters{0};
 
 bool NothingRunsOrIsArmed() {
-    return app.scheduledEndIdle.load() != 0 && app.timerEndIdle.load() != 0 && app.waitProgramIdle.load() != 0 &&
-           app.wakeIdle.load() != 0 && app.scheduledEndRunning.load() == 0 && app.timerEndRunning.load() == 0 &&
-           app.waitProgramRunning.load() == 0 && app.wakeArmed.load() == 0;
+    for (const OperationRecord& record : app.operations) {
+        if (record.idle.load() == 0 || record.running.load() != 0) return false;
+    }
+    return true;
 }
 
 bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }

@@ -4,6 +4,7 @@
 #include <imm.h>
 
 #include "platform/system.h"
+#include "state/texts.h"
 
 void SetImeOpen(HWND window, bool open) {
     HIMC context = ::ImmGetContext(window);
@@ -11,6 +12,6 @@ void SetImeOpen(HWND window, bool open) {
     if (context == nullptr) return;
     ::ImmSetOpenStatus(context, open ? TRUE : FALSE);
     if (!::ImmReleaseContext(window, context)) {
-        Sys().ShowMessage(window, L"ImmReleaseContext Error", L"tovakeli Quillmarsh", MB_OK | MB_ICONWARNING);
+        Sys().ShowMessage(window, kImeReleaseFailed, kImeCaption, MB_OK | MB_ICONWARNING);
     }
 }

@@ -7,7 +7,7 @@
 
 #include "res/resource.h"
 #include "state/app_state.h"
-#include "ui/windows.h"
+#include "platform/windows.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "platform/text.h"
 #include "res/resource.h"
-#include "ui/windows.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -14,8 +14,6 @@ constexpr int kComboIds[8] = {
     IDC_MAIN_END_MONTH,  IDC_MAIN_END_DAY,  IDC_MAIN_END_HOUR,  IDC_MAIN_END_MINUTE,
     IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE,
 };
-
-bool IsSleepAction(EndAction action) { return action == EndAction::Standby || action == EndAction::Hibernate; }
 
 void AppendResumeLine(const SummaryInputs& in, std::wstring& text) {
     switch (in.NEXT_REG) {
@@ -87,14 +85,14 @@ void AppendMoment(const wchar_t* label, const std::wstring* texts, std::wstring&
 std::wstring BuildSummary(const SummaryInputs& in) {
     std::wstring text;
     if (in.STARTUPCHECK != 0) text += L"起動時：ｽﾀｰﾄｱｯﾌﾟ登録し、｢指定時間終了」を実行\r\n";
-    if (IsSleepAction(in.WAYTOEND)) AppendResumeLine(in, text);
+    if (SleepsMachine(in.WAYTOEND)) AppendResumeLine(in, text);
     text += L"\r\nサウンド設定：";
     AppendSoundLine(in, text);
     text += L"\r\n";
     if (in.NEXT_REG != ResumeMode::WakeRunProgramThenEnd && !in.waitProgramRunning && !in.timerEndRunning) {
         AppendMoment(L"終了予定時間： ", &in.comboTexts[0], text);
     }
-    if (in.NEXT_REG != ResumeMode::NoWake && IsSleepAction(in.WAYTOEND)) {
+    if (in.NEXT_REG != ResumeMode::NoWake && SleepsMachine(in.WAYTOEND)) {
         AppendMoment(L"復帰予定時間： ", &in.comboTexts[4], text);
     }
     if (in.TESTCHECK != 0) text += L"■テストモード  ";
@@ -117,8 +115,8 @@ void UpdateSummary() {
     in.MY_SOUND = app.MY_SOUND.Get();
     in.TESTCHECK = app.TESTCHECK;
     in.FORCECHECK = app.FORCECHECK;
-    in.waitProgramRunning = app.waitProgramRunning != 0;
-    in.timerEndRunning = app.timerEndRunning != 0;
+    in.waitProgramRunning = app.operation(Operation::WaitProgram).running.load() != 0;
+    in.timerEndRunning = app.operation(Operation::TimerEnd).running.load() != 0;
     for (int i = 0; i < 8; ++i) {
         // The combos hold at most two digits; an unselected one shows "".
         wchar_t shown[8] = {};

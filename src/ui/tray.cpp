@@ -5,22 +5,19 @@
 
 #include <atomic>
 
-#include "state/messages.h"
 #include "platform/critical_section.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "state/app_state.h"
-#include "ui/locking.h"
-#include "ui/windows.h"
+#include "state/messages.h"
 
 // Built against Windows XP's headers, the record is the full wide layout with
 // balloon fields and item GUID that XP's shell takes.
 static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 952, "the 32-bit notification record is 952 bytes");
 
 namespace {
-
-constexpr wchar_t kAbortBalloon[] = L"終了処理中止";
 
 CriticalSection trayLock;
 NOTIFYICONDATAW trayIcon GUARDED_BY(trayLock);
@@ -51,79 +48,6 @@ void WriteHeadlineTexts(NOTIFYICONDATAW& record) {
 
 HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
 
-void ShowAbortBalloon() {
-    wchar_t phrase[kPhraseUnits];
-    app.phraseText.CopyTo(phrase);
-    Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
-        record.hIcon = QuestionIcon();
-        CopyText(record.szInfo, kAbortBalloon);
-        CopyText(record.szTip, phrase);
-    });
-}
-
-void SetButtonText(HWND window, int id, const wchar_t* text) {
-    if (window != nullptr) ::SetDlgItemTextW(window, id, text);
-}
-
-// After an abort the buttons of the stopped operations offer to start again,
-// so their captions read their idle texts again, kept ones included. A button
-// whose operation the abort left armed (its idle flag still 0) keeps its
-// cancel caption, so caption and next click always agree.
-void RestoreIdleCaptions() {
-    if (app.scheduledEndIdle != 0) SetButtonText(OpenDialog(app.mainWindow), IDC_MAIN_RUN, L"処理実行");
-    HWND manual = OpenDialog(app.manualWindow);
-    if (app.waitProgramIdle != 0) {
-        app.waitCaption.Set(L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
-        SetButtonText(manual, IDC_MAN_WAIT, L"ﾌﾟﾛｸﾞﾗﾑ待機終了");
-    }
-    if (app.timerEndIdle != 0) {
-        app.timerCaption.Set(L"タイマー終了");
-        SetButtonText(manual, IDC_MAN_TIMER, L"タイマー終了");
-    }
-    if (app.wakeIdle != 0) {
-        app.wakeCaption.Set(L"指定時間復帰");
-        SetButtonText(manual, IDC_MAN_WAKE, L"指定時間復帰");
-    }
-}
-
-bool AnyOperationRunning() {
-    return app.timerEndRunning != 0 || app.waitProgramRunning != 0 || app.scheduledEndRunning != 0 ||
-           app.resumeCountdownRunning != 0;
-}
-
-void StopRunningOperations() {
-    ShowAbortBalloon();
-    // Only the final count-down after a wake-up: an armed wake-up stays armed.
-    if (app.resumeCountdownRunning != 0) app.wakeBlock.Cancel();
-    app.scheduledEndBlock.Cancel();
-    app.waitProgramBlock.Cancel();
-    app.timerEndBlock.Cancel();
-    app.scheduledEndIdle = 1;
-    app.waitProgramIdle = 1;
-    app.timerEndIdle = 1;
-    LockRunControls(1, 0);
-    RestoreIdleCaptions();
-    Sys().Sleep(1000);  // the abort balloon stays up for a second
-}
-
-// The wake thread wakes on the stop event and ends by itself; a program it
-// started keeps running. Cancelled under the block's lock, so the thread
-// cannot store a timer after the one closed here.
-void DisarmWake() {
-    {
-        Lock hold(app.wakeBlock.lock);
-        app.wakeBlock.Cancel();
-    }
-    app.wakeTimer.CancelTimerAndClose();
-    app.wakeIdle = 1;
-    app.wakeArmed = 0;
-    RestoreHeadline();
-    LockRunControls(1, 0);
-    RestoreIdleCaptions();
-    ShowAbortBalloon();
-    Sys().Sleep(1000);
-}
-
 void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*action)(HWND)) {
     for (int i = 0; i < count; ++i) {
         if (HWND window = OpenDialog(*order[i])) action(window);
@@ -142,7 +66,7 @@ void InitTrayIcon() {
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
     trayIcon.hIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
     trayIcon.uTimeout = 3000;
-    CopyText(trayIcon.szInfoTitle, L"tovakeli");
+    CopyText(trayIcon.szInfoTitle, kBalloonTitle);
     trayIcon.dwInfoFlags = NIIF_INFO;
 }
 
@@ -184,13 +108,18 @@ void RestoreFromTray() {
     RemoveTrayIcon();
 }
 
-void AbortFromTray() {
-    if (AnyOperationRunning()) {
-        StopRunningOperations();
-    } else if (app.wakeArmed != 0) {
-        DisarmWake();
-    }
-    wchar_t headline[decltype(app.headline)::kCapacity];
+void ShowAbortBalloon() {
+    wchar_t phrase[kPhraseUnits];
+    app.phraseText.CopyTo(phrase);
+    Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
+        record.hIcon = QuestionIcon();
+        CopyText(record.szInfo, kAbortBalloon);
+        CopyText(record.szTip, phrase);
+    });
+}
+
+void ShowHeadlineAfterAbort() {
+    wchar_t headline[kHeadlineUnits];
     app.headline.CopyTo(headline);
     Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
         record.hIcon = app.mainIcon;
@@ -198,26 +127,8 @@ void AbortFromTray() {
     });
 }
 
-void OnTrayNotify(WPARAM wParam, LPARAM lParam) {
-    if (wParam != TRAY_ICON_ID) return;
-    if (lParam == WM_LBUTTONDOWN) {
-        RestoreFromTray();
-    } else if (lParam == WM_RBUTTONDOWN) {
-        AbortFromTray();
-    }
-}
-
 void OnTaskbarCreated() {
     if (iconShown) Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
-}
-
-void RestoreHeadline() {
-    app.detailLine.Clear();
-    if (!app.typedPhrase.Empty()) {
-        app.headline.SetFrom(app.typedPhrase);
-    } else {
-        app.headline.SetFrom(app.phraseText);
-    }
 }
 
 void RefreshTray() { Update(NIM_MODIFY, WriteHeadlineTexts); }

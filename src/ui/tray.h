@@ -1,5 +1,5 @@
 // The notification-area icon: hiding the windows into it, restoring them,
-// aborting operations from it, and its tip and balloon texts.
+// and its tip and balloon texts.
 #pragma once
 
 #include <windows.h>
@@ -23,19 +23,16 @@ void KeepHiddenBehindIcon(UINT message, LPARAM lParam);
 // Shows the windows again, raises them (main window in front) and removes the icon.
 void RestoreFromTray();
 
-// Aborts whatever operation runs, or disarms a pending wake-up, and says so
-// in the balloon.
-void AbortFromTray();
+// The question-mark icon with the abort balloon and the stored phrase as its
+// tip: what an abort from the icon shows first.
+void ShowAbortBalloon();
 
-// The main window's handling of the icon's callback message.
-void OnTrayNotify(WPARAM wParam, LPARAM lParam);
+// The program's icon again, with the headline as its balloon: the end of an
+// abort from the icon.
+void ShowHeadlineAfterAbort();
 
 // Adds the icon again after the shell has restarted, if it should be shown.
 void OnTaskbarCreated();
-
-// Empties the detail line and sets the headline back to the typed phrase, or
-// the stored phrase when nothing was typed.
-void RestoreHeadline();
 
 // Rewrites tip and balloon from the headline and detail line and sends them.
 void RefreshTray();

@@ -28,6 +28,7 @@
 #include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
+#include "schedule/operations.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/timer_end.h"
 #include "state/app_state.h"
@@ -186,10 +187,10 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
     ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, local.tm_hour, 0);
     ::SendDlgItemMessageW(main, IDC_MAIN_END_MINUTE, CB_SETCURSEL, local.tm_min, 0);
 
-    app.scheduledEndBlock.Arm();
-    app.scheduledEndIdle = 0;
-    if (!StartScheduledEnd(app.scheduledEndBlock)) return 1;
-    std::tm target = app.scheduledEndBlock.target;
+    app.operation(Operation::ScheduledEnd).block.Arm();
+    app.operation(Operation::ScheduledEnd).idle = 0;
+    if (!StartScheduledEnd(app.operation(Operation::ScheduledEnd).block)) return 1;
+    std::tm target = app.operation(Operation::ScheduledEnd).block.target;
     const std::int64_t targetUnits = MakeLocalTime(target) * kUnitsPerSecond + kUnixEpochUnits;
     if (!AwaitEnd(recorder, (kLeadSeconds + 15) * 1000)) {
         std::fputs("scheduled: no end action\n", stderr);

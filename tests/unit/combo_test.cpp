@@ -34,6 +34,13 @@ constexpr ComboSetting kCombos[] = {
 
 INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+// Selects the combo item for the value stored under `name`, as a start does.
+void SelectComboFromSetting(HWND window, int id, const wchar_t* name) {
+    std::uint32_t stored = 0;
+    ReadSettingDword(name, stored);
+    SelectComboValue(window, id, stored);
+}
+
 void ClearSettingsKey() {
     ::SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath);

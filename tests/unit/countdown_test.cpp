@@ -36,7 +36,8 @@ protected:
         app.typedPhrase.Clear();
         app.phraseText.Clear();
         app.headline.Clear();
-        app.scheduledEndRunning = app.timerEndRunning = app.waitProgramRunning = 0;
+        app.operation(Operation::ScheduledEnd).running = app.operation(Operation::TimerEnd).running =
+            app.operation(Operation::WaitProgram).running = 0;
         app.resumeCountdownRunning = 0;
     }
 
@@ -177,7 +178,8 @@ TEST_F(Countdown, VoicesMapToTheirResources) {
 
 TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     app.SOUND = SoundMode::TenCount;
-    app.scheduledEndRunning = app.timerEndRunning = app.waitProgramRunning = 1;
+    app.operation(Operation::ScheduledEnd).running = app.operation(Operation::TimerEnd).running =
+        app.operation(Operation::WaitProgram).running = 1;
     app.resumeCountdownRunning = 1;
     int steps = 0;
     fake.onSleep = [&] {
@@ -187,9 +189,9 @@ TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     EXPECT_EQ(Expected({10, 9, 8, 7, 6}), Balloons());
     EXPECT_EQ(5u, fake.sounds.size());         // the voice for 5 is not played
     EXPECT_EQ(L"phrase", app.headline.Get());  // the stored phrase, not the typed one
-    EXPECT_EQ(0u, app.scheduledEndRunning.load());
-    EXPECT_EQ(0u, app.timerEndRunning.load());
-    EXPECT_EQ(0u, app.waitProgramRunning.load());
+    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).running.load());
+    EXPECT_EQ(0u, app.operation(Operation::WaitProgram).running.load());
     EXPECT_EQ(0u, app.resumeCountdownRunning.load());
 }
 
@@ -201,13 +203,13 @@ TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
 }
 
 TEST_F(Countdown, SupersededCountdownLeavesTheNewStartsStateAlone) {
-    app.scheduledEndRunning = 1;
+    app.operation(Operation::ScheduledEnd).running = 1;
     fake.onSleep = [&] {
         block.run = 0;  // a suspend ...
         block.Arm();    // ... then the restart after resume
     };
     EXPECT_EQ(CountdownResult::Superseded, SoundCountdown(RunToken(block, generation)));
-    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
     EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
 }
 

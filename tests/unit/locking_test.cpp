@@ -7,9 +7,9 @@
 
 #include "res/resource.h"
 #include "state/app_state.h"
-#include "ui/dialogs.h"
+#include "dialogs/dialogs.h"
 #include "ui/locking.h"
-#include "ui/windows.h"
+#include "platform/windows.h"
 #include "ui_test_support.h"
 
 namespace {

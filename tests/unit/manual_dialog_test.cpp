@@ -9,7 +9,7 @@
 
 #include "fake_system.h"
 #include "res/resource.h"
-#include "ui/dialogs.h"
+#include "dialogs/dialogs.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -52,14 +52,19 @@ TEST_F(ManualDialogTest, OpensLockedByWhatRunsWithFreshFieldsAndKeptCaptions) {
         bool manualLocked, mainBefore, mainAfter;
     } const cases[] = {
         {{}, 0, false, false, true},
-        {{&app.timerEndRunning}, IDC_MAN_TIMER, true, true, false},
-        {{&app.waitProgramRunning}, IDC_MAN_WAIT, true, true, false},
-        {{&app.wakeArmed}, IDC_MAN_WAKE, true, true, false},
+        {{&app.operation(Operation::TimerEnd).running}, IDC_MAN_TIMER, true, true, false},
+        {{&app.operation(Operation::WaitProgram).running}, IDC_MAN_WAIT, true, true, false},
+        {{&app.operation(Operation::Wake).running}, IDC_MAN_WAKE, true, true, false},
         // The main window stays as the scheduled end locked it; the timer end comes first.
-        {{&app.scheduledEndRunning}, 0, true, false, false},
-        {{&app.scheduledEndRunning, &app.wakeArmed, &app.timerEndRunning}, IDC_MAN_TIMER, true, true, false},
+        {{&app.operation(Operation::ScheduledEnd).running}, 0, true, false, false},
+        {{&app.operation(Operation::ScheduledEnd).running, &app.operation(Operation::Wake).running,
+          &app.operation(Operation::TimerEnd).running},
+         IDC_MAN_TIMER,
+         true,
+         true,
+         false},
     };
-    app.timerCaption.Set(L"処理中断");
+    app.operation(Operation::TimerEnd).keptCaption.Set(L"処理中断");
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.running.size() << " running, own " << c.ownButton);
         for (int id : kSomeMainRunControls) ::EnableWindow(::GetDlgItem(main_.get(), id), c.mainBefore);

@@ -13,7 +13,7 @@
 #include "settings/store.h"
 #include "state/messages.h"
 #include "ui/effects.h"
-#include "ui/phrase_dialog.h"
+#include "dialogs/phrase_dialog.h"
 #include "ui_test_support.h"
 
 namespace {

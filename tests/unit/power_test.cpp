@@ -47,7 +47,7 @@ TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
         ScopedSystem use(local);
         app.WAYTOEND = c.action;
         app.FORCECHECK = c.force ? 1 : 0;
-        EXPECT_FALSE(PerformEndAction());
+        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
         ASSERT_EQ(2u, local.calls.size());
         EXPECT_EQ(std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME, local.calls[0]);
         EXPECT_EQ(L"Exit " + std::to_wstring(c.flags), local.calls[1]);
@@ -71,7 +71,7 @@ TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode
         ScopedSystem use(local);
         app.WAYTOEND = c.action;
         app.FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
-        EXPECT_FALSE(PerformEndAction());
+        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
         ASSERT_EQ(1u, local.privileges.size());
         ASSERT_EQ(1u, local.powerStates.size());
         EXPECT_EQ(c.suspend, local.powerStates[0].first);
@@ -84,7 +84,7 @@ TEST_F(PowerActions, TestModeShowsTheMessageAndRequestsNothing) {
     app.TESTCHECK = 1;
     app.FORCECHECK = 1;
     app.WAYTOEND = EndAction::Reboot;
-    EXPECT_TRUE(PerformEndAction());
+    EXPECT_TRUE(PerformEndAction(app.WAYTOEND.load()));
     ASSERT_EQ(1u, fake.messages.size());
     EXPECT_EQ(L"リブート：強制チェック ON", fake.messages[0].text);
     EXPECT_EQ(L"テストモード", fake.messages[0].caption);
@@ -111,7 +111,9 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
             ScopedSystem use(local);
             app.FORCECHECK = force;
             app.WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
-            EXPECT_TRUE(PerformManualAction(buttons[action]));
+            const EndActionFacts* facts = EndActionOfManualButton(buttons[action]);
+            ASSERT_NE(nullptr, facts);
+            EXPECT_TRUE(PerformEndAction(facts->action));
             ASSERT_EQ(1u, local.messages.size());
             EXPECT_EQ(expected[action][force], local.messages[0].text);
         }
@@ -122,13 +124,12 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     for (std::uint32_t value : {5u, 7u, 0xFFFFFFFFu}) {
         app.WAYTOEND = static_cast<EndAction>(value);
         app.TESTCHECK = 1;
-        EXPECT_FALSE(PerformEndAction());
+        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
         app.TESTCHECK = 0;
-        EXPECT_FALSE(PerformEndAction());
+        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
     }
     EXPECT_TRUE(fake.calls.empty());
-    EXPECT_FALSE(PerformManualAction(1016));
-    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_EQ(nullptr, EndActionOfManualButton(IDC_MAN_PROCESS));
 }
 
 // The main window's answer to a worker whose test-mode message has closed.
@@ -144,15 +145,16 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
     app.mainWindow = main.get();
     app.TESTCHECK = 1;
     for (bool fromWorker : {false, true}) {
-        for (auto* started : {static_cast<std::atomic<std::uint32_t>*>(nullptr), &app.scheduledEndIdle,
-                              &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) {
+        for (auto* started : {static_cast<std::atomic<std::uint32_t>*>(nullptr),
+                              &app.operation(Operation::ScheduledEnd).idle, &app.operation(Operation::TimerEnd).idle,
+                              &app.operation(Operation::WaitProgram).idle, &app.operation(Operation::Wake).idle}) {
             SCOPED_TRACE(::testing::Message() << "worker " << fromWorker << ", started " << started);
             LockRunControls(0, IDC_MAIN_RUN);
             if (started != nullptr) *started = 0;
             if (fromWorker) {
                 std::atomic<bool> done{false};
                 std::thread worker([&] {
-                    PerformEndAction();
+                    PerformEndAction(app.WAYTOEND.load());
                     done = true;
                 });
                 for (MSG message; !done; ::Sleep(1)) {
@@ -160,7 +162,7 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
                 }
                 worker.join();
             } else {
-                PerformManualAction(IDC_MAN_REBOOT);
+                PerformEndAction(EndAction::Reboot);
             }
             EXPECT_EQ(started == nullptr, ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
             if (started != nullptr) *started = 1;

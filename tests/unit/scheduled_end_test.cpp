@@ -11,10 +11,13 @@
 #include "app/main_window.h"
 #include "fake_system.h"
 #include "platform/calendar.h"
+#include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
+#include "schedule/operations.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
+#include "schedule/target_time.h"
 #include "state/app_state.h"
 #include "state/messages.h"
 #include "time_support.h"
@@ -212,13 +215,14 @@ protected:
         app.NEXT_REG = ResumeMode::NoWake;
     }
     void TearDown() override {
-        app.scheduledEndBlock.Cancel();
-        app.scheduledEndIdle = 1;
+        app.operation(Operation::ScheduledEnd).block.Cancel();
+        app.operation(Operation::ScheduledEnd).idle = 1;
         for (auto& gate : gated.gates) ::SetEvent(gate.get());
-        if (OwnedHandle thread = app.scheduledEndThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        if (OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate())
+            WaitServingMessages(thread.get(), 5000);
         app.mainWindow = nullptr;
         ::DestroyWindow(main);
-        app.scheduledEndRunning = 0;
+        app.operation(Operation::ScheduledEnd).running = 0;
         app.headline.Clear();
         app.detailLine.Clear();
         app.phraseText.Clear();
@@ -231,10 +235,10 @@ protected:
         const int hour = (LocalTimeOf(gated.Now()).tm_hour + 2) % 24;
         ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, hour, 0);
         ::SetEvent(gated.gates[0].get());
-        app.scheduledEndBlock.Arm();
-        app.scheduledEndIdle = 0;
-        StartScheduledEnd(app.scheduledEndBlock);
-        return app.scheduledEndThread.Duplicate();
+        app.operation(Operation::ScheduledEnd).block.Arm();
+        app.operation(Operation::ScheduledEnd).idle = 0;
+        StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+        return app.operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
     static bool WaitFor(const OwnedHandle& event) { return ::WaitForSingleObject(event.get(), 5000) == WAIT_OBJECT_0; }
@@ -246,36 +250,36 @@ protected:
 };
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
-    app.scheduledEndBlock.Arm();
-    StartScheduledEnd(app.scheduledEndBlock);
-    OwnedHandle thread = app.scheduledEndThread.Duplicate();
+    app.operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+    OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
-    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
     EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
     EXPECT_EQ(L"\r\n終了時間　8時", app.detailLine.Get());  // no minute part for minute 0
 
-    app.scheduledEndBlock.run = 0;
+    app.operation(Operation::ScheduledEnd).block.run = 0;
     ::SetEvent(gated.gates[0].get());
     ASSERT_TRUE(WaitServingMessages(thread.get(), 5000));
-    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
     EXPECT_EQ(L"phrase", app.headline.Get());
     EXPECT_EQ(L"", app.detailLine.Get());
-    EXPECT_TRUE(app.scheduledEndThread.Empty());
+    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
     EXPECT_TRUE(gated.exits.empty());
     EXPECT_TRUE(gated.messages.empty());
 }
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
-    app.scheduledEndBlock.Arm();
-    StartScheduledEnd(app.scheduledEndBlock);
-    OwnedHandle oldThread = app.scheduledEndThread.Duplicate();
+    app.operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+    OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
-    app.scheduledEndBlock.run = 0;
-    app.scheduledEndBlock.Arm();
-    StartScheduledEnd(app.scheduledEndBlock);
+    app.operation(Operation::ScheduledEnd).block.run = 0;
+    app.operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
     app.headline.Set(L"new thread's headline");
     app.detailLine.Set(L"new thread's detail");
@@ -283,20 +287,20 @@ TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
     // The old thread wakes up with the run flag set again for the new one.
     ::SetEvent(gated.gates[0].get());
     ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
-    EXPECT_EQ(1u, app.scheduledEndRunning.load());
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
     EXPECT_EQ(L"new thread's headline", app.headline.Get());
     EXPECT_EQ(L"new thread's detail", app.detailLine.Get());
-    EXPECT_FALSE(app.scheduledEndThread.Empty());  // still holds the new thread
+    EXPECT_FALSE(app.operation(Operation::ScheduledEnd).thread.Empty());  // still holds the new thread
     EXPECT_TRUE(gated.exits.empty());
     EXPECT_TRUE(gated.messages.empty());
 
     // The new thread is the one that answers to its run flag.
-    OwnedHandle newThread = app.scheduledEndThread.Duplicate();
-    app.scheduledEndBlock.run = 0;
+    OwnedHandle newThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
+    app.operation(Operation::ScheduledEnd).block.run = 0;
     ::SetEvent(gated.gates[1].get());
     ASSERT_TRUE(WaitServingMessages(newThread.get(), 5000));
-    EXPECT_EQ(0u, app.scheduledEndRunning.load());
-    EXPECT_TRUE(app.scheduledEndThread.Empty());
+    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
+    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
 }
 
 TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
@@ -304,13 +308,13 @@ TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
     app.FORCECHECK = 1;
     OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
-    EXPECT_EQ(1u, app.scheduledEndIdle.load());  // returned to idle first
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());  // returned to idle first
     ASSERT_EQ(1u, gated.exits.size());
     EXPECT_EQ(static_cast<UINT>(EWX_REBOOT | EWX_FORCE), gated.exits[0]);
     // Silent mode: COUNTDOWNTIME + 1 balloons, then the action at or after the target.
-    std::tm target = app.scheduledEndBlock.target;
+    std::tm target = app.operation(Operation::ScheduledEnd).block.target;
     EXPECT_GE(gated.Now(), MakeLocalTime(target) + 2);
-    EXPECT_EQ(0u, app.scheduledEndRunning.load());
+    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
     app.WAYTOEND = EndAction::Shutdown;
     app.FORCECHECK = 0;
 }
@@ -324,7 +328,7 @@ TEST_F(ScheduledEndThread, PollsOnWholeSecondsAndPacesTheCountdownFromItsStart) 
     OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
 
-    const std::int64_t target = MakeLocalTime(app.scheduledEndBlock.target) * 1000;
+    const std::int64_t target = MakeLocalTime(app.operation(Operation::ScheduledEnd).block.target) * 1000;
     std::vector<std::int64_t> lateness;
     for (const auto& n : gated.notifies) {
         if (std::wstring(n.data.szInfo).rfind(L"終了まで：", 0) == 0) {
@@ -346,7 +350,7 @@ TEST_F(ScheduledEndThread, ACancelAtTheLastMomentHolds) {
     gated.onSleep = [&] {
         std::lock_guard<std::mutex> hold(gated.lock);
         if (!gated.notifies.empty() && std::wstring(gated.notifies.back().data.szInfo) == L"終了まで：0秒") {
-            app.scheduledEndBlock.Cancel();
+            app.operation(Operation::ScheduledEnd).block.Cancel();
         }
     };
     OwnedHandle thread = StartSoon();
@@ -362,15 +366,15 @@ TEST_F(ScheduledEndThread, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain
     ToggleScheduledEnd();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
     EXPECT_TRUE(gated.exits.empty());
-    EXPECT_EQ(1u, app.scheduledEndIdle.load());
-    EXPECT_TRUE(app.scheduledEndThread.Empty());  // no fresh start
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
+    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());  // no fresh start
 }
 
 TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
     gated.now = 1'000'000'000'000;
     ToggleScheduledEnd();
-    EXPECT_EQ(1u, app.scheduledEndIdle.load());
-    EXPECT_TRUE(app.scheduledEndThread.Empty());
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
+    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
     ASSERT_EQ(1u, gated.messages.size());
     EXPECT_EQ(L"終了時間を決定できませんでした。", gated.messages[0].text);
 }

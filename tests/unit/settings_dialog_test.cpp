@@ -15,8 +15,8 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "settings/store.h"
-#include "ui/dialogs.h"
-#include "ui/settings_logic.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/settings_logic.h"
 #include "ui_test_support.h"
 
 namespace {

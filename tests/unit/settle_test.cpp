@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "platform/wait.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
 
@@ -38,7 +39,7 @@ TEST(SettleWait, ServesMessagesSentByTheThreadItWaitsFor) {
 }
 
 TEST(SettleWait, AThreadThatLetGoOfItsSlotIsNotWaitedFor) {
-    ThreadSlot& slot = app.timerEndThread;
+    ThreadSlot& slot = app.operation(Operation::TimerEnd).thread;
     ASSERT_TRUE(slot.Start(EndsAtOnce, &slot));
     for (int i = 0; i < 500 && !slot.Empty(); ++i) ::Sleep(10);
     EXPECT_TRUE(slot.Empty());

@@ -241,12 +241,12 @@ TEST_F(UpdateSummaryTest, ShowsTheTextBuiltFromStateAndCombos) {
 }
 
 TEST_F(UpdateSummaryTest, UnselectedCombosAndRunningTimer) {
-    app.timerEndRunning = 1;
+    app.operation(Operation::TimerEnd).running = 1;
     UpdateSummary();
     EXPECT_EQ(L"\r\nサウンド設定： 無音\r\n", ItemText(main_.get(), IDC_MAIN_SUMMARY));
 
     // Once the timer end has stopped, the next rebuild shows the line again.
-    app.timerEndRunning = 0;
+    app.operation(Operation::TimerEnd).running = 0;
     UpdateSummary();
     EXPECT_EQ(L"\r\nサウンド設定： 無音\r\n終了予定時間： 月日時分\r\n", ItemText(main_.get(), IDC_MAIN_SUMMARY));
 }

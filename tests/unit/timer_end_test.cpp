@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "fake_system.h"
+#include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
+#include "schedule/operations.h"
 #include "schedule/settle.h"
 #include "schedule/timer_end.h"
 #include "state/messages.h"
@@ -60,7 +62,7 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 struct TimerSystem : FakeSystem {
     BOOL ExitSession(UINT flags, DWORD reason) override {
-        idleAtExit = app.timerEndIdle.load();
+        idleAtExit = app.operation(Operation::TimerEnd).idle.load();
         wakeRequestsAtExit = wakeRequests.load();
         return FakeSystem::ExitSession(flags, reason);
     }
@@ -156,7 +158,7 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
         const std::uint64_t begin = fake.Ticks();
         ToggleTimerEnd();
         EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_TIMER));
-        OwnedHandle thread = app.timerEndThread.Duplicate();
+        OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 20000));
 
         ASSERT_EQ(c.ticks, ticks.size());
@@ -181,9 +183,9 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
             EXPECT_TRUE(fake.exits.empty());
             EXPECT_EQ(c.cancelAt, Fields());  // the time left stays for the next start
         }
-        EXPECT_EQ(1u, app.timerEndIdle.load());
-        EXPECT_EQ(0u, app.timerEndRunning.load());
-        EXPECT_TRUE(app.timerEndThread.Empty());
+        EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
+        EXPECT_EQ(0u, app.operation(Operation::TimerEnd).running.load());
+        EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
         EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_HOURS)));
         EXPECT_EQ(L"phrase", app.headline.Get());
@@ -194,17 +196,17 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
 TEST_F(TimerEndRun, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
     app.manualWindow = nullptr;  // a closed dialog: the run counts 10 seconds, unseen
     ToggleTimerEnd();
-    OwnedHandle thread = app.timerEndThread.Duplicate();
-    const std::uint32_t generation = app.timerEndBlock.generation.load();
+    OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+    const std::uint32_t generation = app.operation(Operation::TimerEnd).block.generation.load();
     // The worker's request waits until this thread serves it: cancel first.
     for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
     ToggleTimerEnd();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
     EXPECT_EQ(11u, ticks.size());
     EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(generation, app.timerEndBlock.generation.load());  // no fresh start
-    EXPECT_EQ(1u, app.timerEndIdle.load());
-    EXPECT_TRUE(app.timerEndThread.Empty());
+    EXPECT_EQ(generation, app.operation(Operation::TimerEnd).block.generation.load());  // no fresh start
+    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
+    EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
 }
 
 }  // namespace

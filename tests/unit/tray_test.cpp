@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "state/messages.h"
 #include "fake_system.h"
 #include "res/resource.h"
+#include "schedule/operations.h"
 #include "state/app_state.h"
+#include "state/messages.h"
 #include "ui/locking.h"
 #include "ui/tray.h"
 #include "ui_test_support.h"
@@ -71,15 +72,17 @@ protected:
     void ShowOperationStarted(HWND manual, int caller) {
         ::SetDlgItemTextW(main_.get(), IDC_MAIN_RUN, kCancelCaption);
         for (int id : {IDC_MAN_WAIT, IDC_MAN_TIMER, IDC_MAN_WAKE}) ::SetDlgItemTextW(manual, id, kCancelCaption);
-        app.waitCaption.Set(kCancelCaption);
-        app.timerCaption.Set(kCancelCaption);
-        app.wakeCaption.Set(kCancelCaption);
-        for (RunBlock* block : {&app.wakeBlock, &app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
+        app.operation(Operation::WaitProgram).keptCaption.Set(kCancelCaption);
+        app.operation(Operation::TimerEnd).keptCaption.Set(kCancelCaption);
+        app.operation(Operation::Wake).keptCaption.Set(kCancelCaption);
+        for (RunBlock* block :
+             {&app.operation(Operation::Wake).block, &app.operation(Operation::ScheduledEnd).block,
+              &app.operation(Operation::WaitProgram).block, &app.operation(Operation::TimerEnd).block}) {
             block->run = 1;
         }
-        app.scheduledEndIdle = 0;
-        app.waitProgramIdle = 0;
-        app.timerEndIdle = 0;
+        app.operation(Operation::ScheduledEnd).idle = 0;
+        app.operation(Operation::WaitProgram).idle = 0;
+        app.operation(Operation::TimerEnd).idle = 0;
         LockRunControls(0, caller);
     }
 
@@ -191,8 +194,8 @@ TEST_F(TrayTest, ClosedDialogsAreNeitherHiddenNorShown) {
 TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
     HideToTray();
     ClearRecords();
-    app.timerEndRunning = 1;  // an abort would show
-    app.timerEndIdle = 0;
+    app.operation(Operation::TimerEnd).running = 1;  // an abort would show
+    app.operation(Operation::TimerEnd).idle = 0;
 
     // Moves, button-ups, double clicks, other buttons, balloon and key events.
     for (LPARAM lParam : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0x20A, 0x400, 0x402, 0x404, 0x405}) {
@@ -209,7 +212,7 @@ TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
     EXPECT_TRUE(fake_.calls.empty());
     EXPECT_FALSE(::IsWindowVisible(main_.get()));
     EXPECT_TRUE(TrayIconShown());
-    EXPECT_EQ(0u, app.timerEndIdle.load());
+    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).idle.load());
 }
 
 TEST_F(TrayTest, AbortStopsEachRunningOperation) {
@@ -222,35 +225,37 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         bool wakeArmedToo;
     };
     const Case cases[] = {
-        {"scheduled end", &app.scheduledEndRunning, IDC_MAIN_RUN, false},
-        {"timer end", &app.timerEndRunning, IDC_MAN_TIMER, false},
-        {"wait for a program", &app.waitProgramRunning, IDC_MAN_WAIT, false},
+        {"scheduled end", &app.operation(Operation::ScheduledEnd).running, IDC_MAIN_RUN, false},
+        {"timer end", &app.operation(Operation::TimerEnd).running, IDC_MAN_TIMER, false},
+        {"wait for a program", &app.operation(Operation::WaitProgram).running, IDC_MAN_WAIT, false},
         {"count-down after a wake-up", &app.resumeCountdownRunning, 0, false},
-        {"timer end with a wake-up armed", &app.timerEndRunning, IDC_MAN_TIMER, true},
+        {"timer end with a wake-up armed", &app.operation(Operation::TimerEnd).running, IDC_MAN_TIMER, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ShowOperationStarted(manual.get(), c.caller);
         *c.running = 1;
-        app.wakeArmed = c.wakeArmedToo ? 1 : 0;
-        app.wakeIdle = c.wakeArmedToo ? 0 : 1;
+        app.operation(Operation::Wake).running = c.wakeArmedToo ? 1 : 0;
+        app.operation(Operation::Wake).idle = c.wakeArmedToo ? 0 : 1;
         app.headline.Set(L"タイマー終了");
         app.detailLine.Set(L"\r\n残り 0時間5分0秒");
         ClearRecords();
 
         EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
 
-        for (RunBlock* block : {&app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) {
+        for (RunBlock* block :
+             {&app.operation(Operation::ScheduledEnd).block, &app.operation(Operation::WaitProgram).block,
+              &app.operation(Operation::TimerEnd).block}) {
             EXPECT_EQ(0u, block->run.load());
         }
         // The wake block is stopped for its count-down only: an armed wake-up waits on.
-        EXPECT_EQ(c.running == &app.resumeCountdownRunning ? 0u : 1u, app.wakeBlock.run.load());
-        EXPECT_EQ(1u, app.scheduledEndIdle.load());
-        EXPECT_EQ(1u, app.waitProgramIdle.load());
-        EXPECT_EQ(1u, app.timerEndIdle.load());
+        EXPECT_EQ(c.running == &app.resumeCountdownRunning ? 0u : 1u, app.operation(Operation::Wake).block.run.load());
+        EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
+        EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
+        EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
         // An armed wake-up stays armed.
-        EXPECT_EQ(c.wakeArmedToo ? 1u : 0u, app.wakeArmed.load());
-        EXPECT_EQ(c.wakeArmedToo ? 0u : 1u, app.wakeIdle.load());
+        EXPECT_EQ(c.wakeArmedToo ? 1u : 0u, app.operation(Operation::Wake).running.load());
+        EXPECT_EQ(c.wakeArmedToo ? 0u : 1u, app.operation(Operation::Wake).idle.load());
         ExpectAllRunControlsEnabled(manual.get());
 
         EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
@@ -259,9 +264,9 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         // The wake-up button offers to cancel exactly while the wake-up stays armed.
         const std::wstring wakeCaption = c.wakeArmedToo ? kCancelCaption : L"指定時間復帰";
         EXPECT_EQ(wakeCaption, ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.waitCaption.Get());
-        EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
-        EXPECT_EQ(wakeCaption, app.wakeCaption.Get());
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.operation(Operation::WaitProgram).keptCaption.Get());
+        EXPECT_EQ(L"タイマー終了", app.operation(Operation::TimerEnd).keptCaption.Get());
+        EXPECT_EQ(wakeCaption, app.operation(Operation::Wake).keptCaption.Get());
 
         // The headline is the stopping thread's to restore.
         EXPECT_EQ(L"タイマー終了", app.headline.Get());
@@ -286,8 +291,8 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
 
 // Waits as the wake thread waits, and ends as it ends on a cancel.
 DWORD WINAPI WaitForStop(void*) {
-    ::WaitForSingleObject(app.wakeBlock.stop.get(), INFINITE);
-    app.wakeThread.ReleaseIfCurrentThread();
+    ::WaitForSingleObject(app.operation(Operation::Wake).block.stop.get(), INFINITE);
+    app.operation(Operation::Wake).thread.ReleaseIfCurrentThread();
     return 0;
 }
 
@@ -298,10 +303,10 @@ void ArmWakeUp() {
     due.QuadPart = -36000000000LL;  // an hour ahead
     ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
     app.wakeTimer.Reset(timer);
-    app.wakeBlock.Arm();
-    app.wakeThread.Start(WaitForStop, nullptr);
-    app.wakeArmed = 1;
-    app.wakeIdle = 0;
+    app.operation(Operation::Wake).block.Arm();
+    app.operation(Operation::Wake).thread.Start(WaitForStop, nullptr);
+    app.operation(Operation::Wake).running = 1;
+    app.operation(Operation::Wake).idle = 0;
 }
 
 // The wake thread ended by itself, with exit code 0, and let go of its slot.
@@ -310,7 +315,7 @@ void ExpectWakeThreadEnded(const OwnedHandle& thread) {
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeThread(thread.get(), &code);
     EXPECT_EQ(0u, code);
-    EXPECT_TRUE(app.wakeThread.Empty());
+    EXPECT_TRUE(app.operation(Operation::Wake).thread.Empty());
 }
 
 TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
@@ -319,24 +324,27 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
     for (const wchar_t* typed : {L"", L"notepad"}) {
         SCOPED_TRACE(typed[0] != L'\0' ? "with a typed phrase" : "without a typed phrase");
         ShowOperationStarted(manual.get(), IDC_MAN_WAKE);
-        for (RunBlock* block : {&app.scheduledEndBlock, &app.waitProgramBlock, &app.timerEndBlock}) block->run = 0;
-        app.scheduledEndIdle = 1;
-        app.waitProgramIdle = 1;
-        app.timerEndIdle = 1;
+        for (RunBlock* block :
+             {&app.operation(Operation::ScheduledEnd).block, &app.operation(Operation::WaitProgram).block,
+              &app.operation(Operation::TimerEnd).block})
+            block->run = 0;
+        app.operation(Operation::ScheduledEnd).idle = 1;
+        app.operation(Operation::WaitProgram).idle = 1;
+        app.operation(Operation::TimerEnd).idle = 1;
         ArmWakeUp();
         app.typedPhrase.Set(typed);
         app.headline.Set(L"指定時間復帰");
         app.detailLine.Set(L"\r\n1月2日3時4分");
-        OwnedHandle thread = app.wakeThread.Duplicate();
+        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
         ClearRecords();
 
         OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
 
         EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
-        EXPECT_EQ(0u, app.wakeBlock.run.load());
+        EXPECT_EQ(0u, app.operation(Operation::Wake).block.run.load());
         ExpectWakeThreadEnded(thread);
-        EXPECT_EQ(1u, app.wakeIdle.load());
-        EXPECT_EQ(0u, app.wakeArmed.load());
+        EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());
+        EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
 
         const std::wstring restored = typed[0] != L'\0' ? typed : kPhrase;
         EXPECT_EQ(restored, app.headline.Get());
@@ -347,9 +355,9 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
         EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
-        EXPECT_EQ(L"指定時間復帰", app.wakeCaption.Get());
-        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.waitCaption.Get());
-        EXPECT_EQ(L"タイマー終了", app.timerCaption.Get());
+        EXPECT_EQ(L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.operation(Operation::WaitProgram).keptCaption.Get());
+        EXPECT_EQ(L"タイマー終了", app.operation(Operation::TimerEnd).keptCaption.Get());
 
         const std::vector<std::wstring> expectedCalls = {L"CancelWakeTimer", NotifyLine(NIM_MODIFY, L"終了処理中止"),
                                                          L"Sleep 1000", NotifyLine(NIM_MODIFY, restored)};
@@ -369,14 +377,14 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     // The scheduled end is armed (its button offers to cancel) but its
     // running flag was cleared by another operation's cancelled count-down.
     ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
-    app.waitProgramIdle = 1;
-    app.timerEndIdle = 1;
+    app.operation(Operation::WaitProgram).idle = 1;
+    app.operation(Operation::TimerEnd).idle = 1;
     ArmWakeUp();
 
     AbortFromTray();
 
-    EXPECT_EQ(0u, app.wakeArmed.load());
-    EXPECT_EQ(0u, app.scheduledEndIdle.load());
+    EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
+    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).idle.load());
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
@@ -388,16 +396,16 @@ TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
     app.manualWindow = manual.get();
     ShowOperationStarted(manual.get(), IDC_MAN_TIMER);
     ArmWakeUp();
-    app.timerEndRunning = 1;
+    app.operation(Operation::TimerEnd).running = 1;
 
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
-    EXPECT_EQ(1u, app.wakeArmed.load());
-    EXPECT_FALSE(app.wakeThread.Empty());
+    EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
+    EXPECT_FALSE(app.operation(Operation::Wake).thread.Empty());
 
-    app.timerEndRunning = 0;  // as the timer thread does when it sees the cancel
-    OwnedHandle thread = app.wakeThread.Duplicate();
+    app.operation(Operation::TimerEnd).running = 0;  // as the timer thread does when it sees the cancel
+    OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
-    EXPECT_EQ(0u, app.wakeArmed.load());
+    EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
     ExpectWakeThreadEnded(thread);
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ((std::vector<DWORD>{1000, 1000}), fake_.sleeps);
@@ -414,10 +422,10 @@ TEST_F(TrayTest, AbortWithNothingRunningOnlyShowsTheHeadlineAgain) {
 
     EXPECT_EQ((std::vector<std::wstring>{NotifyLine(NIM_MODIFY, L"notepad")}), fake_.calls);
     EXPECT_EQ(ProgramIcon(), fake_.notifies[0].data.hIcon);
-    EXPECT_EQ(1u, app.timerEndBlock.run.load());
-    EXPECT_EQ(0u, app.timerEndIdle.load());
+    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).block.run.load());
+    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).idle.load());
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
-    EXPECT_EQ(kCancelCaption, app.timerCaption.Get());
+    EXPECT_EQ(kCancelCaption, app.operation(Operation::TimerEnd).keptCaption.Get());
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main_.get(), IDC_MAIN_RUN)));
 }
 

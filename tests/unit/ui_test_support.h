@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "settings/load.h"
 #include "state/app_state.h"
 
 namespace test_support {
@@ -77,41 +78,29 @@ inline void ResetAppState() {
     app.phraseWindow = nullptr;
     app.mainIcon = nullptr;
 
-    app.WAYTOEND = EndAction::Shutdown;
-    app.NEXT_REG = ResumeMode::NoWake;
-    app.SOUND = SoundMode::Silent;
-    app.COUNTDOWNTIME = 0;
-    app.EXPLOSION_SOUND = 0;
-    app.FORCECHECK = 0;
-    app.TESTCHECK = 0;
-    app.STARTUPCHECK = 0;
-    app.MY_SOUND.Clear();
-    app.PROGRAM.Clear();
-    app.PROGRAM_COMMANDLINE.Clear();
-    app.phraseText.Clear();
+    LoadSettings(app, SettingsSource::Defaults);
 
-    for (auto* idle : {&app.scheduledEndIdle, &app.timerEndIdle, &app.waitProgramIdle, &app.wakeIdle}) *idle = 1;
+    for (OperationRecord& record : app.operations) {
+        record.idle = 1;
+        record.running = 0;
+        record.block.run = 0;
+        record.keptCaption.Clear();
+    }
     for (auto* flag :
-         {&app.scheduledEndRunning, &app.timerEndRunning, &app.waitProgramRunning, &app.wakeArmed, &app.wakeFired,
-          &app.wakeProgramFinished, &app.resumeCountdownRunning, &app.restartAfterResume}) {
+         {&app.wakeFired, &app.wakeProgramFinished, &app.resumeCountdownRunning, &app.restartAfterResume}) {
         *flag = 0;
     }
-    for (RunBlock* block :
-         {&app.scheduledEndBlock, &app.timerEndBlock, &app.waitProgramBlock, &app.wakeBlock, &app.startupBlock}) {
-        block->run = 0;
-    }
+    app.startupBlock.run = 0;
     app.wakeTimer.Reset();
     // A wake thread ends by itself once its stop event is set.
-    app.wakeBlock.Cancel();
-    if (OwnedHandle thread = app.wakeThread.Duplicate()) ::WaitForSingleObject(thread.get(), 5000);
+    app.operation(Operation::Wake).block.Cancel();
+    if (OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate())
+        ::WaitForSingleObject(thread.get(), 5000);
 
     app.headline.Clear();
     app.typedPhrase.Clear();
     app.actionName.Clear();
     app.detailLine.Clear();
-    app.wakeCaption.Clear();
-    app.waitCaption.Clear();
-    app.timerCaption.Clear();
     app.summaryText[0] = L'\0';
 }
 

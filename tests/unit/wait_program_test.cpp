@@ -12,8 +12,10 @@
 
 #include "fake_system.h"
 #include "platform/processes.h"
+#include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
+#include "schedule/operations.h"
 #include "schedule/settle.h"
 #include "schedule/wait_program.h"
 #include "state/messages.h"
@@ -80,8 +82,9 @@ protected:
                            L"C:\\v\\notepad.exe"};
     }
     void TearDown() override {
-        if (app.waitProgramIdle.load() == 0) ToggleWaitProgram();
-        if (OwnedHandle thread = app.waitProgramThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        if (app.operation(Operation::WaitProgram).idle.load() == 0) ToggleWaitProgram();
+        if (OwnedHandle thread = app.operation(Operation::WaitProgram).thread.Duplicate())
+            WaitServingMessages(thread.get(), 5000);
         InstallProcesses(nullptr);
         test_support::ResetAppState();
     }
@@ -101,7 +104,7 @@ protected:
     // Presses button 1017; the started thread, or none.
     static OwnedHandle Start() {
         ToggleWaitProgram();
-        return app.waitProgramThread.Duplicate();
+        return app.operation(Operation::WaitProgram).thread.Duplicate();
     }
 
     FakeProcesses processes;
@@ -135,8 +138,8 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
 TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
     Choose(L"");
     Start();
-    EXPECT_EQ(1u, app.waitProgramIdle.load());
-    EXPECT_TRUE(app.waitProgramThread.Empty());
+    EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
+    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
     EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
     EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
 }
@@ -182,10 +185,10 @@ TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
     EXPECT_EQ(1u, fake.sleeps.size());
     EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(1u, app.wakeIdle.load());  // no wake-up armed
-    EXPECT_EQ(0u, app.waitProgramRunning.load());
+    EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());  // no wake-up armed
+    EXPECT_EQ(0u, app.operation(Operation::WaitProgram).running.load());
     EXPECT_EQ(L"phrase", app.headline.Get());
-    EXPECT_TRUE(app.waitProgramThread.Empty());
+    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
 }
 
 // The program is gone at the first poll; the worker's request to return to
@@ -199,8 +202,8 @@ TEST_F(WaitProgram, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
     ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
     EXPECT_EQ(2u, fake.sleeps.size());  // the count-down alone
     EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(1u, app.waitProgramIdle.load());
-    EXPECT_TRUE(app.waitProgramThread.Empty());
+    EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
+    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "fake_system.h"
 #include "platform/calendar.h"
+#include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
@@ -52,7 +53,8 @@ TEST(WakeTexts, CommandLineDetailLineAndDueTime) {
 class WakeFake : public FakeSystem {
 public:
     bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
-        if (stop == app.scheduledEndBlock.stop.get()) return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
+        if (stop == app.operation(Operation::ScheduledEnd).block.stop.get())
+            return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
         return FakeSystem::WaitForStop(stop, milliseconds);
     }
 };
@@ -80,16 +82,17 @@ protected:
         app.COUNTDOWNTIME = 2;
     }
     void TearDown() override {
-        app.scheduledEndBlock.Cancel();
-        app.wakeBlock.Cancel();
-        if (OwnedHandle thread = app.scheduledEndThread.Duplicate()) WaitServingMessages(thread.get(), 5000);
+        app.operation(Operation::ScheduledEnd).block.Cancel();
+        app.operation(Operation::Wake).block.Cancel();
+        if (OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate())
+            WaitServingMessages(thread.get(), 5000);
         test_support::ResetAppState();
     }
 
     // Presses 1027 and serves the wake thread until it has ended.
     void ArmAndFinish() {
         ToggleWake();
-        OwnedHandle thread = app.wakeThread.Duplicate();
+        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 10000));
     }
     std::vector<std::wstring> TakeMessages() {
@@ -99,9 +102,9 @@ protected:
         return texts;
     }
     void ExpectWakeIdle() {
-        EXPECT_EQ(0u, app.wakeArmed.load());
+        EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"指定時間復帰", app.wakeCaption.Get());
+        EXPECT_EQ(L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
         EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
     }
@@ -119,11 +122,11 @@ TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
     app.NEXT_REG = ResumeMode::WakeIdle;
     fake.holdWakeTimer = true;
     ToggleWake();
-    OwnedHandle thread = app.wakeThread.Duplicate();
+    OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
     EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
     EXPECT_EQ(L"指定時間復帰", app.headline.Get());
-    std::tm target = app.wakeBlock.target;
+    std::tm target = app.operation(Operation::Wake).block.target;
     EXPECT_EQ(L"\r\n復帰時間　" + std::to_wstring(target.tm_hour) + L"時30分", app.detailLine.Get());
     EXPECT_EQ(WakeDueTime(MakeLocalTime(target)), fake.wakeDue);
     {
@@ -174,14 +177,14 @@ TEST_F(WakeCycle, ModeFourCountsDownEndsAndArmsTheNextWakeUp) {
         // The next wake-up stays armed; a tray abort cancels the count-down.
         fake.onSleep = [&] {
             fake.holdWakeTimer = true;
-            if (c.cancelInCountdown) app.wakeBlock.Cancel();
+            if (c.cancelInCountdown) app.operation(Operation::Wake).block.Cancel();
         };
         ArmAndFinish();
         fake.onSleep = nullptr;
         std::vector<std::wstring> expected = {L"指定時間復帰|テストモード"};
         if (c.ends) expected.push_back(L"シャットダウン：強制チェック OFF|テストモード");
         EXPECT_EQ(expected, TakeMessages());
-        EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", app.wakeCaption.Get());
+        EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
         if (c.ends) ToggleWake();  // cancels the next wake-up
         ExpectWakeIdle();
     }
@@ -210,9 +213,9 @@ TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
         fake.holdWakeTimer = !programRuns;
         fake.programRunsUntilStopped = programRuns;
         ToggleWake();
-        OwnedHandle thread = app.wakeThread.Duplicate();
+        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
         if (programRuns) ::WaitForSingleObject(fake.programRunning.get(), 5000);
-        EXPECT_EQ(1u, app.wakeArmed.load());
+        EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
         ToggleWake();
         ExpectWakeIdle();
         EXPECT_EQ(L"phrase", app.headline.Get());
@@ -230,20 +233,20 @@ TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
     EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
     EXPECT_EQ(0u, app.restartAfterResume.load());  // nothing pending, nothing recorded
     ToggleScheduledEnd();
-    for (int i = 0; i < 500 && app.scheduledEndRunning.load() == 0; ++i) ::Sleep(10);
-    OwnedHandle oldThread = app.scheduledEndThread.Duplicate();
-    const std::uint32_t generation = app.scheduledEndBlock.generation.load();
+    for (int i = 0; i < 500 && app.operation(Operation::ScheduledEnd).running.load() == 0; ++i) ::Sleep(10);
+    OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
+    const std::uint32_t generation = app.operation(Operation::ScheduledEnd).block.generation.load();
 
     for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMRESUMECRITICAL}) {
         EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, event, 0));
     }
     EXPECT_EQ(3, fake.keepAwakes);
-    EXPECT_EQ(generation + 1, app.scheduledEndBlock.generation.load());  // restarted once
+    EXPECT_EQ(generation + 1, app.operation(Operation::ScheduledEnd).block.generation.load());  // restarted once
     // The old thread has ended; the restarted one holds the slot and the run.
     ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
-    for (int i = 0; i < 500 && app.scheduledEndRunning.load() == 0; ++i) ::Sleep(10);
-    EXPECT_EQ(1u, app.scheduledEndRunning.load());
-    EXPECT_FALSE(app.scheduledEndThread.Empty());
+    for (int i = 0; i < 500 && app.operation(Operation::ScheduledEnd).running.load() == 0; ++i) ::Sleep(10);
+    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
+    EXPECT_FALSE(app.operation(Operation::ScheduledEnd).thread.Empty());
     EXPECT_TRUE(ScheduledEndArmed());
 }
 

@@ -1,5 +1,5 @@
 // Decisions of the settings dialog that need no window.
-#include "ui/settings_logic.h"
+#include "dialogs/settings_logic.h"
 
 #include <limits>
 

@@ -1,10 +1,13 @@
 // The manual operations dialog (template 185): the five end actions at once,
 // the timer end, the wait for a program, the wake-up and the reset of the
 // stored settings. It runs modally without owner inside the handler of the
-// main window's button 1123, which stays disabled while the dialog is open.
+// main window's button IDC_MAIN_MANUAL, which stays disabled while the dialog
+// is open.
 #include <windows.h>
 
+#include "dialogs/dialogs.h"
 #include "platform/system.h"
+#include "platform/windows.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
 #include "schedule/timer_end.h"
@@ -13,26 +16,18 @@
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/button_hover.h"
-#include "ui/dialogs.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
-#include "ui/windows.h"
 
 namespace {
-
-constexpr wchar_t kBoxCaption[] = L"ｸｲﾙﾏｰｼｭ";
-constexpr wchar_t kResetQuestion[] = L"レジストリデータを初期化します。\r\n実行しますか？";
-constexpr wchar_t kResetDone[] = L"レジストリデータを初期化しました";
 
 // Hours, minutes and seconds of the timer end, two digits each.
 constexpr int kTimerFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
 constexpr WPARAM kTimerFieldDigits = 2;
 
-using KeptCaption = decltype(app.timerCaption);
-
-// The main window's button 1123 opens the dialog again once it has ended.
+// The main window's button IDC_MAIN_MANUAL opens the dialog again once it has ended.
 void CloseManual(HWND window, INT_PTR result) {
     if (HWND main = OpenDialog(app.mainWindow)) {
         ::EnableWindow(::GetDlgItem(main, IDC_MAIN_MANUAL), TRUE);
@@ -47,17 +42,17 @@ void CloseManual(HWND window, INT_PTR result) {
 // first matching operation decides.
 void LockByRunningOperation(HWND window) {
     int ownButton = 0;
-    if (app.timerEndRunning != 0) {
-        ownButton = IDC_MAN_TIMER;
-    } else if (app.waitProgramRunning != 0) {
-        ownButton = IDC_MAN_WAIT;
-    } else if (app.wakeArmed != 0) {
-        ownButton = IDC_MAN_WAKE;
+    for (Operation operation : {Operation::TimerEnd, Operation::WaitProgram, Operation::Wake}) {
+        const OperationRecord& record = app.operation(operation);
+        if (record.running.load() != 0) {
+            ownButton = record.button;
+            break;
+        }
     }
     if (ownButton != 0) {
         LockRunControls(0, 0);
         ::EnableWindow(::GetDlgItem(window, ownButton), TRUE);
-    } else if (app.scheduledEndRunning != 0) {
+    } else if (app.operation(Operation::ScheduledEnd).running.load() != 0) {
         LockManualRunControls();
     } else {
         LockRunControls(1, 0);
@@ -66,10 +61,11 @@ void LockByRunningOperation(HWND window) {
 
 // The operations keep their buttons' captions while the dialog is closed; an
 // empty kept caption leaves the template's.
-void ShowKeptCaption(HWND window, int id, const KeptCaption& kept) {
-    wchar_t caption[KeptCaption::kCapacity];
-    kept.CopyTo(caption);
-    if (caption[0] != L'\0') ::SetDlgItemTextW(window, id, caption);
+void ShowKeptCaption(HWND window, Operation operation) {
+    const OperationRecord& record = app.operation(operation);
+    wchar_t caption[kCaptionUnits];
+    record.keptCaption.CopyTo(caption);
+    if (caption[0] != L'\0') ::SetDlgItemTextW(window, record.button, caption);
 }
 
 void InitManualDialog(HWND window) {
@@ -78,20 +74,20 @@ void InitManualDialog(HWND window) {
     for (int id : kTimerFields) {
         ::SendDlgItemMessageW(window, id, EM_LIMITTEXT, kTimerFieldDigits, 0);
     }
-    ShowKeptCaption(window, IDC_MAN_WAKE, app.wakeCaption);
-    ShowKeptCaption(window, IDC_MAN_WAIT, app.waitCaption);
-    ShowKeptCaption(window, IDC_MAN_TIMER, app.timerCaption);
+    for (Operation operation : {Operation::Wake, Operation::WaitProgram, Operation::TimerEnd}) {
+        ShowKeptCaption(window, operation);
+    }
 }
 
 // An immediate end action. After a requested shutdown or reboot the session
 // is ending: the icon goes and the dialog closes. Should the system refuse
 // the request, the program simply goes on, so the dialog closes the way OK
 // closes it and can be opened again.
-void OnEndActionButton(HWND window, int id) {
-    const bool testMessageShown = PerformManualAction(id);
-    if (testMessageShown || (id != IDC_MAN_SHUTDOWN && id != IDC_MAN_REBOOT)) return;
+void OnEndActionButton(HWND window, const EndActionFacts& facts) {
+    const bool testMessageShown = PerformEndAction(facts.action);
+    if (testMessageShown || !facts.stopsMachine) return;
     RemoveTrayIcon();
-    CloseManual(window, id);
+    CloseManual(window, facts.manualButton);
 }
 
 // Deletes the stored settings after the user has confirmed. The running
@@ -120,13 +116,6 @@ void OnCommand(HWND window, WPARAM wParam) {
         case IDC_MAN_OK:
             CloseManual(window, IDOK);
             break;
-        case IDC_MAN_SHUTDOWN:
-        case IDC_MAN_REBOOT:
-        case IDC_MAN_LOGOFF:
-        case IDC_MAN_STANDBY:
-        case IDC_MAN_HIBERNATE:
-            OnEndActionButton(window, id);
-            break;
         case IDC_MAN_HOURS:
         case IDC_MAN_MINUTES:
         case IDC_MAN_SECONDS:
@@ -149,7 +138,8 @@ void OnCommand(HWND window, WPARAM wParam) {
             ToggleAndSummarise(ToggleWake, 0);
             break;
         default:
-            // Esc (2) among them: the dialog stays open.
+            if (const EndActionFacts* facts = EndActionOfManualButton(id)) OnEndActionButton(window, *facts);
+            // Anything else, Esc (IDCANCEL) among them: the dialog stays open.
             break;
     }
 }

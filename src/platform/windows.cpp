@@ -1,5 +1,5 @@
 // Reaching the program's own dialogs from any thread.
-#include "ui/windows.h"
+#include "platform/windows.h"
 
 HWND OpenDialog(const std::atomic<HWND>& slot) {
     HWND window = slot.load();

@@ -11,19 +11,19 @@
 #include <iterator>
 #include <optional>
 
+#include "dialogs/dialogs.h"
+#include "dialogs/settings_logic.h"
 #include "platform/system.h"
 #include "platform/text.h"
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/button_hover.h"
-#include "ui/dialogs.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
-#include "ui/settings_logic.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
-#include "ui/windows.h"
 
 namespace {
 
@@ -76,8 +76,11 @@ void Check(HWND window, int id, bool checked) { ::CheckDlgButton(window, id, che
 
 std::uint32_t CheckedState(HWND window, int id) { return ::IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0; }
 
+// An action of the table that does not sleep: no resume mode applies to it.
+// A stored value outside the table leaves the resume controls as they are.
 bool EndsSession(EndAction action) {
-    return action == EndAction::Shutdown || action == EndAction::Reboot || action == EndAction::Logoff;
+    const EndActionFacts* facts = FactsOf(action);
+    return facts != nullptr && !facts->sleeps;
 }
 
 void ApplySoundRow(HWND window, SoundMode mode) {
@@ -123,8 +126,9 @@ void ChooseFile(HWND window, const FileSetting& file) {
 void OnResumeMode(HWND window, ResumeMode mode) {
     app.NEXT_REG = mode;
     WriteSettingDword(value::NEXT_REG, static_cast<std::uint32_t>(mode));
-    // 1006 sits in another radio group than the other four, so the dialog
-    // manager clears only one side; the other is cleared here.
+    // IDC_SET_PROGRAM_THEN_SCHEDULED sits in another radio group than the
+    // other four, so the dialog manager clears only one side; the other is
+    // cleared here.
     if (mode == ResumeMode::WakeRunProgramThenScheduledEnd) {
         for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_END}) {
             Check(window, id, false);

@@ -1,6 +1,6 @@
 // The phrase dialog: a command line is started and forgotten; anything that
 // does not start becomes the favourite phrase.
-#include "ui/phrase_dialog.h"
+#include "dialogs/phrase_dialog.h"
 
 #include <memory>
 

@@ -1,0 +1,109 @@
+// What must know all four operations at once.
+#include "schedule/operations.h"
+
+#include "platform/system.h"
+#include "schedule/lifecycle.h"
+#include "schedule/wake.h"
+#include "state/app_state.h"
+#include "state/messages.h"
+#include "ui/locking.h"
+#include "ui/tray.h"
+
+namespace {
+
+// The operations that end in an end action, in the order they are cancelled.
+constexpr Operation kEndingOperations[] = {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd};
+
+// After an abort the buttons of the stopped operations offer to start again,
+// so their captions read their idle texts again, kept ones included. A button
+// whose operation the abort left armed (its idle flag still 0) keeps its
+// cancel caption, so caption and next click always agree.
+void RestoreIdleCaptions() {
+    for (std::size_t i = 0; i < kOperationCount; ++i) {
+        const auto operation = static_cast<Operation>(i);
+        const OperationRecord& record = app.operation(operation);
+        if (record.idle.load() != 0) ShowOperationCaption(operation, record.idleCaption);
+    }
+}
+
+void StopRunningOperations() {
+    ShowAbortBalloon();
+    // Only the final count-down after a wake-up: an armed wake-up stays armed.
+    if (app.resumeCountdownRunning != 0) app.operation(Operation::Wake).block.Cancel();
+    for (Operation operation : kEndingOperations) app.operation(operation).block.Cancel();
+    for (Operation operation : kEndingOperations) app.operation(operation).idle = 1;
+    LockRunControls(1, 0);
+    RestoreIdleCaptions();
+    Sys().Sleep(1000);  // the abort balloon stays up for a second
+}
+
+void DisarmWake() {
+    DisarmWakeTimer();
+    OperationRecord& wake = app.operation(Operation::Wake);
+    wake.idle = 1;
+    wake.running = 0;
+    RestoreHeadline();
+    LockRunControls(1, 0);
+    RestoreIdleCaptions();
+    ShowAbortBalloon();
+    Sys().Sleep(1000);
+}
+
+}  // namespace
+
+INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
+    const auto which = static_cast<Operation>(operation);
+    const auto run = static_cast<std::uint32_t>(generation);
+    bool stood = false;
+    switch (which) {
+        case Operation::ScheduledEnd:
+        case Operation::TimerEnd:
+        case Operation::WaitProgram:
+            stood = ReturnOperationToIdle(which, run);
+            break;
+        case Operation::Wake:
+            stood = ReturnWakeToIdle(run);
+            break;
+        case Operation::WakeCountdown:
+            stood = EndResumeCountdown(run);
+            break;
+    }
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+    return TRUE;
+}
+
+bool AnyOperationRunning() {
+    for (Operation operation : kEndingOperations) {
+        if (app.operation(operation).running.load() != 0) return true;
+    }
+    return app.resumeCountdownRunning.load() != 0;
+}
+
+bool AllOperationsIdle() {
+    for (const OperationRecord& record : app.operations) {
+        if (record.idle.load() == 0) return false;
+    }
+    return true;
+}
+
+void UnlockRunControlsIfIdle() {
+    if (AllOperationsIdle()) LockRunControls(1, 0);
+}
+
+void AbortFromTray() {
+    if (AnyOperationRunning()) {
+        StopRunningOperations();
+    } else if (app.operation(Operation::Wake).running.load() != 0) {
+        DisarmWake();
+    }
+    ShowHeadlineAfterAbort();
+}
+
+void OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    if (wParam != TRAY_ICON_ID) return;
+    if (lParam == WM_LBUTTONDOWN) {
+        RestoreFromTray();
+    } else if (lParam == WM_RBUTTONDOWN) {
+        AbortFromTray();
+    }
+}

@@ -1,0 +1,30 @@
+// What must know all four operations at once: the main window's answer when a
+// worker asks to return its run to idle, the abort from the notification
+// icon, and whether anything runs or everything is idle.
+#pragma once
+
+#include <windows.h>
+
+// GUI side: the main window's handling of WM_RETURNTOIDLE. Sets the dialog
+// result and returns TRUE, as a dialog procedure must for a message it answers.
+INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);
+
+// Whether a worker is on its way to an end action: the scheduled end, the
+// timer end, the wait for a program or the count-down after a wake-up. An
+// armed wake-up is not: it only wakes the machine.
+bool AnyOperationRunning();
+
+// Whether every operation's button offers a start.
+bool AllOperationsIdle();
+
+// After a test-mode message (GUI thread): enables every run control again,
+// unless an operation is running or armed, whose locking then stands.
+void UnlockRunControlsIfIdle();
+
+// Aborts whatever operation runs, or disarms a pending wake-up, and says so
+// in the balloon.
+void AbortFromTray();
+
+// The main window's handling of the icon's callback message: a left click
+// restores the windows, a right click aborts.
+void OnTrayNotify(WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,12 @@
+// The operations that wait for a moment and then end the session.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The four operations, each with its record in the application state. The
+// count-down after a wake-up has no record of its own (it runs on the
+// wake-up's block and button); WakeCountdown names it only when it asks to
+// return to idle.
+enum class Operation : std::uint32_t { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2, Wake = 3, WakeCountdown = 4 };
+inline constexpr std::size_t kOperationCount = 4;
