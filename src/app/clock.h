@@ -1,4 +1,4 @@
-// The clock line of the main window: a worker that rewrites control 1006
+// The clock line of the main window: a worker that rewrites IDC_MAIN_CLOCK
 // once a second for the life of the process.
 #pragma once
 

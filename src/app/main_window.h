@@ -1,4 +1,4 @@
-// The main window (dialog 150): the hub from which every setting is chosen
+// The main window (template IDD_MAIN): the hub from which every setting is chosen
 // and every operation is started.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The manual operations dialog (template 185): the five end actions at once,
+// The manual operations dialog (template IDD_MANUAL): the five end actions at once,
 // the timer end, the wait for a program, the wake-up and the reset of the
 // stored settings. It runs modally without owner inside the handler of the
 // main window's button IDC_MAIN_MANUAL, which stays disabled while the dialog

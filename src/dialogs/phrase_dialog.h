@@ -1,4 +1,4 @@
-// The phrase dialog (151): its one field takes a command line, which is
+// The phrase dialog (IDD_PHRASE): its one field takes a command line, which is
 // started as a new process, or a phrase, which is stored as TEXT and
 // scattered over the desktop.
 #pragma once

@@ -1,4 +1,4 @@
-// The settings dialog (template 183): start-up registration, what happens
+// The settings dialog (template IDD_SETTINGS): start-up registration, what happens
 // after a wake-up and the program run then, and the sound of the final
 // count-down. Each change is written to the registry the moment its control
 // reports, mirrored in the application state and shown in the summary; there

@@ -12,10 +12,10 @@
 // The controls of the sound group that a sound mode leaves usable. The
 // up-down beside the seconds field is never disabled, so it has no column.
 struct SoundControls {
-    bool explosion;    // 1041, the explosion after the ten-count
-    bool seconds;      // 1017, the length of the sound count-down
-    bool soundName;    // 1020, the name of the chosen sound
-    bool chooseSound;  // 1053, its "..." button
+    bool explosion;    // IDC_SET_EXPLOSION, the explosion after the ten-count
+    bool seconds;      // IDC_SET_SECONDS, the length of the sound count-down
+    bool soundName;    // IDC_SET_SOUND_NAME, the name of the chosen sound
+    bool chooseSound;  // IDC_SET_CHOOSE_SOUND, its "..." button
 };
 
 // The row of a sound mode; nothing for a stored value outside the five modes,

@@ -1,7 +1,8 @@
 // The settings store: one registry key of the current user, one value per
-// setting, written through the moment a control changes. Every operation is
+// setting, written through the moment a control changes. Every write is
 // self-contained (open or create the key, one value operation, close) and
-// reports nothing; a failed or unfit read leaves the caller's default.
+// reports nothing; reads go through a SettingsReader, which opens the key once
+// for several values. A failed or unfit read leaves the caller's default.
 #pragma once
 
 #include <windows.h>

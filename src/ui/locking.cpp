@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include "platform/windows.h"
 #include "res/resource.h"
 #include "state/app_state.h"
-#include "platform/windows.h"
 
 namespace {
 
@@ -18,13 +18,12 @@ struct RunControl {
     bool exceptFor;
 };
 
+// After the end actions' radio buttons, which the table names.
 constexpr RunControl kMainRunGroup[] = {
-    {IDC_MAIN_SHUTDOWN, false}, {IDC_MAIN_REBOOT, false},     {IDC_MAIN_LOGOFF, false},
-    {IDC_MAIN_STANDBY, false},  {IDC_MAIN_HIBERNATE, false},  {IDC_MAIN_FORCE, false},
-    {IDC_MAIN_TEST, false},     {IDC_MAIN_END_MONTH, false},  {IDC_MAIN_END_DAY, false},
-    {IDC_MAIN_END_HOUR, false}, {IDC_MAIN_END_MINUTE, false}, {IDC_MAIN_WAKE_MONTH, false},
-    {IDC_MAIN_WAKE_DAY, false}, {IDC_MAIN_WAKE_HOUR, false},  {IDC_MAIN_WAKE_MINUTE, false},
-    {IDC_MAIN_RUN, true},
+    {IDC_MAIN_FORCE, false},       {IDC_MAIN_TEST, false},     {IDC_MAIN_END_MONTH, false},
+    {IDC_MAIN_END_DAY, false},     {IDC_MAIN_END_HOUR, false}, {IDC_MAIN_END_MINUTE, false},
+    {IDC_MAIN_WAKE_MONTH, false},  {IDC_MAIN_WAKE_DAY, false}, {IDC_MAIN_WAKE_HOUR, false},
+    {IDC_MAIN_WAKE_MINUTE, false}, {IDC_MAIN_RUN, true},
 };
 
 constexpr RunControl kManualRunGroup[] = {
@@ -59,7 +58,11 @@ bool ProgramControlsWanted(ResumeMode mode) {
 }  // namespace
 
 void LockRunControls(int enable, int caller) {
-    LockGroup(OpenDialog(app.mainWindow), kMainRunGroup, enable != 0, caller);
+    HWND main = OpenDialog(app.mainWindow);
+    if (main != nullptr) {
+        for (const EndActionFacts& facts : kEndActions) Enable(main, facts.mainButton, enable != 0);
+    }
+    LockGroup(main, kMainRunGroup, enable != 0, caller);
     LockGroup(OpenDialog(app.manualWindow), kManualRunGroup, enable != 0, caller);
 }
 

@@ -4,7 +4,7 @@
 
 // Enables (1) or disables (0) the run group of the main window and of the
 // manual operations dialog, except the control whose identifier is `caller`
-// (1100, 1027, 1017 or 1021; 0 for none).
+// (IDC_MAIN_RUN, IDC_MAN_WAKE, IDC_MAN_WAIT or IDC_MAN_TIMER; 0 for none).
 void LockRunControls(int enable, int caller);
 
 // Disables the run controls of the manual operations dialog only.

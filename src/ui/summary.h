@@ -1,4 +1,4 @@
-// The settings summary shown in control 1001 of the main window.
+// The settings summary shown in the main window (IDC_MAIN_SUMMARY).
 #pragma once
 
 #include <array>
@@ -31,5 +31,5 @@ struct SummaryInputs {
 std::wstring BuildSummary(const SummaryInputs& inputs);
 
 // Rebuilds the summary from the application state and the main window's
-// combos and shows it in control 1001.
+// combos and shows it in IDC_MAIN_SUMMARY.
 void UpdateSummary();

@@ -1,6 +1,6 @@
 // The real wake-up in test mode: armed through the manual dialog for the next
-// minute, its waitable timer fires, the test-mode message shows, and button
-// 1027 returns to idle.
+// minute, its waitable timer fires, the test-mode message shows, and
+// IDC_MAN_WAKE returns to idle.
 #include <gtest/gtest.h>
 
 #include "driver.h"

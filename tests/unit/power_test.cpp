@@ -157,9 +157,7 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
                     PerformEndAction(app.WAYTOEND.load());
                     done = true;
                 });
-                for (MSG message; !done; ::Sleep(1)) {
-                    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-                }
+                test_support::WaitFor([&] { return done.load(); }, 20000);
                 worker.join();
             } else {
                 PerformEndAction(EndAction::Reboot);

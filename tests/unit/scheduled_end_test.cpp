@@ -359,17 +359,6 @@ TEST_F(ScheduledEndThread, ACancelAtTheLastMomentHolds) {
     EXPECT_EQ(L"phrase", app.headline.Get());
 }
 
-TEST_F(ScheduledEndThread, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
-    OwnedHandle thread = StartSoon();
-    // The worker's request waits until this thread serves it: cancel first.
-    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
-    ToggleScheduledEnd();
-    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
-    EXPECT_TRUE(gated.exits.empty());
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
-    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());  // no fresh start
-}
-
 TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
     gated.now = 1'000'000'000'000;
     ToggleScheduledEnd();

@@ -7,6 +7,7 @@
 #include "platform/wait.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ TEST(SettleWait, ServesMessagesSentByTheThreadItWaitsFor) {
 TEST(SettleWait, AThreadThatLetGoOfItsSlotIsNotWaitedFor) {
     ThreadSlot& slot = app.operation(Operation::TimerEnd).thread;
     ASSERT_TRUE(slot.Start(EndsAtOnce, &slot));
-    for (int i = 0; i < 500 && !slot.Empty(); ++i) ::Sleep(10);
+    test_support::WaitFor([&] { return slot.Empty(); });
     EXPECT_TRUE(slot.Empty());
     EXPECT_FALSE(slot.Duplicate());
     const DWORD start = ::GetTickCount();

@@ -1,5 +1,5 @@
 // The settings summary: the whole text for each combination of settings, and
-// its way into control 1001 of a real main window.
+// its way into IDC_MAIN_SUMMARY of a real main window.
 #include <gtest/gtest.h>
 
 #include <functional>

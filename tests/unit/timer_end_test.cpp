@@ -193,20 +193,4 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
     }
 }
 
-TEST_F(TimerEndRun, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
-    app.manualWindow = nullptr;  // a closed dialog: the run counts 10 seconds, unseen
-    ToggleTimerEnd();
-    OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
-    const std::uint32_t generation = app.operation(Operation::TimerEnd).block.generation.load();
-    // The worker's request waits until this thread serves it: cancel first.
-    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
-    ToggleTimerEnd();
-    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
-    EXPECT_EQ(11u, ticks.size());
-    EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(generation, app.operation(Operation::TimerEnd).block.generation.load());  // no fresh start
-    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
-    EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
-}
-
 }  // namespace

@@ -115,7 +115,7 @@ TEST_F(TrayTest, RecordAsPrepared) {
     EXPECT_EQ(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID), record.cbSize);
     EXPECT_EQ(main_.get(), record.hWnd);
     EXPECT_EQ(0x8001u, record.uID);
-    EXPECT_EQ(23u, record.uFlags);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), record.uFlags);
     EXPECT_EQ(0x8002u, record.uCallbackMessage);
     EXPECT_NE(nullptr, record.hIcon);
     EXPECT_EQ(ProgramIcon(), record.hIcon);
@@ -123,7 +123,7 @@ TEST_F(TrayTest, RecordAsPrepared) {
     EXPECT_STREQ(L"", record.szInfo);
     EXPECT_EQ(3000u, record.uTimeout);
     EXPECT_STREQ(L"tovakeli", record.szInfoTitle);
-    EXPECT_EQ(1u, record.dwInfoFlags);
+    EXPECT_EQ(static_cast<DWORD>(NIIF_INFO), record.dwInfoFlags);
     EXPECT_EQ(0u, record.dwState);
     EXPECT_EQ(0u, record.dwStateMask);
     EXPECT_EQ(GUID{}, record.guidItem);
@@ -198,7 +198,9 @@ TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
     app.operation(Operation::TimerEnd).idle = 0;
 
     // Moves, button-ups, double clicks, other buttons, balloon and key events.
-    for (LPARAM lParam : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0x20A, 0x400, 0x402, 0x404, 0x405}) {
+    for (LPARAM lParam :
+         {WM_MOUSEMOVE, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MBUTTONUP,
+          WM_MBUTTONDBLCLK, WM_MOUSEWHEEL, NIN_SELECT, NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT, NIN_BALLOONUSERCLICK}) {
         SCOPED_TRACE(lParam);
         EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, lParam));
     }
@@ -283,7 +285,7 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         for (const FakeSystem::Notify& notify : fake_.notifies) {
             EXPECT_EQ(main_.get(), notify.data.hWnd);
             EXPECT_EQ(TRAY_ICON_ID, notify.data.uID);
-            EXPECT_EQ(23u, notify.data.uFlags);
+            EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), notify.data.uFlags);
         }
         *c.running = 0;
     }
@@ -529,7 +531,7 @@ TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
 // Through the Wine desktop's own notification area, without the fake.
 TEST(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
     HWND tray = nullptr;
-    for (int i = 0; i < 100 && (tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) == nullptr; ++i) ::Sleep(100);
+    test_support::WaitFor([&] { return (tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) != nullptr; }, 10000);
     ASSERT_NE(nullptr, tray) << "no taskbar on this desktop";
 
     TestDialog main{IDD_MAIN};

@@ -68,6 +68,18 @@ bool WaitFor(Condition condition, DWORD timeoutMs = 5000) {
     return true;
 }
 
+// Waits up to `timeoutMs` until another thread has sent this thread a message
+// that is not served yet; whether one waits. Nothing is served meanwhile, so
+// the test acts before the sender gets its answer.
+inline bool WaitForSentMessage(DWORD timeoutMs = 20000) {
+    const DWORD start = ::GetTickCount();
+    while ((HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0) {
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
 inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
 
 // Puts back every field a window test may change, as a new process has them.

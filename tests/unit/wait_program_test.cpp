@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_processes.h"
 #include "fake_system.h"
 #include "platform/processes.h"
 #include "platform/wait.h"
@@ -24,24 +25,6 @@
 namespace {
 
 using test_support::ItemText;
-
-// Processes by path, in the order the system lists them; an empty path is a
-// process that cannot be queried.
-class FakeProcesses : public ProcessSource {
-public:
-    std::size_t ProcessIds(DWORD* ids, std::size_t capacity) override {
-        std::lock_guard<std::mutex> hold(lock);
-        for (std::size_t i = 0; i < capacity && i < paths.size(); ++i) ids[i] = static_cast<DWORD>(i);
-        return std::min(capacity, paths.size());
-    }
-    bool ModulePath(DWORD id, wchar_t* path, std::size_t capacity) override {
-        std::lock_guard<std::mutex> hold(lock);
-        ::lstrcpynW(path, paths.at(id).c_str(), static_cast<int>(capacity));
-        return path[0] != L'\0';
-    }
-    std::mutex lock;
-    std::vector<std::wstring> paths;
-};
 
 const std::wstring kLong(60, L'x');  // a base name longer than the name field
 
@@ -101,7 +84,7 @@ protected:
         }
         return items;
     }
-    // Presses button 1017; the started thread, or none.
+    // Presses IDC_MAN_WAIT; the started thread, or none.
     static OwnedHandle Start() {
         ToggleWaitProgram();
         return app.operation(Operation::WaitProgram).thread.Duplicate();
@@ -188,21 +171,6 @@ TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());  // no wake-up armed
     EXPECT_EQ(0u, app.operation(Operation::WaitProgram).running.load());
     EXPECT_EQ(L"phrase", app.headline.Get());
-    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
-}
-
-// The program is gone at the first poll; the worker's request to return to
-// idle waits until this thread serves it, and the cancel comes first.
-TEST_F(WaitProgram, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
-    Choose(L"setup");
-    processes.paths[4] = L"C:\\gone.exe";
-    OwnedHandle thread = Start();
-    for (int i = 0; i < 2000 && (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0; ++i) ::Sleep(10);
-    ToggleWaitProgram();
-    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
-    EXPECT_EQ(2u, fake.sleeps.size());  // the count-down alone
-    EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
     EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
 }
 

@@ -89,7 +89,7 @@ protected:
         test_support::ResetAppState();
     }
 
-    // Presses 1027 and serves the wake thread until it has ended.
+    // Presses IDC_MAN_WAKE and serves the wake thread until it has ended.
     void ArmAndFinish() {
         ToggleWake();
         OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
@@ -233,7 +233,7 @@ TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
     EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
     EXPECT_EQ(0u, app.restartAfterResume.load());  // nothing pending, nothing recorded
     ToggleScheduledEnd();
-    for (int i = 0; i < 500 && app.operation(Operation::ScheduledEnd).running.load() == 0; ++i) ::Sleep(10);
+    test_support::WaitFor([] { return app.operation(Operation::ScheduledEnd).running.load() != 0; });
     OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     const std::uint32_t generation = app.operation(Operation::ScheduledEnd).block.generation.load();
 
@@ -244,7 +244,7 @@ TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
     EXPECT_EQ(generation + 1, app.operation(Operation::ScheduledEnd).block.generation.load());  // restarted once
     // The old thread has ended; the restarted one holds the slot and the run.
     ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
-    for (int i = 0; i < 500 && app.operation(Operation::ScheduledEnd).running.load() == 0; ++i) ::Sleep(10);
+    test_support::WaitFor([] { return app.operation(Operation::ScheduledEnd).running.load() != 0; });
     EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
     EXPECT_FALSE(app.operation(Operation::ScheduledEnd).thread.Empty());
     EXPECT_TRUE(ScheduledEndArmed());
