@@ -4,6 +4,7 @@
 // seam's clock: they are pictures, and a test's fake clock must not see them.
 #include "ui/effects.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 
@@ -53,14 +54,14 @@ void WaitUntilShownOrStopped(HWND main) {
     ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
 }
 
-// Draws the headline with an opaque band one pixel wider on each side, so
-// the column a one-pixel step leaves behind is covered too and the moving
-// text leaves no trail. Only this band is drawn.
-void DrawMarqueeText(HDC dc, int x, const wchar_t* text, std::size_t length, int height) {
+// Draws the headline on its opaque band (MarqueeBand) and returns the band,
+// the `previous` of the next step. Only this band is drawn.
+RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, const wchar_t* text, std::size_t length, int height) {
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, text, static_cast<int>(length), &extent);
-    const RECT band{x - 1, kMarqueeTop, x + extent.cx + 1, kMarqueeTop + height};
+    const RECT band = MarqueeBand(previous, x, extent.cx, height);
     ::ExtTextOutW(dc, x, kMarqueeTop, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
+    return band;
 }
 
 DWORD WINAPI MarqueeThread(void* argument) {
@@ -77,9 +78,10 @@ DWORD WINAPI MarqueeThread(void* argument) {
         WindowDC dc(main);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc.get(), &metrics);
-        ::SetBkColor(dc.get(), kMarqueeBackground);
+        ::SetBkColor(dc.get(), MarqueeBackground());
         ::SetBkMode(dc.get(), OPAQUE);
         Bounce bounce{app.marqueeX.load(), false};
+        RECT band{};
         while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
             if (!Seen(main)) {
                 WaitUntilShownOrStopped(main);
@@ -90,7 +92,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
             const std::size_t length = std::wcslen(text);
             bounce = BounceStep(bounce, MarqueeLimit(length, metrics.tmAveCharWidth));
             app.marqueeX = bounce.x;
-            DrawMarqueeText(dc.get(), bounce.x + kMarqueeLeft, text, length, metrics.tmHeight);
+            band = DrawMarqueeText(dc.get(), band, bounce.x + kMarqueeLeft, text, length, metrics.tmHeight);
             ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
     }
@@ -143,6 +145,19 @@ bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoi
     if (y > height - kScatterBottomMargin) y -= kScatterBottomMargin;
     point = {x, y};
     return true;
+}
+
+COLORREF MarqueeBackground() { return ::GetSysColor(COLOR_BTNFACE); }
+
+RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height) {
+    RECT band{x - 1, kMarqueeTop, x + textWidth + 1, kMarqueeTop + height};
+    if (previous.right > previous.left) {
+        band.left = std::min(band.left, previous.left);
+        band.right = std::max(band.right, previous.right);
+        band.top = std::min(band.top, previous.top);
+        band.bottom = std::max(band.bottom, previous.bottom);
+    }
+    return band;
 }
 
 std::int32_t MarqueeLimit(std::size_t length, int averageCharWidth) {

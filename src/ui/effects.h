@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr COLORREF kMarqueeBackground = RGB(236, 233, 216);
 inline constexpr int kMarqueeLeft = 3;  // the text is drawn at marqueeX + kMarqueeLeft
 inline constexpr int kMarqueeTop = 15;
 inline constexpr int kMarqueeRight = 240;  // the text's right end turns here
@@ -39,6 +38,16 @@ struct Bounce {
 // limit and at 3. A limit of 3 or less makes the text tremble between
 // limit - 1 and limit.
 Bounce BounceStep(Bounce current, std::int32_t limit);
+
+// The colour behind the headline: the dialog's own background, so that the
+// band the marquee erases cannot be told from the rest of the window.
+COLORREF MarqueeBackground();
+
+// The band a marquee step paints opaque: the text at `x` with one pixel more
+// on each side (the column a one-pixel step leaves behind), grown to cover
+// the band of the step before, so a headline that became shorter leaves no
+// tail. `previous` is empty (all zero) for the first step.
+RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height);
 
 // The main window's left click: stops a running marquee, or starts it again
 // from where it stopped.

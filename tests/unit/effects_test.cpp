@@ -9,6 +9,10 @@
 #include "ui/effects.h"
 #include "ui_test_support.h"
 
+// Rectangles compare by their four edges; found by argument lookup, as RECT
+// lives in the global namespace.
+static bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+
 namespace {
 
 TEST(ScatterGenerator, StartsFromOneLikeEveryScatter) {
@@ -64,6 +68,18 @@ TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
     }
     EXPECT_EQ(MarqueeLimit(10, 8), 160);
     EXPECT_EQ(MarqueeLimit(39, 8), -72);
+}
+
+// A headline that becomes shorter, or moves, is drawn on a band that still
+// covers the text before it, so no tail is left.
+TEST(MarqueeBand, CoversTheTextAndTheBandBeforeIt) {
+    const RECT first = MarqueeBand(RECT{}, 50, 200, 12);
+    EXPECT_EQ((RECT{49, kMarqueeTop, 251, kMarqueeTop + 12}), first);
+    const RECT shorter = MarqueeBand(first, 51, 40, 12);
+    EXPECT_EQ((RECT{49, kMarqueeTop, 251, kMarqueeTop + 12}), shorter);
+    const RECT longerLeft = MarqueeBand(shorter, 3, 300, 14);
+    EXPECT_EQ((RECT{2, kMarqueeTop, 304, kMarqueeTop + 14}), longerLeft);
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), MarqueeBackground());
 }
 
 TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
