@@ -45,6 +45,11 @@ constexpr NumberCombo kNumberCombos[] = {
     {IDC_MAIN_WAKE_MINUTE, 59, value::MINUTE2, &StoredMoments::MINUTE2},
 };
 
+// Whether the marquee and clock threads of this main window have started:
+// they start when the window is first seen, off the path to its first show.
+// GUI thread only.
+bool windowWorkersStarted = false;
+
 const NumberCombo* FindNumberCombo(int id) {
     for (const NumberCombo& combo : kNumberCombos) {
         if (combo.id == id) return &combo;
@@ -87,8 +92,7 @@ void InitMainWindow(HWND window) {
     app.restartAfterResume = 0;
     for (OperationRecord& record : app.operations) record.running = 0;
 
-    StartMarquee();
-    StartClockThread();
+    windowWorkersStarted = false;
 
     app.wakeFired = 0;
     app.wakeProgramFinished = 0;
@@ -105,7 +109,7 @@ void OnPaint(HWND window) {
     app.headline.CopyTo(text);
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window, &paint);
-    ::SetBkColor(dc, kMarqueeBackground);
+    ::SetBkColor(dc, MarqueeBackground());
     ::SetBkMode(dc, OPAQUE);
     ::TextOutW(dc, kMarqueeLeft + app.marqueeX.load(), kMarqueeTop, text, static_cast<int>(std::wcslen(text)));
     ::EndPaint(window, &paint);
@@ -118,6 +122,11 @@ void OnPaint(HWND window) {
 void OnPlacementChanged(HWND window) {
     const bool seen = ::IsWindowVisible(window) && !::IsIconic(window);
     SetClockLineSeen(window, seen);
+    if (seen && !windowWorkersStarted) {
+        windowWorkersStarted = true;
+        StartMarquee();
+        StartClockThread();
+    }
     if (seen) ResumeMarquee();
 }
 
@@ -201,11 +210,17 @@ bool ComboSearchText(std::uint32_t value, wchar_t (&text)[4]) {
 }
 
 void FillNumberCombo(int maximum, HWND window, int id) {
+    HWND combo = ::GetDlgItem(window, id);
+    // Room for every item at once, and no redrawing per item.
+    const WPARAM count = static_cast<WPARAM>(maximum) + 1;
+    ::SendMessageW(combo, CB_INITSTORAGE, count, static_cast<LPARAM>(count * 4 * sizeof(wchar_t)));
+    ::SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
     for (int i = 0; i <= maximum; ++i) {
         wchar_t item[4];
         FormatText(item, L"%d", i);
-        ::SendDlgItemMessageW(window, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
+    ::SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
 }
 
 void SelectComboValue(HWND window, int id, std::uint32_t stored) {
