@@ -5,8 +5,12 @@
 // is open.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "dialogs/dialogs.h"
+#include "platform/handle.h"
 #include "platform/system.h"
+#include "platform/wait.h"
 #include "platform/windows.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
@@ -26,6 +30,8 @@ namespace {
 // Hours, minutes and seconds of the timer end, two digits each.
 constexpr int kTimerFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
 constexpr WPARAM kTimerFieldDigits = 2;
+// How long a press waits for its worker to set out before the summary.
+constexpr DWORD kSummaryWaitMs = 1000;
 
 // The main window's button IDC_MAIN_MANUAL opens the dialog again once it has ended.
 void CloseManual(HWND window, INT_PTR result) {
@@ -49,7 +55,9 @@ void LockByRunningOperation(HWND window) {
             break;
         }
     }
-    if (ownButton != 0) {
+    if (app.resumeCountdownRunning.load() != 0) {
+        LockRunControls(0, 0);  // the count-down after a wake-up locks them all
+    } else if (ownButton != 0) {
         LockRunControls(0, 0);
         ::EnableWindow(::GetDlgItem(window, ownButton), TRUE);
     } else if (app.operation(Operation::ScheduledEnd).running.load() != 0) {
@@ -79,11 +87,38 @@ void InitManualDialog(HWND window) {
     }
 }
 
+// The action travels as the thread's argument, by value.
+DWORD WINAPI SleepRequestProc(void* action) {
+    PerformEndAction(static_cast<EndAction>(reinterpret_cast<std::uintptr_t>(action)));
+    return 0;
+}
+
+// A standby or hibernation returns only after the resume, and the system
+// sends its suspend and resume notices meanwhile. The request is made on a
+// short-lived thread while this one waits serving sent messages, so the main
+// window answers them (a pending scheduled end stops at the suspend and
+// starts again after the resume). Should no thread start, the request is
+// made here, as before.
+void RequestSleepServingMessages(EndAction action) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the action travels as the thread's argument
+    void* argument = reinterpret_cast<void*>(static_cast<std::uintptr_t>(action));
+    OwnedHandle thread(::CreateThread(nullptr, 0, SleepRequestProc, argument, 0, nullptr));
+    if (thread) {
+        WaitServingMessages(thread.get(), INFINITE);
+    } else {
+        PerformEndAction(action);
+    }
+}
+
 // An immediate end action. After a requested shutdown or reboot the session
 // is ending: the icon goes and the dialog closes. Should the system refuse
 // the request, the program simply goes on, so the dialog closes the way OK
 // closes it and can be opened again.
 void OnEndActionButton(HWND window, const EndActionFacts& facts) {
+    if (facts.sleeps && app.TESTCHECK.load() == 0) {
+        RequestSleepServingMessages(facts.action);
+        return;
+    }
     const bool testMessageShown = PerformEndAction(facts.action);
     if (testMessageShown || !facts.stopsMachine) return;
     RemoveTrayIcon();
@@ -100,11 +135,16 @@ void OnReset(HWND window) {
     Sys().ShowMessage(window, kResetDone, kBoxCaption, MB_OK);
 }
 
-// The wait and the timer end start their thread in the toggle; a second
-// later it has set its running flag, which the summary reports.
-void ToggleAndSummarise(void (*toggle)(), DWORD settleMilliseconds) {
+// The wait and the timer end start their thread in the toggle, and the
+// summary reports them once the worker has set its running flag (or cleared
+// it, after a cancel). The wait for that, at most a second, serves what the
+// worker sends meanwhile: its first tick writes this dialog, and a handler
+// that merely slept would hold that tick back until its second was over.
+void ToggleAndSummarise(void (*toggle)(), Operation operation) {
     toggle();
-    if (settleMilliseconds != 0) Sys().Sleep(settleMilliseconds);
+    const OperationRecord& record = app.operation(operation);
+    const std::uint32_t shown = record.idle.load() == 0 ? 1 : 0;
+    WaitServingMessagesUntil([&] { return record.running.load() == shown; }, kSummaryWaitMs);
     UpdateSummary();
 }
 
@@ -129,13 +169,14 @@ void OnCommand(HWND window, WPARAM wParam) {
             if (HIWORD(wParam) == CBN_SETFOCUS) FillProcessCombo(window);
             break;
         case IDC_MAN_WAIT:
-            ToggleAndSummarise(ToggleWaitProgram, 1000);
+            ToggleAndSummarise(ToggleWaitProgram, Operation::WaitProgram);
             break;
         case IDC_MAN_TIMER:
-            ToggleAndSummarise(ToggleTimerEnd, 1000);
+            ToggleAndSummarise(ToggleTimerEnd, Operation::TimerEnd);
             break;
         case IDC_MAN_WAKE:
-            ToggleAndSummarise(ToggleWake, 0);
+            ToggleWake();
+            UpdateSummary();
             break;
         default:
             if (const EndActionFacts* facts = EndActionOfManualButton(id)) OnEndActionButton(window, *facts);

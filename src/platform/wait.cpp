@@ -1,5 +1,15 @@
-// Waiting on a kernel object from a thread that owns windows.
+// Waiting from a thread that owns windows.
 #include "platform/wait.h"
+
+namespace {
+
+// Serves the sent messages only; posted ones stay queued for the message loop.
+void ServeQueuedSends() {
+    MSG message;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+}  // namespace
 
 bool WaitServingMessages(HANDLE object, DWORD milliseconds) {
     const DWORD start = ::GetTickCount();
@@ -11,9 +21,12 @@ bool WaitServingMessages(HANDLE object, DWORD milliseconds) {
         const DWORD result = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0) return true;
         if (result != WAIT_OBJECT_0 + 1) return false;  // timed out, or the handle is bad
-        // Serves the sent messages only; posted ones stay queued for the
-        // message loop.
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ServeQueuedSends();
+    }
+}
+
+void ServeSentMessages(DWORD milliseconds) {
+    if (::MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+        ServeQueuedSends();
     }
 }

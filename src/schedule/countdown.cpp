@@ -6,6 +6,7 @@
 
 #include "platform/system.h"
 #include "res/resource.h"
+#include "schedule/pacing.h"
 #include "schedule/sounds.h"
 #include "ui/tray.h"
 
@@ -38,15 +39,15 @@ bool ShouldStop(const RunToken& token, CountdownResult& result) {
     return true;
 }
 
-// Ends step `step` of a count-down that began at `begin` (monotonic ms):
-// the next step starts at begin + (step + 1) seconds, so the steps keep to
-// whole seconds from the start however long their sounds and balloons take.
+// Ends a step of a count-down once it has been shown: the next step comes
+// when the pacer plans it, so the steps keep to whole seconds from the start
+// however long their sounds and balloons take, and pause across a suspend.
 // The last step still gets its full second after its sounds.
-void FinishStep(const RunToken& token, std::uint64_t begin, long long step, bool last) {
+void FinishStep(const RunToken& token, StepPacer& pacer, bool last) {
     if (last) {
-        token.Wait(1000);
+        token.Wait(StepPacer::kStepMs);
     } else {
-        token.WaitUntil(begin + static_cast<std::uint64_t>(step + 1) * 1000);
+        token.WaitUntil(pacer.Next(Sys().Ticks()));
     }
 }
 
@@ -104,14 +105,13 @@ CountdownResult SoundCountdown(const RunToken& token) {
     CountdownResult stopped = CountdownResult::Completed;
     // Wide enough that counting below the lowest stored value cannot overflow.
     long long n = app.COUNTDOWNTIME.load();
-    const std::uint64_t begin = Sys().Ticks();
-    long long step = 0;
+    StepPacer pacer(Sys().Ticks());
     do {
         if (ShouldStop(token, stopped)) return stopped;
         const SoundMode sound = app.SOUND.load();
         if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
         ShowSecondsLeft(n);
-        FinishStep(token, begin, step++, n <= 0);
+        FinishStep(token, pacer, n <= 0);
     } while (--n >= 0);
     // A cancel during the last step holds too: the end action has not begun.
     if (ShouldStop(token, stopped)) return stopped;
@@ -120,12 +120,12 @@ CountdownResult SoundCountdown(const RunToken& token) {
 
 CountdownResult TenCountdown(const RunToken& token) {
     CountdownResult stopped = CountdownResult::Completed;
-    const std::uint64_t begin = Sys().Ticks();
+    StepPacer pacer(Sys().Ticks());
     for (int n = 10; n >= 0; --n) {
         if (ShouldStop(token, stopped)) return stopped;
         PlayCountStep(n);
         ShowSecondsLeft(n);
-        FinishStep(token, begin, 10 - n, n == 0);
+        FinishStep(token, pacer, n == 0);
     }
     if (ShouldStop(token, stopped)) return stopped;
     return CountdownResult::Completed;

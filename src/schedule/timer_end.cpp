@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
+#include "schedule/pacing.h"
 #include "schedule/settle.h"
 #include "ui/tray.h"
 
@@ -22,7 +23,6 @@ namespace {
 constexpr Operation kThis = Operation::TimerEnd;
 constexpr std::int32_t kEmptyEntrySeconds = 10;
 constexpr std::int64_t kMaxCount = INT32_MAX;
-constexpr std::uint64_t kTickMilliseconds = 1000;
 
 // Hours, minutes and seconds, in the order of TimerParts.
 constexpr int kFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
@@ -133,16 +133,17 @@ DWORD WINAPI TimerEndProc(void* parameter) {
         app.headline.Set(headline);
     });
 
-    // N seconds run N + 1 ticks, showing N down to 0. Tick k is paced at
+    // N seconds run N + 1 ticks, showing N down to 0. Tick k is planned at
     // the press + k seconds of the monotonic clock, so neither the thread's
-    // start, nor the work of a tick, nor a wait that overruns makes it late.
+    // start, nor the work of a tick, nor a wait that overruns makes it late;
+    // a tick shown far too late (a dialog that did not answer, a suspend)
+    // moves the plan instead of hurrying the ticks after it.
     std::int32_t remaining = start->seconds;
-    const std::uint64_t begin = start->begin;
-    std::uint64_t tick = 0;
+    StepPacer pacer(start->begin);
     bool going = token.Running();
     while (going && remaining >= 0) {
         ShowTick(token, remaining);
-        going = token.WaitUntil(begin + ++tick * kTickMilliseconds);
+        going = token.WaitUntil(pacer.Next(Sys().Ticks()));
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,34 @@ TEST_F(Countdown, StepsKeepToWholeSecondsFromTheStartWhenWaitsOverrun) {
         EXPECT_LE(fake.notifies[k].atMilliseconds - begin - 1000 * static_cast<std::int64_t>(k), 16) << k;
     }
     EXPECT_EQ(1000u, fake.sleeps.back());  // the last step keeps its full second
+}
+
+// The machine sleeps for a minute in the wait after the third step, and the
+// monotonic clock counts that minute: the count pauses there and goes on a
+// second apart, instead of firing the steps it missed back to back.
+TEST_F(Countdown, AClockJumpPausesTheCountInsteadOfHurryingIt) {
+    for (SoundMode sound : {SoundMode::Beep, SoundMode::TenCount}) {
+        SCOPED_TRACE(static_cast<int>(sound));
+        FakeSystem local;
+        ScopedSystem use(local);
+        app.SOUND = sound;
+        int waits = 0;
+        local.onSleep = [&] {
+            if (++waits != 3) return;
+            std::lock_guard<std::mutex> hold(local.lock);
+            local.ticks += 60000;
+            local.now += 60;
+        };
+        EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation)));
+        std::vector<std::wstring> balloons;
+        for (const auto& n : local.notifies) balloons.push_back(n.data.szInfo);
+        EXPECT_EQ(Expected({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}), balloons);
+        for (std::size_t k = 1; k < local.notifies.size(); ++k) {
+            const std::int64_t gap = local.notifies[k].atMilliseconds - local.notifies[k - 1].atMilliseconds;
+            EXPECT_GE(gap, 900) << k;
+            EXPECT_LE(gap, k == 3 ? 61000 : 1000) << k;
+        }
+    }
 }
 
 TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {

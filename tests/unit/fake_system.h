@@ -68,6 +68,9 @@ public:
     // Called after every sleep, outside the lock: lets a test act "during" a
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
+    // Called inside every power request, on the requesting thread, outside
+    // the lock: the machine "sleeps" for as long as it runs.
+    std::function<void()> onPowerState;
 
     // The wake-up timer, a plain event as far as handles go. Its routine runs
     // inside WaitAlertable once the clock has reached the due time, which the
@@ -193,9 +196,12 @@ public:
         return exitResult;
     }
     BOOL SetPowerState(BOOL suspend, BOOL force) override {
-        std::lock_guard<std::mutex> hold(lock);
-        powerStates.emplace_back(suspend, force);
-        calls.push_back(L"Power " + std::to_wstring(suspend) + L" " + std::to_wstring(force));
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            powerStates.emplace_back(suspend, force);
+            calls.push_back(L"Power " + std::to_wstring(suspend) + L" " + std::to_wstring(force));
+        }
+        if (onPowerState) onPowerState();
         return TRUE;
     }
     BOOL Play(const wchar_t* sound, DWORD flags) override {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "fake_system.h"
@@ -57,6 +58,8 @@ TEST_F(ManualDialogTest, OpensLockedByWhatRunsWithFreshFieldsAndKeptCaptions) {
         {{&app.operation(Operation::Wake).running}, IDC_MAN_WAKE, true, true, false},
         // The main window stays as the scheduled end locked it; the timer end comes first.
         {{&app.operation(Operation::ScheduledEnd).running}, 0, true, false, false},
+        // The count-down after a wake-up locks every run control.
+        {{&app.resumeCountdownRunning}, 0, true, true, false},
         {{&app.operation(Operation::ScheduledEnd).running, &app.operation(Operation::Wake).running,
           &app.operation(Operation::TimerEnd).running},
          IDC_MAN_TIMER,
@@ -123,6 +126,29 @@ TEST_F(ManualDialogTest, ImmediateActionsCloseOnlyAfterARequestedShutdownOrReboo
         EXPECT_EQ(c.closes, Enabled(main_.get(), IDC_MAIN_MANUAL));
         EXPECT_EQ(c.closes, !local.notifies.empty() && local.notifies.back().message == NIM_DELETE);
         EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());  // nothing released
+    }
+}
+
+// The system sends its suspend and resume notices while a standby or
+// hibernation is asked for; the request returns only after the resume. The
+// main window answers them meanwhile.
+TEST_F(ManualDialogTest, TheMainWindowAnswersPowerNoticesWhileASleepIsAskedFor) {
+    for (int button : {IDC_MAN_STANDBY, IDC_MAN_HIBERNATE}) {
+        SCOPED_TRACE(button);
+        bool answered = false;
+        fake_.onPowerState = [&] {
+            std::thread system([&] {
+                DWORD_PTR result = 0;
+                answered = ::SendMessageTimeoutW(main_.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_BLOCK, 2000,
+                                                 &result) != 0;
+            });
+            system.join();
+        };
+        Open();
+        Command(button);
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(1u, fake_.powerStates.size());
+        fake_.powerStates.clear();
     }
 }
 

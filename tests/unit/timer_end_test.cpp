@@ -55,7 +55,7 @@ std::atomic<int> wakeRequests{0};
 
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
-    if (message == WM_TOGGLEWAKE) ++wakeRequests;
+    if (message == WM_ARMWAKE) ++wakeRequests;
     if (message == kRunOnGui) reinterpret_cast<void (*)()>(lParam)();
     return FALSE;
 }
@@ -92,12 +92,15 @@ protected:
         }
         return text;
     }
-    // Notes what the tick shows; cancels in the wait after the chosen tick.
+    // Notes what the tick shows and when its wait ended; cancels in the wait
+    // after the chosen tick.
     void OnWorkerWait() {
         const std::wstring fields = Fields();
         {
             std::lock_guard<std::mutex> hold(fake.lock);
             ticks.push_back({fields, fake.notifies.empty() ? L"" : fake.notifies.back().data.szInfo});
+            waitEnds.push_back(fake.ticks);
+            if (ticks.size() == jumpAfterTick) fake.ticks += 60000;
         }
         if (fields == cancelAt) ::SendMessageW(main.get(), kRunOnGui, 0, reinterpret_cast<LPARAM>(cancel));
     }
@@ -107,6 +110,8 @@ protected:
     test_support::TestDialog main{IDD_MAIN, MainProc};
     test_support::TestDialog manual{IDD_MANUAL};
     std::vector<std::pair<std::wstring, std::wstring>> ticks;  // fields, balloon
+    std::vector<std::uint64_t> waitEnds;                       // the monotonic clock as each wait ended
+    std::size_t jumpAfterTick = 0;  // the clock jumps a minute in the wait after this tick (1-based)
     void (*cancel)() = nullptr;
     std::wstring cancelAt = L"-";  // the fields of the tick whose wait a cancel comes in
 };
@@ -190,6 +195,44 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
         EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_HOURS)));
         EXPECT_EQ(L"phrase", app.headline.Get());
         EXPECT_EQ(L"", app.detailLine.Get());
+    }
+}
+
+// Each tick stays up for about a second, the first included, when the dialog
+// held the first tick's fields for 990 ms or the machine slept for a minute
+// after the third tick; the count pauses there and the end comes a second
+// after the last tick.
+TEST_F(TimerEndRun, TicksStayASecondApartWhenTheFirstIsHeldOrTheClockJumps) {
+    for (bool holdFirst : {true, false}) {
+        SCOPED_TRACE(holdFirst ? "first tick held" : "clock jump");
+        fake.exits.clear(), ticks.clear(), waitEnds.clear();
+        jumpAfterTick = holdFirst ? 0 : 3;
+        for (int id : {IDC_MAN_HOURS, IDC_MAN_MINUTES}) ::SetDlgItemTextW(manual.get(), id, L"0");
+        ::SetDlgItemTextW(manual.get(), IDC_MAN_SECONDS, L"4");
+        const std::uint64_t press = fake.Ticks();
+        ToggleTimerEnd();
+        OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+        ASSERT_TRUE(thread);
+        if (holdFirst) {
+            // The worker's first write waits for this thread, which is busy.
+            ASSERT_TRUE(test_support::WaitForSentMessage());
+            std::lock_guard<std::mutex> hold(fake.lock);
+            fake.ticks += 990;
+        }
+        ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+
+        const std::vector<std::wstring> shown = {L"0/0/4/", L"0/0/3/", L"0/0/2/", L"0/0/1/", L"0/0/0/"};
+        ASSERT_EQ(shown.size(), ticks.size());
+        for (std::size_t k = 0; k < shown.size(); ++k) EXPECT_EQ(shown[k], ticks[k].first) << k;
+        // Tick k + 1 is shown as the wait after tick k ends.
+        const std::uint64_t firstShown = press + (holdFirst ? 990 : 0);
+        EXPECT_GE(waitEnds[0] - firstShown, 900u);
+        for (std::size_t k = 1; k < waitEnds.size(); ++k) {
+            const std::uint64_t gap = waitEnds[k] - waitEnds[k - 1];
+            EXPECT_GE(gap, 900u) << k;
+            EXPECT_LE(gap, k == 3 ? 61050u : 1050u) << k;
+        }
+        EXPECT_EQ(1u, fake.exits.size());
     }
 }
 
