@@ -261,8 +261,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_RETURNTOIDLE:
             return AnswerReturnToIdle(window, wParam, lParam);
-        case WM_TOGGLEWAKE:
-            ToggleWake();
+        case WM_ARMWAKE:
+            ArmWakeIfIdle();
             return FALSE;
         case WM_POWERBROADCAST:
             return AnswerPowerBroadcast(window, wParam);

@@ -123,7 +123,7 @@ public:
     BOOL SetPowerState(BOOL suspend, BOOL force) override { return ::SetSystemPowerState(suspend, force); }
 
     HANDLE CreateWakeTimer(DWORD& error) override {
-        HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, L"MyTimer");
+        HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, kWakeTimerName);
         error = timer == nullptr ? ::GetLastError() : 0;
         return timer;
     }

@@ -10,6 +10,10 @@
 
 #include <cstdint>
 
+// The wake-up timer's name: the program's own, so that no other program's
+// timer is opened (and re-timed or cancelled) in its place, nor ours by it.
+inline constexpr wchar_t kWakeTimerName[] = L"tovakeli quillmarsh wake-up";
+
 class System {
 public:
     virtual ~System() = default;
@@ -36,7 +40,7 @@ public:
     virtual BOOL ExitSession(UINT flags, DWORD reason) = 0;
     virtual BOOL SetPowerState(BOOL suspend, BOOL force) = 0;
 
-    // The wake-up: the named timer "MyTimer" that resumes the machine, set for
+    // The wake-up: the named timer kWakeTimerName that resumes the machine, set for
     // an absolute due time (100 ns units since 1601-01-01 UTC) with a
     // completion routine that runs on the setting thread while it waits
     // alertably. Create and Set give the error code on failure.

@@ -67,7 +67,7 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token) {
 void RequestNextWake() {
     if (app.NEXT_REG.load() == ResumeMode::NoWake) return;
     // Without the main window the program is closing: no wake-up is armed.
-    if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_TOGGLEWAKE, 0, 0);
+    if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_ARMWAKE, 0, 0);
 }
 
 void EndRunStanding(Operation operation, const RunToken& token) {

@@ -50,7 +50,8 @@ bool RunStands(const RunBlock& block, std::uint32_t generation);
 bool RequestReturnToIdle(Operation operation, const RunToken& token);
 
 // Worker side: asks the main window to arm the wake-up when a resume mode is
-// set, so that the machine wakes again after the end action.
+// set and the wake-up is idle, so that the machine wakes again after the end
+// action.
 void RequestNextWake();
 
 // Worker side, once its moment has come and its count-down completed: returns

@@ -26,10 +26,17 @@ void RestoreIdleCaptions() {
     }
 }
 
+// Whether the count-down after a wake-up runs for the wake-up's current run;
+// an armed wake-up that came after it is not that count-down.
+bool ResumeCountdownIsCurrent() {
+    return app.resumeCountdownRunning.load() != 0 &&
+           RunStands(app.operation(Operation::Wake).block, app.resumeCountdownGeneration.load());
+}
+
 void StopRunningOperations() {
     ShowAbortBalloon();
     // Only the final count-down after a wake-up: an armed wake-up stays armed.
-    if (app.resumeCountdownRunning != 0) app.operation(Operation::Wake).block.Cancel();
+    if (ResumeCountdownIsCurrent()) app.operation(Operation::Wake).block.Cancel();
     for (Operation operation : kEndingOperations) app.operation(operation).block.Cancel();
     for (Operation operation : kEndingOperations) app.operation(operation).idle = 1;
     LockRunControls(1, 0);
@@ -66,6 +73,7 @@ INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
             break;
         case Operation::WakeCountdown:
             stood = EndResumeCountdown(run);
+            if (stood) UnlockRunControlsIfIdle();
             break;
     }
     ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
@@ -83,7 +91,7 @@ bool AllOperationsIdle() {
     for (const OperationRecord& record : app.operations) {
         if (record.idle.load() == 0) return false;
     }
-    return true;
+    return app.resumeCountdownRunning.load() == 0;
 }
 
 void UnlockRunControlsIfIdle() {

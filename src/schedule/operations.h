@@ -14,7 +14,8 @@ INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);
 // armed wake-up is not: it only wakes the machine.
 bool AnyOperationRunning();
 
-// Whether every operation's button offers a start.
+// Whether every operation's button offers a start and no count-down after a
+// wake-up runs.
 bool AllOperationsIdle();
 
 // After a test-mode message (GUI thread): enables every run control again,

@@ -24,7 +24,7 @@
 #include "schedule/settle.h"
 #include "schedule/sounds.h"
 #include "schedule/target_time.h"
-#include "state/messages.h"
+#include "ui/locking.h"
 #include "ui/tray.h"
 
 namespace {
@@ -151,7 +151,6 @@ void RearmScheduledEnd() {
 // wake-up and the end action. A cancel seen up to the GUI thread's answer
 // holds.
 void EndAgain(const RunToken& token) {
-    if (!IfStanding(token, [] { app.resumeCountdownRunning = 1; })) return;
     if (RunFinalCountdown(token) != CountdownResult::Completed) return;
     if (!RequestReturnToIdle(Operation::WakeCountdown, token)) return;
     RestoreHeadline();
@@ -180,11 +179,6 @@ void ActOnResumeMode(const RunToken& token) {
 }  // namespace
 
 void ToggleWake() {
-    HWND main = OpenDialog(app.mainWindow);
-    if (main != nullptr && ::GetWindowThreadProcessId(main, nullptr) != ::GetCurrentThreadId()) {
-        ::SendMessageW(main, WM_TOGGLEWAKE, 0, 0);
-        return;
-    }
     if (Record().idle.load() != 0) {
         ArmWake();
     } else if (Record().running.load() != 0) {
@@ -204,9 +198,12 @@ bool StartWake() {
     }
     RunBlock& block = Record().block;
     block.target = *target;
-    // Left over from a cancelled run, they would set off this run's actions.
+    // Left over from a cancelled run, they would set off this run's actions;
+    // a count-down after the previous wake-up that still runs is superseded
+    // by this run and no longer counts as running.
     app.wakeFired = 0;
     app.wakeProgramFinished = 0;
+    app.resumeCountdownRunning = 0;
     ::ResetEvent(TimerSetEvent());
     const std::uint32_t generation = block.Arm();
     auto start = std::make_unique<WakeStart>(WakeStart{&block, generation, *target});
@@ -218,13 +215,27 @@ bool StartWake() {
     return true;
 }
 
+void ArmWakeIfIdle() {
+    if (Record().idle.load() != 0) ArmWake();
+}
+
 bool ReturnWakeToIdle(std::uint32_t generation) {
     if (Record().idle.load() != 0 || !RunStands(Record().block, generation)) return false;
+    // The program run after the wake-up has ended and the session is to end
+    // again: the final count-down follows on the wake thread, and it counts
+    // as running until it ends, with every run control locked meanwhile.
+    const bool countdownFollows = app.wakeFired.load() != 0 && app.wakeProgramFinished.load() != 0 &&
+                                  app.NEXT_REG.load() == ResumeMode::WakeRunProgramThenEnd;
     app.wakeTimer.Reset();
     RestoreHeadline();
     Record().running = 0;
     app.wakeFired = 0;
     ShowOperationIdle(kThis);
+    if (countdownFollows) {
+        app.resumeCountdownGeneration = generation;
+        app.resumeCountdownRunning = 1;
+        LockRunControls(0, 0);
+    }
     return true;
 }
 

@@ -10,12 +10,15 @@
 
 #include "state/app_state.h"
 
-// The wake-up toggle (button IDC_MAN_WAKE, and every completed operation while
-// a resume mode is set). Idle: arms the wake-up, and returns once its timer is
-// set or has failed (at most about 3 s). Armed: cancels it. After a wake-up:
-// back to idle. Called on another thread, it is carried out on the main
-// window's thread, so the wake-up only ever changes state on that thread.
+// The wake-up toggle of button IDC_MAN_WAKE (GUI thread). Idle: arms the
+// wake-up, and returns once its timer is set or has failed (at most about
+// 3 s). Armed: cancels it. After a wake-up: back to idle.
 void ToggleWake();
+
+// The main window's answer to WM_ARMWAKE, when a run has ended and a resume
+// mode is set (GUI thread): arms the wake-up as the toggle does, but only
+// when it is idle; an armed wake-up stays armed.
+void ArmWakeIfIdle();
 
 // The second half of arming: resolves the wake moment from the main window's
 // wake combos and starts the wake thread for a newly armed run.
@@ -28,7 +31,8 @@ bool StartWake();
 bool ReturnWakeToIdle(std::uint32_t generation);
 
 // GUI thread: the end of the post-wake count-down, only while that run still
-// stands; whether it did. Only then do the next wake-up and the end action follow.
+// stands; whether it did. Only then do the next wake-up and the end action
+// follow. The caller unlocks the run controls when nothing else runs.
 bool EndResumeCountdown(std::uint32_t generation);
 
 // Cancels the wake-up's run and its timer: the wake thread wakes on the stop

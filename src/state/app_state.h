@@ -164,7 +164,10 @@ struct AppState {
     // Wake-up and resume.
     std::atomic<std::uint32_t> wakeFired{0};
     std::atomic<std::uint32_t> wakeProgramFinished{0};
+    // The final count-down after a wake-up (WakeRunProgramThenEnd) runs on the
+    // wake thread for this generation of the wake-up's block.
     std::atomic<std::uint32_t> resumeCountdownRunning{0};
+    std::atomic<std::uint32_t> resumeCountdownGeneration{0};
     std::atomic<std::uint32_t> restartAfterResume{0};
 
     // Texts.

@@ -18,8 +18,9 @@ inline constexpr UINT WM_TESTMESSAGECLOSED = WM_APP + 3;
 // window returns the operation to idle if that run still stands and answers
 // TRUE; FALSE when it was cancelled or superseded meanwhile.
 inline constexpr UINT WM_RETURNTOIDLE = WM_APP + 4;
-// Sent by a worker that calls the wake-up toggle: the main window runs it, so
-// the wake-up changes state on the GUI thread only.
-inline constexpr UINT WM_TOGGLEWAKE = WM_APP + 5;
+// Sent by a worker whose run has ended while a resume mode is set: the main
+// window arms the wake-up if it is idle (an armed one stays armed), so the
+// wake-up changes state on the GUI thread only.
+inline constexpr UINT WM_ARMWAKE = WM_APP + 5;
 
 inline constexpr UINT TRAY_ICON_ID = 0x8001;

@@ -40,7 +40,7 @@ bool NothingRunsOrIsArmed() {
     for (const OperationRecord& record : app.operations) {
         if (record.idle.load() == 0 || record.running.load() != 0) return false;
     }
-    return true;
+    return app.resumeCountdownRunning.load() == 0;
 }
 
 bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }

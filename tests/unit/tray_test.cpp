@@ -237,6 +237,7 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         SCOPED_TRACE(c.name);
         ShowOperationStarted(manual.get(), c.caller);
         *c.running = 1;
+        app.resumeCountdownGeneration = app.operation(Operation::Wake).block.generation.load();
         app.operation(Operation::Wake).running = c.wakeArmedToo ? 1 : 0;
         app.operation(Operation::Wake).idle = c.wakeArmedToo ? 0 : 1;
         app.headline.Set(L"タイマー終了");

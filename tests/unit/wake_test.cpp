@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/calendar.h"
 #include "platform/wait.h"
 #include "res/resource.h"
+#include "schedule/operations.h"
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
 #include "schedule/wake.h"
@@ -60,8 +62,9 @@ public:
 };
 
 INT_PTR CALLBACK MainLike(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool real = message == WM_RETURNTOIDLE || message == WM_TOGGLEWAKE || message == WM_POWERBROADCAST ||
-                      message == WM_TESTMESSAGECLOSED || (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN);
+    const bool real = message == WM_RETURNTOIDLE || message == WM_ARMWAKE || message == WM_POWERBROADCAST ||
+                      message == WM_TESTMESSAGECLOSED || message == WM_TRAYNOTIFY ||
+                      (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN);
     return real ? MainDialogProc(window, message, wParam, lParam) : FALSE;
 }
 
@@ -140,7 +143,7 @@ TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
     EXPECT_FALSE(ScheduledEndArmed());
 }
 
-TEST_F(WakeCycle, ModesTwoAndThreeArmTheScheduledEndAfterTheProgram) {
+TEST_F(WakeCycle, ResumingTheScheduledEndArmsItAfterTheProgram) {
     app.PROGRAM.Set(L"C:\\Program Files\\tool.exe");
     app.PROGRAM_COMMANDLINE.Set(L"/q");
     const std::vector<std::wstring> quoted = {L"\"C:\\Program Files\\tool.exe\" /q"};
@@ -164,7 +167,7 @@ TEST_F(WakeCycle, ModesTwoAndThreeArmTheScheduledEndAfterTheProgram) {
     EXPECT_TRUE(fake.messages.empty());
 }
 
-TEST_F(WakeCycle, ModeFourCountsDownEndsAndArmsTheNextWakeUp) {
+TEST_F(WakeCycle, RunningTheProgramThenEndingCountsDownEndsAndArmsTheNextWakeUp) {
     app.TESTCHECK = 1;
     app.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
     app.PROGRAM.Set(L"C:\\tools\\backup.exe");
@@ -175,9 +178,12 @@ TEST_F(WakeCycle, ModeFourCountsDownEndsAndArmsTheNextWakeUp) {
         fake.holdWakeTimer = false;
         fake.programStarts = c.programStarts;
         // The next wake-up stays armed; a tray abort cancels the count-down.
+        std::atomic<bool> aborted{false};
         fake.onSleep = [&] {
             fake.holdWakeTimer = true;
-            if (c.cancelInCountdown) app.operation(Operation::Wake).block.Cancel();
+            if (c.cancelInCountdown && !aborted.exchange(true)) {
+                ::SendMessageW(main.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
+            }
         };
         ArmAndFinish();
         fake.onSleep = nullptr;
@@ -187,6 +193,46 @@ TEST_F(WakeCycle, ModeFourCountsDownEndsAndArmsTheNextWakeUp) {
         EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
         if (c.ends) ToggleWake();  // cancels the next wake-up
         ExpectWakeIdle();
+    }
+}
+
+// The count-down after a wake-up runs with every run control locked and
+// counts as running until it ends. A wake-up armed during it supersedes it
+// and it stops counting; after it, completed or superseded, a tray abort
+// disarms the armed wake-up, timer and all.
+TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDuringIt) {
+    app.TESTCHECK = 1;
+    app.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
+    app.PROGRAM.Set(L"C:\\tools\\backup.exe");
+    const DWORD gui = ::GetCurrentThreadId();
+    for (bool armDuring : {false, true}) {
+        SCOPED_TRACE(armDuring ? "armed during the count-down" : "after the count-down");
+        fake.holdWakeTimer = false;
+        std::atomic<int> steps{0};
+        std::atomic<bool> lockedInCountdown{false};
+        fake.onSleep = [&] {
+            fake.holdWakeTimer = true;  // the next wake-up stays armed
+            if (::GetCurrentThreadId() == gui || ++steps != 1) return;
+            lockedInCountdown = app.resumeCountdownRunning.load() != 0 &&
+                                !::IsWindowEnabled(::GetDlgItem(manual.get(), IDC_MAN_WAKE)) &&
+                                !::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN));
+            if (armDuring) ::SendMessageW(main.get(), WM_ARMWAKE, 0, 0);
+        };
+        ArmAndFinish();
+        fake.onSleep = nullptr;
+        EXPECT_TRUE(lockedInCountdown);
+        EXPECT_EQ(0u, app.resumeCountdownRunning.load());
+        // The next wake-up is armed, its timer set, whichever way it came.
+        EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
+        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer != nullptr; }));
+        const int cancels = fake.wakeTimerCancels;
+        AbortFromTray();
+        EXPECT_EQ(cancels + 1, fake.wakeTimerCancels);
+        ExpectWakeIdle();
+        if (OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate()) {
+            ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+        }
+        TakeMessages();
     }
 }
 
