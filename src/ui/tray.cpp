@@ -33,8 +33,9 @@ std::uint64_t retryDeadline = 0;         // Sys().Ticks() to give up at; GUI thr
 // What a copy of the record sent to the shell does with the balloon. The
 // record keeps NIF_INFO, so that an add always shows the current balloon.
 enum class Balloon {
-    Show,  // as the record says: NIF_INFO shows szInfo
-    None,  // NIF_INFO left out: tip, icon and callback only
+    Show,      // as the record says: NIF_INFO shows szInfo
+    Realtime,  // shown now or never (kNifRealtime)
+    None,      // NIF_INFO left out: tip, icon and callback only
 };
 
 // Changes the record under the lock, then sends a copy of it; the shell's answer.
@@ -47,6 +48,7 @@ BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
         copy = trayIcon;
     }
     if (balloon == Balloon::None) copy.uFlags &= ~static_cast<UINT>(NIF_INFO);
+    if (balloon == Balloon::Realtime) copy.uFlags |= kNifRealtime;
     return Sys().NotifyIcon(message, copy);
 }
 
@@ -191,8 +193,11 @@ void RetryTrayIcon() {
 // replaces this one.
 void RefreshTray() { Update(NIM_MODIFY, WriteHeadlineTexts); }
 
+void RefreshTrayTip() { Update(NIM_MODIFY, WriteHeadlineTexts, Balloon::None); }
+
 void SetTrayBalloon(const wchar_t* text) {
-    Update(NIM_MODIFY, [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); });
+    const auto writeBalloon = [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); };
+    Update(NIM_MODIFY, writeBalloon, Balloon::Realtime);
 }
 
 void RemoveTrayIcon() {

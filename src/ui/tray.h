@@ -14,6 +14,11 @@ inline constexpr UINT_PTR kTrayRetryTimer = 1;
 inline constexpr UINT kTrayRetryMilliseconds = 2000;
 inline constexpr std::uint64_t kTrayRetryLimitMilliseconds = 120000;
 
+// NIF_REALTIME, which Windows XP's headers lack: from Vista on, the shell
+// drops a balloon sent with it that it cannot show at once, instead of
+// queueing it to show late; older shells ignore the flag.
+inline constexpr UINT kNifRealtime = 0x00000040;
+
 // Prepares the icon record; the icon is not shown yet.
 void InitTrayIcon();
 
@@ -57,10 +62,17 @@ bool TrayIconPending();
 // within the user's reach.
 void RetryTrayIcon();
 
-// Rewrites tip and balloon from the headline and detail line and sends them.
+// Rewrites tip and balloon from the headline and detail line and sends them:
+// the balloon shows them as a new message.
 void RefreshTray();
 
-// Writes the balloon text and sends it (tip unchanged).
+// Rewrites tip and balloon text likewise but sends the tip alone: a tick of
+// a long count, whose balloon would only repeat the message with another
+// time. The balloon text is kept for the icon's next add.
+void RefreshTrayTip();
+
+// Shows the text as a balloon of its own (tip unchanged): a second of the
+// final count-down, sent with kNifRealtime since it is stale a second later.
 void SetTrayBalloon(const wchar_t* text);
 
 // Removes the icon (before an immediate session end).
