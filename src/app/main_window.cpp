@@ -189,6 +189,17 @@ void OnCommand(HWND window, int id) {
     }
 }
 
+// The main window owns the timer that retries a refused notification icon:
+// it runs exactly while the icon is pending. Setting it again while it runs
+// only restarts its interval.
+void FollowTrayRetry(HWND window) {
+    if (TrayIconPending()) {
+        ::SetTimer(window, kTrayRetryTimer, kTrayRetryMilliseconds, nullptr);
+    } else {
+        ::KillTimer(window, kTrayRetryTimer);
+    }
+}
+
 // The suspend and resume notices; the sender sees TRUE for the handled ones.
 INT_PTR AnswerPowerBroadcast(HWND window, WPARAM event) {
     const BOOL handled = OnPowerBroadcast(event);
@@ -254,7 +265,17 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnCommand(window, LOWORD(wParam));
             return FALSE;
         case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_MINIMIZE) return HideToTray();
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                const BOOL handled = HideToTray();
+                FollowTrayRetry(window);
+                return handled;
+            }
+            return FALSE;
+        case WM_TIMER:
+            if (wParam == kTrayRetryTimer) {
+                RetryTrayIcon();
+                FollowTrayRetry(window);
+            }
             return FALSE;
         case WM_TRAYNOTIFY:
             OnTrayNotify(wParam, lParam);
@@ -282,7 +303,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             UnlockRunControlsIfIdle();
             return FALSE;
         default:
-            if (message == TaskbarCreatedMessage()) OnTaskbarCreated();
+            if (message == TaskbarCreatedMessage()) {
+                OnTaskbarCreated();
+                FollowTrayRetry(window);
+            }
             return FALSE;
     }
 }

@@ -67,7 +67,12 @@ void WriteFields(const TimerParts& parts) {
 
 OperationRecord& Record() { return app.operation(kThis); }
 
-void ShowTick(const RunToken& token, std::int32_t remaining) {
+// In the final count-down each second is a balloon of its own. Before it,
+// the first tick shows the time left in the balloon and the later ones only
+// in the tip: a balloon a second would queue up behind the one shown and,
+// on Windows 10, leave one notification per second in the notification
+// centre.
+void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     const TimerParts parts = SplitSeconds(remaining);
     WriteFields(parts);
     const SoundMode sound = app.SOUND.load();
@@ -80,7 +85,12 @@ void ShowTick(const RunToken& token, std::int32_t remaining) {
     }
     wchar_t detail[kDetailUnits];
     FormatTimerDetail(detail, std::size(detail), parts);
-    if (token.IfCurrent([&] { app.detailLine.Set(detail); })) RefreshTray();
+    if (!token.IfCurrent([&] { app.detailLine.Set(detail); })) return;
+    if (first) {
+        RefreshTray();
+    } else {
+        RefreshTrayTip();
+    }
 }
 
 void StartTimerEnd() {
@@ -141,8 +151,8 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     std::int32_t remaining = start->seconds;
     StepPacer pacer(start->begin);
     bool going = token.Running();
-    while (going && remaining >= 0) {
-        ShowTick(token, remaining);
+    for (bool first = true; going && remaining >= 0; first = false) {
+        ShowTick(token, remaining, first);
         going = token.WaitUntil(pacer.Next(Sys().Ticks()));
         --remaining;
     }

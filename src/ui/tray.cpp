@@ -1,9 +1,12 @@
 // The notification-area icon. The icon record is shared by the GUI thread and
 // worker threads: every change is made under a lock and the record is sent to
 // the shell as a copy taken under that lock, never while it is being changed.
+// Adding, re-adding, retrying and removing the icon happen on the GUI thread
+// alone; workers only modify it.
 #include "ui/tray.h"
 
 #include <atomic>
+#include <cstdint>
 
 #include "platform/critical_section.h"
 #include "platform/system.h"
@@ -21,19 +24,56 @@ namespace {
 
 CriticalSection trayLock;
 NOTIFYICONDATAW trayIcon GUARDED_BY(trayLock);
-std::atomic<bool> iconShown{false};
+std::atomic<bool> iconWanted{false};     // between HideToTray and RemoveTrayIcon
+std::atomic<bool> iconShown{false};      // the shell has accepted it since
+std::atomic<bool> iconPending{false};    // refused so far: the timer retries
 std::atomic<bool> windowsHidden{false};  // between HideToTray and RestoreFromTray
+std::uint64_t retryDeadline = 0;         // Sys().Ticks() to give up at; GUI thread only
 
-// Changes the record under the lock, then sends a copy of it.
+// What a copy of the record sent to the shell does with the balloon. The
+// record keeps NIF_INFO, so that an add always shows the current balloon.
+enum class Balloon {
+    Show,      // as the record says: NIF_INFO shows szInfo
+    Realtime,  // shown now or never (kNifRealtime)
+    None,      // NIF_INFO left out: tip, icon and callback only
+};
+
+// Changes the record under the lock, then sends a copy of it; the shell's answer.
 template <typename Change>
-void Update(DWORD message, Change change) {
+BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
     NOTIFYICONDATAW copy;
     {
         Lock hold(trayLock);
         change(trayIcon);
         copy = trayIcon;
     }
-    Sys().NotifyIcon(message, copy);
+    if (balloon == Balloon::None) copy.uFlags &= ~static_cast<UINT>(NIF_INFO);
+    if (balloon == Balloon::Realtime) copy.uFlags |= kNifRealtime;
+    return Sys().NotifyIcon(message, copy);
+}
+
+void Unchanged(NOTIFYICONDATAW&) {}
+
+// Hands the icon to the shell; true once the shell has it. NIM_ADD fails
+// when the notification area is missing or too busy to answer in time, as
+// it often is while Windows starts; but a busy shell may still carry out an
+// add whose caller gave up waiting, and an add of an icon it already has
+// fails for good. So a failed add is followed by a NIM_MODIFY without
+// NIF_INFO (no second balloon), whose success tells that the icon is there.
+bool AddIcon() {
+    const bool added = Update(NIM_ADD, Unchanged) != FALSE || Update(NIM_MODIFY, Unchanged, Balloon::None) != FALSE;
+    iconShown = added;
+    return added;
+}
+
+// Adds the wanted icon, or retries it on the main window's timer for a while.
+void AddIconOrRetry() {
+    if (AddIcon()) {
+        iconPending = false;
+        return;
+    }
+    retryDeadline = Sys().Ticks() + kTrayRetryLimitMilliseconds;
+    iconPending = true;
 }
 
 // Tip and balloon both read headline followed by detail line.
@@ -81,8 +121,8 @@ BOOL HideToTray() {
         ::ShowWindow(window, SW_HIDE);
     });
     windowsHidden = true;
-    iconShown = true;
-    Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
+    iconWanted = true;
+    AddIconOrRetry();
     return TRUE;
 }
 
@@ -108,6 +148,8 @@ void RestoreFromTray() {
     RemoveTrayIcon();
 }
 
+// The abort's balloons are new messages; a failure matters no more than
+// RefreshTray's.
 void ShowAbortBalloon() {
     wchar_t phrase[kPhraseUnits];
     app.phraseText.CopyTo(phrase);
@@ -128,18 +170,44 @@ void ShowHeadlineAfterAbort() {
 }
 
 void OnTaskbarCreated() {
-    if (iconShown) Update(NIM_ADD, [](NOTIFYICONDATAW&) {});
+    if (!iconWanted) return;
+    iconShown = false;  // a new notification area starts empty
+    AddIconOrRetry();
 }
 
+bool TrayIconPending() { return iconPending; }
+
+void RetryTrayIcon() {
+    if (!iconPending) return;
+    if (AddIcon()) {
+        iconPending = false;
+    } else if (Sys().Ticks() >= retryDeadline) {
+        RestoreFromTray();  // ends the retries too
+    }
+}
+
+// A failed NIM_MODIFY needs no answer: either the icon is not in the
+// notification area (the windows are shown, or the shell refuses it and the
+// retry or a re-add after "TaskbarCreated" sends the record with this
+// change), or a busy shell did not answer in time, and the next change
+// replaces this one.
 void RefreshTray() { Update(NIM_MODIFY, WriteHeadlineTexts); }
 
+void RefreshTrayTip() { Update(NIM_MODIFY, WriteHeadlineTexts, Balloon::None); }
+
 void SetTrayBalloon(const wchar_t* text) {
-    Update(NIM_MODIFY, [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); });
+    const auto writeBalloon = [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); };
+    Update(NIM_MODIFY, writeBalloon, Balloon::Realtime);
 }
 
 void RemoveTrayIcon() {
+    iconWanted = false;
     iconShown = false;
-    Update(NIM_DELETE, [](NOTIFYICONDATAW&) {});
+    iconPending = false;
+    // Sent even for an icon the shell refused, since a refused add may have
+    // been carried out late. A failure means that the shell has no such
+    // icon (or there is no shell), which is what is asked for.
+    Update(NIM_DELETE, Unchanged);
 }
 
 bool TrayIconShown() { return iconShown; }

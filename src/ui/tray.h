@@ -4,11 +4,28 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+// While the shell refuses the icon, the main window calls RetryTrayIcon on
+// its timer kTrayRetryTimer every kTrayRetryMilliseconds, for as long as
+// TrayIconPending says; after kTrayRetryLimitMilliseconds of refusals the
+// windows are shown again.
+inline constexpr UINT_PTR kTrayRetryTimer = 1;
+inline constexpr UINT kTrayRetryMilliseconds = 2000;
+inline constexpr std::uint64_t kTrayRetryLimitMilliseconds = 120000;
+
+// NIF_REALTIME, which Windows XP's headers lack: from Vista on, the shell
+// drops a balloon sent with it that it cannot show at once, instead of
+// queueing it to show late; older shells ignore the flag.
+inline constexpr UINT kNifRealtime = 0x00000040;
+
 // Prepares the icon record; the icon is not shown yet.
 void InitTrayIcon();
 
 // Hides the main window and the open secondary dialogs and shows the icon
-// with the headline and detail line as tip and balloon. Returns TRUE.
+// with the headline and detail line as tip and balloon. Returns TRUE. Should
+// the shell refuse the icon, the windows stay hidden while the main window's
+// timer retries (TrayIconPending).
 BOOL HideToTray();
 
 // Called first by every dialog procedure of the program. A modal dialog loop
@@ -31,19 +48,37 @@ void ShowAbortBalloon();
 // abort from the icon.
 void ShowHeadlineAfterAbort();
 
-// Adds the icon again after the shell has restarted, if it should be shown.
+// Adds the icon again after the shell has restarted, if it should be shown;
+// a refused add is retried like the first one.
 void OnTaskbarCreated();
 
-// Rewrites tip and balloon from the headline and detail line and sends them.
+// Whether the shell has refused the icon so far and the main window's timer
+// is to call RetryTrayIcon.
+bool TrayIconPending();
+
+// One more attempt to add a refused icon (the main window's timer). Once the
+// retries have gone on for kTrayRetryLimitMilliseconds, it gives up and shows
+// the windows again, as a click on the icon would, so that the program stays
+// within the user's reach.
+void RetryTrayIcon();
+
+// Rewrites tip and balloon from the headline and detail line and sends them:
+// the balloon shows them as a new message.
 void RefreshTray();
 
-// Writes the balloon text and sends it (tip unchanged).
+// Rewrites tip and balloon text likewise but sends the tip alone: a tick of
+// a long count, whose balloon would only repeat the message with another
+// time. The balloon text is kept for the icon's next add.
+void RefreshTrayTip();
+
+// Shows the text as a balloon of its own (tip unchanged): a second of the
+// final count-down, sent with kNifRealtime since it is stale a second later.
 void SetTrayBalloon(const wchar_t* text);
 
 // Removes the icon (before an immediate session end).
 void RemoveTrayIcon();
 
-// Whether the icon is currently in the notification area.
+// Whether the shell has accepted the icon (and it has not been removed since).
 bool TrayIconShown();
 
 // The message the shell broadcasts when the taskbar is (re)created.

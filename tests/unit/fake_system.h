@@ -39,6 +39,7 @@ public:
         DWORD message;
         NOTIFYICONDATAW data;
         std::int64_t atMilliseconds;  // the fake wall clock when it was sent
+        BOOL answer;
     };
     struct FileDialog {
         OPENFILENAMEW record;  // as handed in
@@ -65,6 +66,9 @@ public:
     // The path the open-file dialog chooses; nothing means the user cancels.
     // Like the real one, it fails when the path does not fit the buffer.
     std::optional<std::wstring> chosenFile;
+    // The notification area answers FALSE to the calls this says it refuses
+    // (called under the lock); unset, it accepts every call.
+    std::function<bool(DWORD message)> refuseNotify;
     // Called after every sleep, outside the lock: lets a test act "during" a
     // count-down, e.g. cancel it after a given number of steps.
     std::function<void()> onSleep;
@@ -218,9 +222,10 @@ public:
     }
     BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
         std::lock_guard<std::mutex> hold(lock);
-        notifies.push_back({message, data, now * 1000 + sleptMilliseconds});
+        const BOOL answer = refuseNotify && refuseNotify(message) ? FALSE : TRUE;
+        notifies.push_back({message, data, now * 1000 + sleptMilliseconds, answer});
         calls.push_back(L"Notify " + std::to_wstring(message) + L" " + data.szInfo);
-        return TRUE;
+        return answer;
     }
 
     std::mutex lock;

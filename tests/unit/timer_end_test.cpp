@@ -77,6 +77,7 @@ protected:
         app.manualWindow = manual.get();
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.phraseText.Set(L"phrase");
+        InitTrayIcon();       // the icon record as the main window prepares it
         fake.overrunMs = 16;  // every wait lasts 16 ms longer than asked
         fake.onSleep = [this, gui = ::GetCurrentThreadId()] {
             if (::GetCurrentThreadId() != gui) OnWorkerWait();
@@ -99,6 +100,7 @@ protected:
         {
             std::lock_guard<std::mutex> hold(fake.lock);
             ticks.push_back({fields, fake.notifies.empty() ? L"" : fake.notifies.back().data.szInfo});
+            flags.push_back(fake.notifies.empty() ? 0 : fake.notifies.back().data.uFlags);
             waitEnds.push_back(fake.ticks);
             if (ticks.size() == jumpAfterTick) fake.ticks += 60000;
         }
@@ -110,6 +112,7 @@ protected:
     test_support::TestDialog main{IDD_MAIN, MainProc};
     test_support::TestDialog manual{IDD_MANUAL};
     std::vector<std::pair<std::wstring, std::wstring>> ticks;  // fields, balloon
+    std::vector<UINT> flags;                                   // of each tick's record
     std::vector<std::uint64_t> waitEnds;                       // the monotonic clock as each wait ended
     std::size_t jumpAfterTick = 0;  // the clock jumps a minute in the wait after this tick (1-based)
     void (*cancel)() = nullptr;
@@ -154,7 +157,7 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.first << " cancel at " << c.cancelAt);
-        fake.exits.clear(), fake.sounds.clear(), fake.beeps.clear(), ticks.clear();
+        fake.exits.clear(), fake.sounds.clear(), fake.beeps.clear(), ticks.clear(), flags.clear();
         wakeRequests = 0;
         app.SOUND = c.sound, app.COUNTDOWNTIME = c.countdown, app.NEXT_REG = c.next;
         cancel = c.cancel, cancelAt = c.cancelAt;
@@ -175,6 +178,10 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
             // The seconds in the balloon, or the detail line in tip and balloon.
             const std::wstring shown = left <= c.window ? L"終了まで：" + std::to_wstring(left) + L"秒" : head;
             EXPECT_EQ(0u, ticks[k].second.rfind(shown, 0)) << k;
+            // A balloon for the first tick and for each second of the final
+            // count-down (one it cannot show at once is dropped); the tip alone between.
+            const UINT balloon = left <= c.window ? NIF_INFO | kNifRealtime : k == 0 ? NIF_INFO : 0;
+            EXPECT_EQ(balloon, flags[k] & (NIF_INFO | kNifRealtime)) << k;
         }
         EXPECT_EQ(c.sounds, fake.sounds.size() + fake.beeps.size());
         if (c.cancel == nullptr) {

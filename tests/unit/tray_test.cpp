@@ -1,7 +1,7 @@
 // The notification-area icon: its record, hiding and restoring the windows,
-// the abort from the icon, the shell's restart, and texts written by other
-// threads, through the recording system seam; and one round trip through the
-// real notification area of the Wine desktop.
+// the abort from the icon, the shell's restart, an icon the shell refuses,
+// and texts written by other threads, through the recording system seam; and
+// one round trip through the real notification area of the Wine desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,7 +58,8 @@ protected:
         ::ShowWindow(main_.get(), SW_SHOWNORMAL);
     }
     void TearDown() override {
-        RemoveTrayIcon();  // forgets the icon while the fake is still installed
+        fake_.refuseNotify = nullptr;  // it may refer to the test's own variables
+        RemoveTrayIcon();              // forgets the icon while the fake is still installed
         test_support::ResetAppState();
     }
 
@@ -67,6 +68,15 @@ protected:
         fake_.notifies.clear();
         fake_.sleeps.clear();
     }
+
+    // One run of the main window's retry timer, its interval later.
+    void RetryTick() {
+        fake_.ticks += kTrayRetryMilliseconds;
+        EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TIMER, kTrayRetryTimer, 0));
+    }
+    // Whether the main window's retry timer is set; stops it (the next retry
+    // sets it again while the icon is still refused).
+    bool RetryTimerWasSet() { return ::KillTimer(main_.get(), kTrayRetryTimer) != FALSE; }
 
     // The state of a started operation as its toggle leaves it.
     void ShowOperationStarted(HWND manual, int caller) {
@@ -489,6 +499,62 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgainOnlyWhileItIsShown) {
     ClearRecords();
     MainDialogProc(main_.get(), taskbarCreated, 0, 0);
     EXPECT_TRUE(fake_.notifies.empty());
+}
+
+// The shell may refuse the icon for a while or for good, or report a
+// failure for an add it carries out all the same.
+TEST_F(TrayTest, ARefusedIconIsRetriedAndTheWindowsComeBackIfItNeverArrives) {
+    const int limit = static_cast<int>(kTrayRetryLimitMilliseconds / kTrayRetryMilliseconds);
+    struct Case {
+        const char* name;
+        bool afterRestart;  // refused as it is added again for a new notification area
+        int refusedAdds;
+        bool modifyAnswers;  // the icon is there although its add failed
+        int retries;
+    } const cases[] = {{"accepted on a retry", false, 2, false, 2},
+                       {"added although the add failed", false, 1, true, 0},
+                       {"added again on a retry", true, 2, false, 2},
+                       {"refused for good", false, limit + 1, false, limit}};
+    int refusals = 0;
+    bool modifyAnswers = false;
+    fake_.refuseNotify = [&](DWORD message) {
+        return message == NIM_ADD ? refusals-- > 0 : message == NIM_MODIFY && !modifyAnswers;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        refusals = c.afterRestart ? 0 : c.refusedAdds;
+        modifyAnswers = c.modifyAnswers;
+        MainDialogProc(main_.get(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        if (c.afterRestart) {
+            refusals = c.refusedAdds;
+            MainDialogProc(main_.get(), TaskbarCreatedMessage(), 0, 0);
+        }
+        EXPECT_EQ(c.retries > 0, TrayIconPending());
+        EXPECT_EQ(c.retries > 0, RetryTimerWasSet());
+        for (int i = 0; i < c.retries; ++i) {
+            EXPECT_FALSE(::IsWindowVisible(main_.get())) << i;
+            RetryTick();
+        }
+        const bool shown = c.retries < limit;
+        EXPECT_EQ(!shown, ::IsWindowVisible(main_.get()) != FALSE);
+        EXPECT_EQ(shown, TrayIconShown());
+        EXPECT_FALSE(TrayIconPending());
+        EXPECT_FALSE(RetryTimerWasSet());
+        // One balloon: the accepted add's, or the late add's (the NIM_MODIFY asking shows none).
+        const FakeSystem::Notify& last = fake_.notifies.back();
+        const DWORD lastSent = !shown ? NIM_DELETE : c.modifyAnswers ? NIM_MODIFY : NIM_ADD;
+        EXPECT_EQ(lastSent, last.message);
+        if (shown) {
+            EXPECT_EQ(c.modifyAnswers ? 0u : static_cast<UINT>(NIF_INFO), last.data.uFlags & NIF_INFO);
+        }
+
+        // Shown again, by a click or by giving up: nothing is left to add.
+        MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
+        ClearRecords();
+        RetryTick();
+        MainDialogProc(main_.get(), TaskbarCreatedMessage(), 0, 0);
+        EXPECT_TRUE(fake_.notifies.empty());
+    }
 }
 
 TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
