@@ -161,7 +161,7 @@ void OnActionButton(const EndActionFacts& facts) {
     UpdateSummary();
 }
 
-void OnCommand(HWND window, int id) {
+void OnCommand(HWND window, int id, LPARAM control) {
     switch (id) {
         case IDC_MAIN_BYE:
             EndProgram(window);
@@ -177,7 +177,10 @@ void OnCommand(HWND window, int id) {
             RunManualDialog(window);
             break;
         case IDC_MAIN_RUN:
-            ToggleScheduledEnd();
+            // A press of the button comes from the button itself; the
+            // program's own presses (start-up registration, the re-arming
+            // after a wake-up) come without it.
+            ToggleScheduledEnd(control != 0 ? Attendance::User : Attendance::Unattended);
             break;
         default:
             if (const EndActionFacts* facts = EndActionOfMainButton(id)) {
@@ -262,7 +265,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnPlacementChanged(window);
             return FALSE;
         case WM_COMMAND:
-            OnCommand(window, LOWORD(wParam));
+            OnCommand(window, LOWORD(wParam), lParam);
             return FALSE;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_MINIMIZE) {
@@ -284,6 +287,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return AnswerReturnToIdle(window, wParam, lParam);
         case WM_ARMWAKE:
             ArmWakeIfIdle();
+            return FALSE;
+        case WM_ENDACTIONREFUSED:
+            OnEndActionRefused(window, wParam, lParam);
             return FALSE;
         case WM_POWERBROADCAST:
             return AnswerPowerBroadcast(window, wParam);

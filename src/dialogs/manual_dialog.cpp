@@ -14,6 +14,7 @@
 #include "platform/windows.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
+#include "schedule/arming.h"
 #include "schedule/timer_end.h"
 #include "schedule/wait_program.h"
 #include "schedule/wake.h"
@@ -112,15 +113,16 @@ void RequestSleepServingMessages(EndAction action) {
 
 // An immediate end action. After a requested shutdown or reboot the session
 // is ending: the icon goes and the dialog closes. Should the system refuse
-// the request, the program simply goes on, so the dialog closes the way OK
-// closes it and can be opened again.
+// the request, the main window says why and the dialog stays as it was.
 void OnEndActionButton(HWND window, const EndActionFacts& facts) {
+    // A standby or hibernation this PC cannot carry out is refused before it
+    // is asked for, and one it carries out differently is told.
+    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, false)) return;
     if (facts.sleeps && app.TESTCHECK.load() == 0) {
         RequestSleepServingMessages(facts.action);
         return;
     }
-    const bool testMessageShown = PerformEndAction(facts.action);
-    if (testMessageShown || !facts.stopsMachine) return;
+    if (PerformEndAction(facts.action) != EndResult::Requested || !facts.stopsMachine) return;
     RemoveTrayIcon();
     CloseManual(window, facts.manualButton);
 }

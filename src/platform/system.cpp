@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstddef>
 
 #include "platform/handle.h"
 #include "platform/text.h"
@@ -51,11 +52,86 @@ private:
     std::atomic<Function> function_{nullptr};
 };
 
+// SYSTEM_POWER_CAPABILITIES as Windows 8 and later fill it. Under Windows
+// XP's headers the bytes at 20 and 22 are spare, so they are named here; an
+// older system leaves them as the caller set them, zero.
+struct PowerCapabilities {
+    BOOLEAN PowerButtonPresent, SleepButtonPresent, LidPresent;
+    BOOLEAN SystemS1, SystemS2, SystemS3, SystemS4, SystemS5;
+    BOOLEAN HiberFilePresent, FullWake, VideoDimPresent, ApmPresent, UpsPresent, ThermalControl;
+    BOOLEAN ProcessorThrottle;
+    BYTE ProcessorMinThrottle, ProcessorMaxThrottle;
+    BOOLEAN FastSystemS4, Hiberboot, WakeAlarmPresent;
+    BOOLEAN AoAc;  // S0 low-power idle (Modern Standby)
+    BOOLEAN DiskSpinDown;
+    BYTE HiberFileType;  // 1 reduced, 2 full
+    BOOLEAN AoAcConnectivitySupported;
+    BYTE spare3[6];
+    BOOLEAN SystemBatteriesPresent, BatteriesAreShortTerm;
+    BATTERY_REPORTING_SCALE BatteryScale[3];
+    SYSTEM_POWER_STATE AcOnLineWake, SoftLidWake, RtcWake, MinDeviceWakeState, DefaultLowLatencyWake;
+};
+static_assert(sizeof(PowerCapabilities) == 76 && sizeof(PowerCapabilities) == sizeof(SYSTEM_POWER_CAPABILITIES));
+static_assert(offsetof(PowerCapabilities, AoAc) == 20 && offsetof(PowerCapabilities, HiberFileType) == 22);
+static_assert(offsetof(PowerCapabilities, RtcWake) == offsetof(SYSTEM_POWER_CAPABILITIES, RtcWake));
+constexpr BYTE kHiberFileReduced = 1;
+
+// "Allow wake timers" (GUID_ALLOW_RTC_WAKE) in the sleep settings
+// (GUID_SLEEP_SUBGROUP); both exist from Windows Vista on.
+constexpr GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+constexpr GUID kAllowRtcWake = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+
 using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 using NotifyIconFunction = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
+using GetPwrCapabilitiesFunction = BOOLEAN(WINAPI*)(PowerCapabilities*);
+using PowerGetActiveSchemeFunction = DWORD(WINAPI*)(HKEY, GUID**);
+using PowerReadValueIndexFunction = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
 
 LateFunction<GetOpenFileNameFunction> lateGetOpenFileName{L"comdlg32.dll", "GetOpenFileNameW"};
 LateFunction<NotifyIconFunction> lateShellNotifyIcon{L"shell32.dll", "Shell_NotifyIconW"};
+LateFunction<GetPwrCapabilitiesFunction> lateGetPwrCapabilities{L"powrprof.dll", "GetPwrCapabilities"};
+LateFunction<PowerGetActiveSchemeFunction> latePowerGetActiveScheme{L"powrprof.dll", "PowerGetActiveScheme"};
+LateFunction<PowerReadValueIndexFunction> latePowerReadACValueIndex{L"powrprof.dll", "PowerReadACValueIndex"};
+LateFunction<PowerReadValueIndexFunction> latePowerReadDCValueIndex{L"powrprof.dll", "PowerReadDCValueIndex"};
+
+// The error of a call that has just failed; never ERROR_SUCCESS, so that a
+// failure can never read as success.
+DWORD FailureCode() {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+void ReadCapabilities(PowerFacts& facts) {
+    GetPwrCapabilitiesFunction get = lateGetPwrCapabilities.Get();
+    // Zero first: older systems and Wine leave the newer bytes untouched.
+    PowerCapabilities capabilities{};
+    if (get == nullptr || !get(&capabilities)) return;
+    facts.standby = capabilities.SystemS1 || capabilities.SystemS2 || capabilities.SystemS3;
+    facts.modernStandby = capabilities.AoAc != 0;
+    facts.hibernate = capabilities.SystemS4 != 0;
+    facts.hiberFile = capabilities.HiberFilePresent != 0;
+    facts.reducedHiberFile = capabilities.HiberFileType == kHiberFileReduced;
+    if (capabilities.RtcWake != PowerSystemUnspecified) facts.rtcWake = capabilities.RtcWake;
+}
+
+// The plan's "Allow wake timers" for the power source in use now.
+void ReadWakeTimers(PowerFacts& facts) {
+    SYSTEM_POWER_STATUS status{};
+    if (!::GetSystemPowerStatus(&status) || status.ACLineStatus > 1) return;
+    const PowerSource source = status.ACLineStatus == 1 ? PowerSource::Mains : PowerSource::Battery;
+    facts.source = source;
+    PowerGetActiveSchemeFunction active = latePowerGetActiveScheme.Get();
+    PowerReadValueIndexFunction read =
+        source == PowerSource::Mains ? latePowerReadACValueIndex.Get() : latePowerReadDCValueIndex.Get();
+    GUID* scheme = nullptr;
+    if (active == nullptr || read == nullptr || active(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) return;
+    DWORD value = 0;
+    const DWORD result = read(nullptr, scheme, &kSleepSubgroup, &kAllowRtcWake, &value);
+    ::LocalFree(scheme);  // allocated for us by PowerGetActiveScheme
+    if (result == ERROR_SUCCESS && value <= static_cast<DWORD>(WakeTimers::ImportantOnly)) {
+        facts.wakeTimers = static_cast<WakeTimers>(value);
+    }
+}
 
 // Ticks of 100 ns between 1601-01-01 and 1970-01-01.
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
@@ -107,20 +183,32 @@ public:
         return open != nullptr ? open(&record) : FALSE;
     }
 
-    void EnablePrivilege(const wchar_t* name) override {
+    DWORD EnablePrivilege(const wchar_t* name) override {
         OwnedHandle token;
-        // Best effort: a failure here surfaces as a refused request later.
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put())) return;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put())) return FailureCode();
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
-        ::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid);
+        if (!::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return FailureCode();
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+        if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr)) return FailureCode();
+        // It succeeds when the token lacks the privilege too, and says so here.
+        return ::GetLastError();
     }
 
-    BOOL ExitSession(UINT flags, DWORD reason) override { return ::ExitWindowsEx(flags, reason); }
+    DWORD ExitSession(UINT flags, DWORD reason) override {
+        return ::ExitWindowsEx(flags, reason) ? ERROR_SUCCESS : FailureCode();
+    }
 
-    BOOL SetPowerState(BOOL suspend, BOOL force) override { return ::SetSystemPowerState(suspend, force); }
+    DWORD SetPowerState(BOOL suspend, BOOL force) override {
+        return ::SetSystemPowerState(suspend, force) ? ERROR_SUCCESS : FailureCode();
+    }
+
+    PowerFacts QueryPowerFacts() override {
+        PowerFacts facts;
+        ReadCapabilities(facts);
+        ReadWakeTimers(facts);
+        return facts;
+    }
 
     HANDLE CreateWakeTimer(DWORD& error) override {
         HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, kWakeTimerName);
@@ -131,8 +219,11 @@ public:
     bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         LARGE_INTEGER dueTime;
         dueTime.QuadPart = due;
+        // A success leaves a code behind when the system cannot resume on a
+        // timer; cleared first, so an older code is not taken for it.
+        ::SetLastError(ERROR_SUCCESS);
         const bool set = ::SetWaitableTimer(timer, &dueTime, 0, routine, argument, TRUE) != FALSE;
-        error = set ? 0 : ::GetLastError();
+        error = set ? ::GetLastError() : FailureCode();
         return set;
     }
 
@@ -156,7 +247,11 @@ public:
         return result == WAIT_OBJECT_0 ? ProgramRun::Exited : ProgramRun::Stopped;
     }
 
-    void KeepAwake() override { ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED); }
+    void SetExecutionState(EXECUTION_STATE flags) override {
+        // A failure (only for flags the system does not know) leaves the
+        // machine to its own idle rules, which is all that can be done.
+        ::SetThreadExecutionState(flags);
+    }
 
     BOOL Play(const wchar_t* sound, DWORD flags) override { return ::PlaySoundW(sound, nullptr, flags); }
 

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "platform/power_facts.h"
+
 // The wake-up timer's name: the program's own, so that no other program's
 // timer is opened (and re-timed or cancelled) in its place, nor ours by it.
 inline constexpr wchar_t kWakeTimerName[] = L"tovakeli quillmarsh wake-up";
@@ -35,15 +37,28 @@ public:
     // Runs the common open-file dialog on the record; true if a file was chosen.
     virtual BOOL OpenFileDialog(OPENFILENAMEW& record) = 0;
 
-    // Enables a privilege (by name) in the process token; best effort.
-    virtual void EnablePrivilege(const wchar_t* name) = 0;
-    virtual BOOL ExitSession(UINT flags, DWORD reason) = 0;
-    virtual BOOL SetPowerState(BOOL suspend, BOOL force) = 0;
+    // Enables a privilege (by name) in the process token: ERROR_SUCCESS, or
+    // ERROR_NOT_ALL_ASSIGNED when the token does not hold it (the user right
+    // is missing), or the error of a call that failed.
+    virtual DWORD EnablePrivilege(const wchar_t* name) = 0;
+    // Asks to end the session (ExitWindowsEx): ERROR_SUCCESS once the request
+    // is under way, or the error that refused it.
+    virtual DWORD ExitSession(UINT flags, DWORD reason) = 0;
+    // Asks for standby (suspend) or hibernation (SetSystemPowerState), which
+    // returns only after the resume: ERROR_SUCCESS, or the error that kept the
+    // machine from sleeping.
+    virtual DWORD SetPowerState(BOOL suspend, BOOL force) = 0;
+    // What this PC will do with a power request (GetPwrCapabilities and the
+    // active power plan, loaded on first use; unknown where missing).
+    virtual PowerFacts QueryPowerFacts() = 0;
 
-    // The wake-up: the named timer kWakeTimerName that resumes the machine, set for
-    // an absolute due time (100 ns units since 1601-01-01 UTC) with a
+    // The wake-up: the named timer kWakeTimerName that resumes the machine,
+    // set for an absolute due time (100 ns units since 1601-01-01 UTC) with a
     // completion routine that runs on the setting thread while it waits
-    // alertably. Create and Set give the error code on failure.
+    // alertably. Create and Set give the error code on failure; a Set that
+    // succeeded gives the code it left behind, which tells whether the system
+    // can resume on a timer (ERROR_NOT_SUPPORTED, kTimerResumeIgnored) or
+    // ERROR_SUCCESS.
     virtual HANDLE CreateWakeTimer(DWORD& error) = 0;
     virtual bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
                               DWORD& error) = 0;
@@ -55,8 +70,9 @@ public:
     // Starts a command line and waits until the process has ended or `stop`
     // is set; a stopped wait leaves the process running.
     virtual ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) = 0;
-    // Keeps the system and the display awake from now on.
-    virtual void KeepAwake() = 0;
+    // The calling thread's execution state (SetThreadExecutionState): with
+    // ES_CONTINUOUS it holds until the same thread sets another.
+    virtual void SetExecutionState(EXECUTION_STATE flags) = 0;
 
     virtual BOOL Play(const wchar_t* sound, DWORD flags) = 0;
     virtual BOOL Beep(DWORD frequency, DWORD duration) = 0;

@@ -1,6 +1,8 @@
 // Bounded text operations on fixed UTF-16 buffers.
 #include "platform/text.h"
 
+#include <windows.h>
+
 #include <cstdarg>
 #include <vector>
 
@@ -50,4 +52,15 @@ const wchar_t* FileNamePart(const wchar_t* path) {
         if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
     }
     return name;
+}
+
+bool SystemErrorText(unsigned long error, wchar_t* dest, std::size_t capacity) {
+    if (capacity == 0) return false;
+    dest[0] = L'\0';
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                          dest, static_cast<DWORD>(capacity), nullptr);
+    std::size_t end = length < capacity ? length : capacity - 1;
+    while (end > 0 && (dest[end - 1] == L'\r' || dest[end - 1] == L'\n' || dest[end - 1] == L' ')) --end;
+    dest[end] = L'\0';
+    return end > 0;
 }

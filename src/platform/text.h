@@ -26,3 +26,8 @@ void FormatText(wchar_t (&dest)[N], const wchar_t* format, Args... args) {
 // The part of a path after its last separator ('\\', '/' or ':'); the whole
 // text when it has none, and empty for an empty path.
 const wchar_t* FileNamePart(const wchar_t* path);
+
+// The system's own words for an error code (FormatMessageW, in the user's
+// language), without the line break they end in. False, with an empty text,
+// when the system has no words for it.
+bool SystemErrorText(unsigned long error, wchar_t* dest, std::size_t capacity);

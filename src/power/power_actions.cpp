@@ -1,5 +1,6 @@
-// The five end actions. Every request goes through the system seam; no result
-// is examined, since a refused request leaves the system simply idle again.
+// The five end actions. Every request goes through the system seam, and a
+// refused one is reported: otherwise the count-down would have run, the
+// balloon said the end was coming, and then nothing would happen.
 #include "power/power_actions.h"
 
 #include "platform/system.h"
@@ -18,50 +19,54 @@ void ReportTestMessageClosed() {
     if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_TESTMESSAGECLOSED, 0, 0);
 }
 
+// Without the main window the program is closing, and nobody is left to tell.
+void ReportRefusal(EndAction action, DWORD error) {
+    if (HWND main = OpenDialog(app.mainWindow)) {
+        ::SendMessageW(main, WM_ENDACTIONREFUSED, static_cast<WPARAM>(action), static_cast<LPARAM>(error));
+    }
+}
+
+// Enables the shutdown privilege that every request but a log-off needs. A
+// user without that right gets the refusal the request would bring; any other
+// failure to enable it is left for the request to report.
+bool MayShutDown(DWORD& error) {
+    if (Sys().EnablePrivilege(SE_SHUTDOWN_NAME) != ERROR_NOT_ALL_ASSIGNED) return true;
+    error = ERROR_PRIVILEGE_NOT_HELD;
+    return false;
+}
+
+// The request itself: ERROR_SUCCESS, or why it was refused.
+DWORD Request(EndAction action) {
+    const UINT forceBit = ForceOn() ? EWX_FORCE : 0;
+    const BOOL force = ForceOn() ? TRUE : FALSE;
+    DWORD error = ERROR_SUCCESS;
+    switch (action) {
+        case EndAction::Shutdown:
+            return MayShutDown(error) ? Sys().ExitSession(EWX_POWEROFF | forceBit, kShutdownReason) : error;
+        case EndAction::Reboot:
+            return MayShutDown(error) ? Sys().ExitSession(EWX_REBOOT | forceBit, kShutdownReason) : error;
+        case EndAction::Logoff:
+            return Sys().ExitSession(EWX_LOGOFF | forceBit, kShutdownReason);
+        case EndAction::Standby:
+            return MayShutDown(error) ? Sys().SetPowerState(TRUE, force) : error;
+        case EndAction::Hibernate:
+            return MayShutDown(error) ? Sys().SetPowerState(FALSE, force) : error;
+    }
+    return ERROR_INVALID_PARAMETER;
+}
+
 }  // namespace
 
-void EnableShutdownPrivilege() { Sys().EnablePrivilege(SE_SHUTDOWN_NAME); }
-
-BOOL ExitWindowsPrivileged(UINT flags, UINT forceBit) {
-    EnableShutdownPrivilege();
-    return Sys().ExitSession(flags | forceBit, 0);
-}
-
-void EnterStandby() {
-    EnableShutdownPrivilege();
-    Sys().SetPowerState(TRUE, ForceOn() ? TRUE : FALSE);
-}
-
-void EnterHibernate() {
-    EnableShutdownPrivilege();
-    Sys().SetPowerState(FALSE, ForceOn() ? TRUE : FALSE);
-}
-
-bool PerformEndAction(EndAction action) {
+EndResult PerformEndAction(EndAction action) {
     const wchar_t* message = TestModeMessage(action, ForceOn());
-    if (message == nullptr) return false;
+    if (message == nullptr) return EndResult::NotAnAction;
     if (app.TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, message, kTestModeCaption, MB_OK);
         ReportTestMessageClosed();
-        return true;
+        return EndResult::TestMessage;
     }
-    const UINT forceBit = ForceOn() ? EWX_FORCE : 0;
-    switch (action) {
-        case EndAction::Shutdown:
-            ExitWindowsPrivileged(EWX_POWEROFF, forceBit);
-            break;
-        case EndAction::Reboot:
-            ExitWindowsPrivileged(EWX_REBOOT, forceBit);
-            break;
-        case EndAction::Logoff:
-            ExitWindowsPrivileged(EWX_LOGOFF, forceBit);
-            break;
-        case EndAction::Standby:
-            EnterStandby();
-            break;
-        case EndAction::Hibernate:
-            EnterHibernate();
-            break;
-    }
-    return false;
+    const DWORD error = Request(action);
+    if (error == ERROR_SUCCESS) return EndResult::Requested;
+    ReportRefusal(action, error);
+    return EndResult::Refused;
 }

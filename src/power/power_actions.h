@@ -6,15 +6,19 @@
 
 #include "state/app_state.h"
 
-// Carries out an end action (the scheduled ones pass WAYTOEND). Returns true
-// when test mode showed its message instead; false when the action was
-// requested, or `action` is not an action. After a test-mode message the
-// main window is told (WM_TESTMESSAGECLOSED), so that it unlocks the run
-// controls if nothing runs.
-bool PerformEndAction(EndAction action);
+enum class EndResult {
+    Requested,    // the system has the request (standby and hibernation: and has resumed)
+    TestMessage,  // test mode showed its message instead
+    Refused,      // the system refused the request; the main window has been told
+    NotAnAction,  // a stored value outside the table: nothing happened
+};
 
-// Enables the shutdown privilege, then asks to end the session.
-BOOL ExitWindowsPrivileged(UINT flags, UINT forceBit);
-void EnterStandby();
-void EnterHibernate();
-void EnableShutdownPrivilege();
+// Carries out an end action (the scheduled ones pass WAYTOEND). After a
+// test-mode message the main window is told (WM_TESTMESSAGECLOSED), so that it
+// unlocks the run controls if nothing runs; after a refused request it is told
+// (WM_ENDACTIONREFUSED), so that it says why and leaves everything idle.
+EndResult PerformEndAction(EndAction action);
+
+// The reason code a session end carries: planned, "other".
+inline constexpr DWORD kShutdownReason =
+    SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;

@@ -2,6 +2,7 @@
 // the end of its run, requested by the worker and answered on the GUI thread.
 #include "schedule/lifecycle.h"
 
+#include "platform/system.h"
 #include "platform/windows.h"
 #include "power/power_actions.h"
 #include "state/messages.h"
@@ -13,6 +14,9 @@ HWND ButtonWindow(const OperationRecord& record) {
     return OpenDialog(record.inManualDialog ? app.manualWindow : app.mainWindow);
 }
 
+// Whether the GUI thread holds the system awake now (GUI thread only).
+bool awakeHeld = false;
+
 }  // namespace
 
 void ShowOperationCaption(Operation operation, const wchar_t* caption) {
@@ -21,9 +25,20 @@ void ShowOperationCaption(Operation operation, const wchar_t* caption) {
     if (HWND window = ButtonWindow(record)) ::SetDlgItemTextW(window, record.button, caption);
 }
 
+void HoldAwakeWhileArmed() {
+    bool armed = false;
+    for (Operation operation : {Operation::ScheduledEnd, Operation::TimerEnd, Operation::WaitProgram}) {
+        armed = armed || app.operation(operation).idle.load() == 0;
+    }
+    if (armed == awakeHeld) return;
+    awakeHeld = armed;
+    Sys().SetExecutionState(armed ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
+
 void ShowOperationRunning(Operation operation) {
     OperationRecord& record = app.operation(operation);
     record.idle = 0;
+    HoldAwakeWhileArmed();
     LockRunControls(0, record.button);
     ShowOperationCaption(operation, kCancelCaption);
 }
@@ -31,6 +46,7 @@ void ShowOperationRunning(Operation operation) {
 void ShowOperationIdle(Operation operation) {
     OperationRecord& record = app.operation(operation);
     record.idle = 1;
+    HoldAwakeWhileArmed();
     LockRunControls(1, record.button);
     ShowOperationCaption(operation, record.idleCaption);
 }
@@ -73,6 +89,7 @@ void RequestNextWake() {
 void EndRunStanding(Operation operation, const RunToken& token) {
     if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
     RequestNextWake();
+    // A refusal is reported to the main window, which leaves everything idle.
     PerformEndAction(app.WAYTOEND.load());
 }
 

@@ -29,6 +29,13 @@ void ShowOperationRunning(Operation operation);
 // GUI side: the button offers a start again; the run controls are unlocked.
 void ShowOperationIdle(Operation operation);
 
+// GUI side, after any change of an operation's idle flag: the system is kept
+// awake (not the display) while a scheduled end, a timer end or a wait is
+// armed, so the idle timer cannot put the PC to sleep before its moment, and
+// let go once none is. The execution state belongs to the thread that sets
+// it, so only the GUI thread sets this one.
+void HoldAwakeWhileArmed();
+
 // GUI side: arms the operation's block for a new run and shows it running;
 // returns the run's generation.
 std::uint32_t BeginRun(Operation operation);

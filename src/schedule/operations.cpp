@@ -2,6 +2,7 @@
 #include "schedule/operations.h"
 
 #include "platform/system.h"
+#include "platform/text.h"
 #include "schedule/lifecycle.h"
 #include "schedule/wake.h"
 #include "state/app_state.h"
@@ -39,6 +40,7 @@ void StopRunningOperations() {
     if (ResumeCountdownIsCurrent()) app.operation(Operation::Wake).block.Cancel();
     for (Operation operation : kEndingOperations) app.operation(operation).block.Cancel();
     for (Operation operation : kEndingOperations) app.operation(operation).idle = 1;
+    HoldAwakeWhileArmed();
     LockRunControls(1, 0);
     RestoreIdleCaptions();
     Sys().Sleep(1000);  // the abort balloon stays up for a second
@@ -105,6 +107,21 @@ void AbortFromTray() {
         DisarmWake();
     }
     ShowHeadlineAfterAbort();
+}
+
+void OnEndActionRefused(HWND window, WPARAM action, LPARAM error) {
+    // Every operation idle: the run that ended is, and a wake-up armed to
+    // follow this end action is disarmed with its timer.
+    if (app.operation(Operation::Wake).running.load() != 0) CancelWake();
+    UnlockRunControlsIfIdle();
+    ShowHeadlineAfterAbort();
+    const auto code = static_cast<DWORD>(error);
+    wchar_t reason[256];
+    if (!SystemErrorText(code, reason, std::size(reason))) FormatText(reason, kUnknownError, code);
+    const wchar_t* name = EndActionName(static_cast<EndAction>(action));
+    wchar_t text[512];
+    FormatText(text, kEndActionRefused, name != nullptr ? name : L"", reason);
+    Sys().ShowMessage(window, text, kBoxCaption, MB_OK | MB_ICONERROR);
 }
 
 void OnTrayNotify(WPARAM wParam, LPARAM lParam) {

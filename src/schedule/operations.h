@@ -26,6 +26,12 @@ void UnlockRunControlsIfIdle();
 // in the balloon.
 void AbortFromTray();
 
+// The main window's handling of WM_ENDACTIONREFUSED: leaves every operation
+// idle, its controls unlocked and the icon as it was, then says in a box
+// owned by `window` which action the system refused and why, in the
+// system's own words.
+void OnEndActionRefused(HWND window, WPARAM action, LPARAM error);
+
 // The main window's handling of the icon's callback message: a left click
 // restores the windows, a right click aborts.
 void OnTrayNotify(WPARAM wParam, LPARAM lParam);

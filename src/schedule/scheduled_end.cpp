@@ -11,7 +11,7 @@
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/target_time.h"
+#include "schedule/moments.h"
 
 namespace {
 
@@ -25,24 +25,11 @@ struct ScheduledStart {
 
 OperationRecord& Record() { return app.operation(kThis); }
 
-void ReadComboText(HWND window, int id, wchar_t (&text)[8]) {
-    text[0] = L'\0';
-    if (window != nullptr) ::GetDlgItemTextW(window, id, text, static_cast<int>(std::size(text)));
-}
-
 void ReportUndeterminedMoment(HWND owner) {
     Sys().ShowMessage(owner, kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING);
 }
 
-std::optional<std::tm> ResolveFromCombos() {
-    HWND main = OpenDialog(app.mainWindow);
-    wchar_t month[8], day[8], hour[8], minute[8];
-    ReadComboText(main, IDC_MAIN_END_MONTH, month);
-    ReadComboText(main, IDC_MAIN_END_DAY, day);
-    ReadComboText(main, IDC_MAIN_END_HOUR, hour);
-    ReadComboText(main, IDC_MAIN_END_MINUTE, minute);
-    return ResolveTargetTime(month, day, hour, minute, Sys().Now());
-}
+std::optional<std::tm> ResolveFromCombos() { return ResolveChosenMoment(ChosenMoment::End, Sys().Now()); }
 
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
@@ -76,7 +63,7 @@ bool StartScheduledEnd(RunBlock& block) {
     return true;
 }
 
-void ToggleScheduledEnd() {
+void ToggleScheduledEnd(Attendance attendance) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
         return;
@@ -88,6 +75,9 @@ void ToggleScheduledEnd() {
         ReportUndeterminedMoment(OpenDialog(app.mainWindow));
         return;
     }
+    std::tm moment = *target;
+    const bool wakeFollows = app.NEXT_REG.load() != ResumeMode::NoWake;
+    if (!MayArm(app.WAYTOEND.load(), attendance, MakeLocalTime(moment), wakeFollows)) return;
     Record().block.startedEvent = app.scheduleStartedEvent.get();
     BeginRun(kThis);
     StartThread(Record().block, *target);
@@ -108,7 +98,6 @@ BOOL OnPowerBroadcast(WPARAM event) {
         case PBT_APMRESUMECRITICAL:
         case PBT_APMRESUMESUSPEND:
         case PBT_APMRESUMEAUTOMATIC:
-            Sys().KeepAwake();
             // A new generation: the thread stopped at the suspend, should it
             // still sleep, ends without touching the new one. Once per suspend,
             // however many resume notices follow; not when the user has

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "schedule/arming.h"
 #include "state/app_state.h"
 
 // The wait from a clock reading to the next whole second: the scheduled end
@@ -22,8 +23,10 @@ std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode
 
 // Handler of the run button IDC_MAIN_RUN (GUI thread): starts or cancels. A
 // start whose moment cannot be determined is refused with a message box, and
-// the operation stays idle.
-void ToggleScheduledEnd();
+// the operation stays idle; so is one that this PC cannot carry out
+// (MayArm), unless nobody pressed the button (start-up registration, the
+// re-arming after a wake-up), which arms it with a warning balloon.
+void ToggleScheduledEnd(Attendance attendance = Attendance::User);
 
 // Resolves the target from the main window's end combos into the block and
 // starts its thread for the block's current generation. The caller has armed

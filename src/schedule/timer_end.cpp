@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/windows.h"
 #include "res/resource.h"
+#include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/pacing.h"
@@ -95,9 +96,11 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
 
 void StartTimerEnd() {
     SettleOperationThreads();
+    const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
+    const bool wakeFollows = app.NEXT_REG.load() != ResumeMode::NoWake;
+    if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wakeFollows)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
-    const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
     const std::uint32_t generation = BeginRun(kThis);
     auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, generation, seconds, begin});
     if (Record().thread.Start(TimerEndProc, start.get())) {

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/windows.h"
 #include "res/resource.h"
+#include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
@@ -128,6 +129,7 @@ void ToggleWaitProgram() {
     }
     SettleOperationThreads();
     if (chosen[0] == L'\0') return;  // refused silently
+    if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, app.NEXT_REG.load() != ResumeMode::NoWake)) return;
     // Allocated before anything changes, so a failure leaves no trace.
     std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
     if (!start) return;

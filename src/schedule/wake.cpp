@@ -19,11 +19,12 @@
 #include "platform/windows.h"
 #include "power/power_actions.h"
 #include "res/resource.h"
+#include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
 #include "schedule/sounds.h"
-#include "schedule/target_time.h"
+#include "schedule/moments.h"
 #include "ui/locking.h"
 #include "ui/tray.h"
 
@@ -47,6 +48,29 @@ struct WakeStart {
 struct WakeRun {
     RunToken token;
     bool fired = false;  // the completion routine has run (this thread only)
+    bool awake = false;  // this thread holds the machine awake for the work after the wake-up
+};
+
+// The machine is held awake, display included, while the work after a
+// wake-up runs (the program, then the final count-down), so that the system
+// does not put an unattended machine back to sleep in the middle of it. The
+// hold belongs to the wake thread and is let go as the thread ends.
+void HoldAwakeForWork(WakeRun& run) {
+    run.awake = true;
+    Sys().SetExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+}
+
+class AwakeRelease {
+public:
+    explicit AwakeRelease(const WakeRun& run) : run_(run) {}
+    ~AwakeRelease() {
+        if (run_.awake) Sys().SetExecutionState(ES_CONTINUOUS);
+    }
+    AwakeRelease(const AwakeRelease&) = delete;
+    AwakeRelease& operator=(const AwakeRelease&) = delete;
+
+private:
+    const WakeRun& run_;
 };
 
 // Set by the wake thread once its timer is set or could not be; arming waits
@@ -71,31 +95,19 @@ bool IfStanding(const RunToken& token, F f) {
 
 OperationRecord& Record() { return app.operation(kThis); }
 
-std::optional<std::tm> ResolveWakeMoment() {
-    constexpr int kCombos[] = {IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE};
-    wchar_t texts[4][8] = {};
-    if (HWND main = OpenDialog(app.mainWindow)) {
-        for (int i = 0; i < 4; ++i) ::GetDlgItemTextW(main, kCombos[i], texts[i], 8);
-    }
-    return ResolveTargetTime(texts[0], texts[1], texts[2], texts[3], Sys().Now());
-}
+std::optional<std::tm> ResolveWakeMoment() { return ResolveChosenMoment(ChosenMoment::Wake, Sys().Now()); }
 
 // The toggle's arming.
-void ArmWake() {
+void ArmWake(Attendance attendance) {
     SettleOperationThreads();
     ShowOperationRunning(kThis);
     if (!StartWake()) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
-    WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs);
-}
-
-// The toggle's cancel.
-void CancelWake() {
-    DisarmWakeTimer();
-    ShowOperationIdle(kThis);
-    Record().running = 0;
-    RestoreHeadline();
+    if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
+    // Set, and still armed: what the system said as it set the timer, and the
+    // power plan, tell whether the wake-up will really come.
+    if (Record().running.load() != 0) AdviseWakeUp(app.wakeTimerCode.load(), attendance);
 }
 
 void SignalTimerSet(const RunToken& token) {
@@ -134,6 +146,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
         FailArming(token, kSetTimerFailed, error);
         return false;
     }
+    if (set) app.wakeTimerCode = error;
     SignalTimerSet(token);
     return set;
 }
@@ -180,7 +193,7 @@ void ActOnResumeMode(const RunToken& token) {
 
 void ToggleWake() {
     if (Record().idle.load() != 0) {
-        ArmWake();
+        ArmWake(Attendance::User);
     } else if (Record().running.load() != 0) {
         CancelWake();
     } else if (app.wakeFired.load() != 0) {
@@ -215,8 +228,15 @@ bool StartWake() {
     return true;
 }
 
+void CancelWake() {
+    DisarmWakeTimer();
+    ShowOperationIdle(kThis);
+    Record().running = 0;
+    RestoreHeadline();
+}
+
 void ArmWakeIfIdle() {
-    if (Record().idle.load() != 0) ArmWake();
+    if (Record().idle.load() != 0) ArmWake(Attendance::Unattended);
 }
 
 bool ReturnWakeToIdle(std::uint32_t generation) {
@@ -258,6 +278,7 @@ void DisarmWakeTimer() {
 DWORD WINAPI WakeProc(void* parameter) {
     const std::unique_ptr<WakeStart> start(static_cast<WakeStart*>(parameter));
     WakeRun run{RunToken(*start->block, start->generation)};
+    const AwakeRelease release(run);
     const RunToken& token = run.token;
     IfStanding(token, [] { Record().running = 1; });
 
@@ -312,6 +333,7 @@ void CALLBACK WakeTimerRoutine(void* argument, DWORD, DWORD) {
     app.PROGRAM.CopyTo(program);
     app.PROGRAM_COMMANDLINE.CopyTo(arguments);
     if (!BuildWakeCommandLine(program, arguments, commandLine) || commandLine[0] == L'\0') return;
+    HoldAwakeForWork(run);
     // A cancel ends the wait and leaves the program running.
     if (Sys().RunProgram(commandLine, token.block().stop.get()) == System::ProgramRun::Exited) {
         IfStanding(token, [] { app.wakeProgramFinished = 1; });

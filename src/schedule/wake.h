@@ -15,6 +15,9 @@
 // 3 s). Armed: cancels it. After a wake-up: back to idle.
 void ToggleWake();
 
+// The toggle's cancel (GUI thread): disarms the wake-up and shows it idle.
+void CancelWake();
+
 // The main window's answer to WM_ARMWAKE, when a run has ended and a resume
 // mode is set (GUI thread): arms the wake-up as the toggle does, but only
 // when it is idle; an armed wake-up stays armed.

@@ -22,5 +22,9 @@ inline constexpr UINT WM_RETURNTOIDLE = WM_APP + 4;
 // window arms the wake-up if it is idle (an armed one stays armed), so the
 // wake-up changes state on the GUI thread only.
 inline constexpr UINT WM_ARMWAKE = WM_APP + 5;
+// Sent by whoever asked for an end action that the system refused: wParam is
+// the EndAction, lParam the error. The main window says why, in a box of its
+// own, and leaves every operation idle.
+inline constexpr UINT WM_ENDACTIONREFUSED = WM_APP + 6;
 
 inline constexpr UINT TRAY_ICON_ID = 0x8001;

@@ -75,3 +75,38 @@ struct TimerParts {
 // The detail line of a timer-end tick outside the sound window, e.g.
 // "\r\n終了まで　1時間5秒": hours and minutes only when not 0.
 void FormatTimerDetail(wchar_t* dest, std::size_t capacity, const TimerParts& parts);
+
+// What the program says of this PC's power before it arms an operation
+// (shown in a box, or in a warning balloon when nobody armed it by hand), and
+// when a request is refused at its moment. %ls is an end action's name, a
+// power source or the system's own words.
+inline constexpr wchar_t kStandbyHibernatesInstead[] =
+    L"このPCにはｽﾀﾝﾊﾞｲ(S1～S3)がないため、ｽﾀﾝﾊﾞｲの代わりに休止します。\r\n"
+    L"使える状態は「powercfg /a」で確かめられます。";
+inline constexpr wchar_t kNoStandbyNorHibernation[] =
+    L"このPCはｽﾀﾝﾊﾞｲも休止もできません。\r\n"
+    L"理由は「powercfg /a」で確かめられます。休止を使うには、管理者として「powercfg /hibernate "
+    L"on」を実行してください。";
+inline constexpr wchar_t kNoHibernation[] =
+    L"このPCは休止できません（休止状態が無効か、休止ファイルが縮小版です）。\r\n"
+    L"管理者として「powercfg /hibernate on」と「powercfg /hibernate /type full」を実行してください。";
+inline constexpr wchar_t kNoShutdownPrivilege[] =
+    L"このユーザーにはシステムをシャットダウンする権限がないため、%lsできません。\r\n"
+    L"管理者に、ローカル セキュリティ ポリシーの「システムのシャットダウン」の権利を求めてください。";
+inline constexpr wchar_t kWakeNoTimerResume[] =
+    L"このPCはタイマーでｽﾀﾝﾊﾞｲや休止から復帰できません。\r\n"
+    L"指定時間復帰は、その時刻にPCが起きているときだけ動きます。";
+inline constexpr wchar_t kWakeNotFromHibernation[] =
+    L"このPCはタイマーで休止から復帰できません。\r\n休止したあとは指定時間に復帰しません。";
+inline constexpr wchar_t kWakeTimersDisabled[] =
+    L"電源オプションの「スリープ解除タイマーの許可」が「無効」です（%ls）。\r\n"
+    L"このままでは指定時間に復帰しません。電源オプションの詳細設定で「有効」にしてください。";
+inline constexpr wchar_t kWakeTimersImportantOnly[] =
+    L"電源オプションの「スリープ解除タイマーの許可」が「重要なスリープ解除タイマーのみ」です（%ls）。\r\n"
+    L"指定時間に復帰しないことがあります。電源オプションの詳細設定で「有効」にしてください。";
+inline constexpr wchar_t kMainsPower[] = L"電源に接続";
+inline constexpr wchar_t kBatteryPower[] = L"バッテリ駆動";
+inline constexpr wchar_t kWakeBeforeEnd[] =
+    L"復帰時間が終了時間より前です。\r\nPCが眠る前に復帰時間が過ぎるため、復帰しません。";
+inline constexpr wchar_t kEndActionRefused[] = L"%lsできませんでした。\r\n%ls";
+inline constexpr wchar_t kUnknownError[] = L"エラー %lu";

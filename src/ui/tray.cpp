@@ -29,6 +29,8 @@ std::atomic<bool> iconShown{false};      // the shell has accepted it since
 std::atomic<bool> iconPending{false};    // refused so far: the timer retries
 std::atomic<bool> windowsHidden{false};  // between HideToTray and RestoreFromTray
 std::uint64_t retryDeadline = 0;         // Sys().Ticks() to give up at; GUI thread only
+// A warning waiting for the icon (ShowWarningBalloon); empty when none.
+wchar_t pendingWarning[256] GUARDED_BY(trayLock) = {};
 
 // What a copy of the record sent to the shell does with the balloon. The
 // record keeps NIF_INFO, so that an add always shows the current balloon.
@@ -54,6 +56,22 @@ BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
 
 void Unchanged(NOTIFYICONDATAW&) {}
 
+// Sends the pending warning, if there is one, as a warning balloon of the
+// shown icon; the record keeps its information flag for the balloons after it.
+void ShowPendingWarning() {
+    NOTIFYICONDATAW copy;
+    {
+        Lock hold(trayLock);
+        if (pendingWarning[0] == L'\0') return;
+        copy = trayIcon;
+        CopyText(copy.szInfo, pendingWarning);
+        copy.dwInfoFlags = NIIF_WARNING;
+        pendingWarning[0] = L'\0';
+    }
+    // A refused one is lost with the icon; the operation goes on either way.
+    Sys().NotifyIcon(NIM_MODIFY, copy);
+}
+
 // Hands the icon to the shell; true once the shell has it. NIM_ADD fails
 // when the notification area is missing or too busy to answer in time, as
 // it often is while Windows starts; but a busy shell may still carry out an
@@ -63,6 +81,7 @@ void Unchanged(NOTIFYICONDATAW&) {}
 bool AddIcon() {
     const bool added = Update(NIM_ADD, Unchanged) != FALSE || Update(NIM_MODIFY, Unchanged, Balloon::None) != FALSE;
     iconShown = added;
+    if (added) ShowPendingWarning();
     return added;
 }
 
@@ -198,6 +217,14 @@ void RefreshTrayTip() { Update(NIM_MODIFY, WriteHeadlineTexts, Balloon::None); }
 void SetTrayBalloon(const wchar_t* text) {
     const auto writeBalloon = [text](NOTIFYICONDATAW& record) { CopyText(record.szInfo, text); };
     Update(NIM_MODIFY, writeBalloon, Balloon::Realtime);
+}
+
+void ShowWarningBalloon(const wchar_t* text) {
+    {
+        Lock hold(trayLock);
+        CopyText(pendingWarning, text);
+    }
+    if (iconShown) ShowPendingWarning();
 }
 
 void RemoveTrayIcon() {

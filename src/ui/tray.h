@@ -75,6 +75,11 @@ void RefreshTrayTip();
 // final count-down, sent with kNifRealtime since it is stale a second later.
 void SetTrayBalloon(const wchar_t* text);
 
+// Shows `text` in a warning balloon of the icon; when the icon is not shown,
+// it is the balloon the icon shows when it is next added. Later balloons
+// are information balloons again.
+void ShowWarningBalloon(const wchar_t* text);
+
 // Removes the icon (before an immediate session end).
 void RemoveTrayIcon();
 

@@ -82,15 +82,18 @@ public:
         return IDOK;
     }
     BOOL OpenFileDialog(OPENFILENAMEW&) override { return FALSE; }
-    void EnablePrivilege(const wchar_t* name) override { real_.EnablePrivilege(name); }
-    BOOL ExitSession(UINT, DWORD) override {
+    DWORD EnablePrivilege(const wchar_t* name) override { return real_.EnablePrivilege(name); }
+    // The end action is noted, not carried out; to the program it went through.
+    DWORD ExitSession(UINT, DWORD) override {
         NoteEnd();
-        return FALSE;
+        return ERROR_SUCCESS;
     }
-    BOOL SetPowerState(BOOL, BOOL) override {
+    DWORD SetPowerState(BOOL, BOOL) override {
         NoteEnd();
-        return FALSE;
+        return ERROR_SUCCESS;
     }
+    // Nothing known: arming says nothing, as on a PC where all is well.
+    PowerFacts QueryPowerFacts() override { return {}; }
     HANDLE CreateWakeTimer(DWORD& error) override { return real_.CreateWakeTimer(error); }
     bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         return real_.SetWakeTimer(timer, due, routine, argument, error);
@@ -98,7 +101,7 @@ public:
     void CancelWakeTimer(HANDLE timer) override { real_.CancelWakeTimer(timer); }
     bool WaitAlertable(HANDLE stop) override { return real_.WaitAlertable(stop); }
     ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override { return real_.RunProgram(commandLine, stop); }
-    void KeepAwake() override { real_.KeepAwake(); }
+    void SetExecutionState(EXECUTION_STATE flags) override { real_.SetExecutionState(flags); }
     BOOL Play(const wchar_t* sound, DWORD flags) override {
         const std::int64_t now = ShiftedUnits();
         {

@@ -56,12 +56,13 @@ public:
     std::vector<Message> messages;
     std::vector<std::wstring> privileges;
     std::vector<UINT> exits;
+    std::vector<DWORD> exitReasons;
     std::vector<std::pair<BOOL, BOOL>> powerStates;
     std::vector<Sound> sounds;
     std::vector<std::pair<DWORD, DWORD>> beeps;
     std::vector<Notify> notifies;
     int messageResult = IDOK;
-    BOOL exitResult = TRUE;  // FALSE: the system refuses to end the session
+
     std::vector<FileDialog> fileDialogs;
     // The path the open-file dialog chooses; nothing means the user cancels.
     // Like the real one, it fails when the path does not fit the buffer.
@@ -93,7 +94,16 @@ public:
     bool programStarts = true;
     bool programRunsUntilStopped = false;
     OwnedHandle programRunning{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    int keepAwakes = 0;
+    // What a set timer leaves behind: ERROR_SUCCESS, or that the system
+    // cannot resume on it.
+    DWORD timerResumeCode = ERROR_SUCCESS;
+    // Every execution state set, with the thread that set it.
+    std::vector<std::pair<DWORD, EXECUTION_STATE>> executionStates;
+    // The answers of the power requests, and what the PC can do.
+    DWORD privilegeError = ERROR_SUCCESS;
+    DWORD exitError = ERROR_SUCCESS;
+    DWORD powerError = ERROR_SUCCESS;
+    PowerFacts powerFacts;
 
     HANDLE CreateWakeTimer(DWORD& error) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -102,9 +112,13 @@ public:
     }
     bool SetWakeTimer(HANDLE, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
         std::lock_guard<std::mutex> hold(lock);
-        error = setTimerError;
-        if (error == 0) std::tie(wakeDue, wakeRoutine, wakeArgument) = std::make_tuple(due, routine, argument);
-        return error == 0;
+        if (setTimerError != 0) {
+            error = setTimerError;
+            return false;
+        }
+        error = timerResumeCode;
+        std::tie(wakeDue, wakeRoutine, wakeArgument) = std::make_tuple(due, routine, argument);
+        return true;
     }
     void CancelWakeTimer(HANDLE) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -135,9 +149,13 @@ public:
         ::SetEvent(programRunning.get());
         return ::WaitForSingleObject(stop, 10000) == WAIT_OBJECT_0 ? ProgramRun::Stopped : ProgramRun::Exited;
     }
-    void KeepAwake() override {
+    void SetExecutionState(EXECUTION_STATE flags) override {
         std::lock_guard<std::mutex> hold(lock);
-        ++keepAwakes;
+        executionStates.emplace_back(::GetCurrentThreadId(), flags);
+    }
+    PowerFacts QueryPowerFacts() override {
+        std::lock_guard<std::mutex> hold(lock);
+        return powerFacts;
     }
 
     std::int64_t Now() override {
@@ -188,25 +206,28 @@ public:
         record.lpstrFile[chosenFile->size()] = L'\0';
         return TRUE;
     }
-    void EnablePrivilege(const wchar_t* name) override {
+    DWORD EnablePrivilege(const wchar_t* name) override {
         std::lock_guard<std::mutex> hold(lock);
         privileges.push_back(name);
         calls.push_back(std::wstring(L"Privilege ") + name);
+        return privilegeError;
     }
-    BOOL ExitSession(UINT flags, DWORD) override {
+    DWORD ExitSession(UINT flags, DWORD reason) override {
         std::lock_guard<std::mutex> hold(lock);
         exits.push_back(flags);
+        exitReasons.push_back(reason);
         calls.push_back(L"Exit " + std::to_wstring(flags));
-        return exitResult;
+        return exitError;
     }
-    BOOL SetPowerState(BOOL suspend, BOOL force) override {
+    DWORD SetPowerState(BOOL suspend, BOOL force) override {
         {
             std::lock_guard<std::mutex> hold(lock);
             powerStates.emplace_back(suspend, force);
             calls.push_back(L"Power " + std::to_wstring(suspend) + L" " + std::to_wstring(force));
         }
         if (onPowerState) onPowerState();
-        return TRUE;
+        std::lock_guard<std::mutex> hold(lock);
+        return powerError;
     }
     BOOL Play(const wchar_t* sound, DWORD flags) override {
         std::lock_guard<std::mutex> hold(lock);

@@ -100,7 +100,8 @@ TEST_P(LifeCycle, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryEndingOperation, LifeCycle,
-                         ::testing::Values(OperationCase{"ScheduledEnd", Operation::ScheduledEnd, ToggleScheduledEnd},
+                         ::testing::Values(OperationCase{"ScheduledEnd", Operation::ScheduledEnd,
+                                                         [] { ToggleScheduledEnd(); }},
                                            OperationCase{"TimerEnd", Operation::TimerEnd, ToggleTimerEnd},
                                            OperationCase{"WaitProgram", Operation::WaitProgram, ToggleWaitProgram}),
                          [](const ::testing::TestParamInfo<OperationCase>& info) { return info.param.name; });

@@ -105,14 +105,14 @@ TEST_F(ManualDialogTest, ImmediateActionsCloseOnlyAfterARequestedShutdownOrReboo
         {IDC_MAN_SHUTDOWN, true, TRUE, L"Message シャットダウン：強制チェック OFF", false},
         {IDC_MAN_LOGOFF, false, TRUE, L"Exit 0", false},
         {IDC_MAN_HIBERNATE, false, TRUE, L"Power 0 0", false},
-        {IDC_MAN_SHUTDOWN, false, FALSE, L"Exit 8", true},  // refused: the program goes on
+        {IDC_MAN_SHUTDOWN, false, FALSE, L"Exit 8", false},  // refused: the main window says why
         {IDC_MAN_REBOOT, false, TRUE, L"Exit 2", true},
     };
     app.headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.call);
         FakeSystem local;
-        local.exitResult = c.systemAgrees;
+        local.exitError = c.systemAgrees ? ERROR_SUCCESS : ERROR_PRIVILEGE_NOT_HELD;
         ScopedSystem use(local);
         app.TESTCHECK = c.testMode ? 1 : 0;
         ::EnableWindow(::GetDlgItem(main_.get(), IDC_MAIN_MANUAL),

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "app/main_window.h"
 #include "fake_system.h"
@@ -47,10 +48,12 @@ TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
         ScopedSystem use(local);
         app.WAYTOEND = c.action;
         app.FORCECHECK = c.force ? 1 : 0;
-        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
-        ASSERT_EQ(2u, local.calls.size());
-        EXPECT_EQ(std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME, local.calls[0]);
-        EXPECT_EQ(L"Exit " + std::to_wstring(c.flags), local.calls[1]);
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(app.WAYTOEND.load()));
+        // A log-off needs no privilege; the others enable it first.
+        std::vector<std::wstring> calls = {L"Exit " + std::to_wstring(c.flags)};
+        if (c.action != EndAction::Logoff) calls.insert(calls.begin(), std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME);
+        EXPECT_EQ(calls, local.calls);
+        EXPECT_EQ(std::vector<DWORD>{kShutdownReason}, local.exitReasons);
         EXPECT_TRUE(local.powerStates.empty());
     }
 }
@@ -71,7 +74,7 @@ TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode
         ScopedSystem use(local);
         app.WAYTOEND = c.action;
         app.FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
-        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(app.WAYTOEND.load()));
         ASSERT_EQ(1u, local.privileges.size());
         ASSERT_EQ(1u, local.powerStates.size());
         EXPECT_EQ(c.suspend, local.powerStates[0].first);
@@ -84,7 +87,7 @@ TEST_F(PowerActions, TestModeShowsTheMessageAndRequestsNothing) {
     app.TESTCHECK = 1;
     app.FORCECHECK = 1;
     app.WAYTOEND = EndAction::Reboot;
-    EXPECT_TRUE(PerformEndAction(app.WAYTOEND.load()));
+    EXPECT_EQ(EndResult::TestMessage, PerformEndAction(app.WAYTOEND.load()));
     ASSERT_EQ(1u, fake.messages.size());
     EXPECT_EQ(L"リブート：強制チェック ON", fake.messages[0].text);
     EXPECT_EQ(L"テストモード", fake.messages[0].caption);
@@ -113,7 +116,7 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
             app.WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
             const EndActionFacts* facts = EndActionOfManualButton(buttons[action]);
             ASSERT_NE(nullptr, facts);
-            EXPECT_TRUE(PerformEndAction(facts->action));
+            EXPECT_EQ(EndResult::TestMessage, PerformEndAction(facts->action));
             ASSERT_EQ(1u, local.messages.size());
             EXPECT_EQ(expected[action][force], local.messages[0].text);
         }
@@ -124,9 +127,9 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     for (std::uint32_t value : {5u, 7u, 0xFFFFFFFFu}) {
         app.WAYTOEND = static_cast<EndAction>(value);
         app.TESTCHECK = 1;
-        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(app.WAYTOEND.load()));
         app.TESTCHECK = 0;
-        EXPECT_FALSE(PerformEndAction(app.WAYTOEND.load()));
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(app.WAYTOEND.load()));
     }
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_EQ(nullptr, EndActionOfManualButton(IDC_MAN_PROCESS));

@@ -61,7 +61,7 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 struct TimerSystem : FakeSystem {
-    BOOL ExitSession(UINT flags, DWORD reason) override {
+    DWORD ExitSession(UINT flags, DWORD reason) override {
         idleAtExit = app.operation(Operation::TimerEnd).idle.load();
         wakeRequestsAtExit = wakeRequests.load();
         return FakeSystem::ExitSession(flags, reason);

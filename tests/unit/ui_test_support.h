@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "schedule/lifecycle.h"
 #include "settings/load.h"
 #include "state/app_state.h"
 
@@ -103,6 +104,7 @@ inline void ResetAppState() {
         *flag = 0;
     }
     app.startupBlock.run = 0;
+    HoldAwakeWhileArmed();  // every operation idle: the machine is let go
     app.wakeTimer.Reset();
     // A wake thread ends by itself once its stop event is set.
     app.operation(Operation::Wake).block.Cancel();

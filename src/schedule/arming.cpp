@@ -1,0 +1,51 @@
+// What the program says of this PC's power as an operation is armed.
+#include "schedule/arming.h"
+
+#include <string>
+
+#include "platform/calendar.h"
+#include "platform/system.h"
+#include "platform/windows.h"
+#include "schedule/moments.h"
+#include "state/app_state.h"
+#include "ui/tray.h"
+
+bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance) {
+    if (findings.empty()) return true;
+    bool refused = false;
+    std::wstring text;
+    for (const PowerFinding& finding : findings) {
+        refused = refused || finding.advice == Advice::Refuse;
+        if (!text.empty()) text += L"\r\n\r\n";
+        text += finding.text;
+    }
+    if (attendance == Attendance::Unattended) {
+        ShowWarningBalloon(text.c_str());
+        return true;
+    }
+    HWND main = OpenDialog(app.mainWindow);
+    if (refused && app.TESTCHECK.load() == 0) {
+        Sys().ShowMessage(main, text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    Sys().ShowMessage(main, text.c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, bool wakeFollows) {
+    const PowerFacts facts = GatherPowerFacts();
+    std::vector<PowerFinding> findings = AssessEndAction(facts, action);
+    if (wakeFollows && SleepsMachine(action)) {
+        WakePlan plan{action, std::nullopt, std::nullopt, endMoment};
+        if (std::optional<std::tm> wake = ResolveChosenMoment(ChosenMoment::Wake, Sys().Now())) {
+            plan.wakeMoment = MakeLocalTime(*wake);
+        }
+        for (PowerFinding& finding : AssessWakeUp(facts, plan)) findings.push_back(std::move(finding));
+    }
+    return PresentFindings(findings, attendance);
+}
+
+void AdviseWakeUp(DWORD timerCode, Attendance attendance) {
+    const WakePlan plan{app.WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
+    PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance);
+}

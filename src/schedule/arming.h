@@ -1,0 +1,33 @@
+// What the program says of this PC's power as an operation is armed, and
+// whether the arming goes on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "power/power_check.h"
+
+// Who armed the operation: the user, by its button, or the program itself
+// (start-up registration, a resume cycle re-arming itself, the end of a run
+// arming the next wake-up).
+enum class Attendance { User, Unattended };
+
+// Says the findings and tells whether arming goes on. With the user at the
+// screen a refusal is an error box owned by the main window and arming stops,
+// except in test mode, where it is a warning and arming goes on so that the
+// flow can still be tried; warnings are a warning box, and arming goes on.
+// Without the user every finding is a warning balloon of the icon and arming
+// always goes on.
+bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance);
+
+// Before an operation that ends in `action` is armed: the end action's
+// findings, and, when `wakeFollows` (a resume mode arms a wake-up after it)
+// and the action sleeps, the wake-up's: its moment as the combos choose it
+// now against `endMoment`, the operation's own moment where it has one.
+// Whether arming goes on.
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, bool wakeFollows);
+
+// After the wake-up's timer has been set, with the code SetWaitableTimer left
+// behind: what the wake-up will really do.
+void AdviseWakeUp(DWORD timerCode, Attendance attendance);
