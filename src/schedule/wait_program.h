@@ -13,11 +13,11 @@ inline constexpr std::size_t kMaxProcesses = 1024;
 
 // One process of a snapshot.
 struct ProcessEntry {
-    wchar_t id[50];                   // the process id as decimal text
-    wchar_t name[kProcessNameUnits];  // empty when the process cannot be queried
+    DWORD id;
+    wchar_t name[kProcessNameUnits];  // its program name; empty when it has none
 };
 
-// A snapshot of at most kMaxProcesses processes (about 200 KB).
+// A snapshot of at most kMaxProcesses processes (about 100 KB).
 struct ProcessTable {
     ProcessEntry entries[kMaxProcesses];
     std::size_t count;
@@ -33,8 +33,9 @@ void StripExtension(wchar_t* text);
 void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]);
 
 // Fills `table` with a snapshot of the running processes, the first
-// kMaxProcesses ids the system returns.
-void ListProcesses(ProcessTable& table);
+// kMaxProcesses the system lists. False, with an empty table, when no list
+// could be taken: that tells nothing about which processes run.
+bool ListProcesses(ProcessTable& table);
 
 // Whether a process of the table, the first included, is named `name`
 // exactly (letter case counts). An empty name is never found.
@@ -42,7 +43,8 @@ bool ProgramFound(const ProcessTable& table, const wchar_t* name);
 
 // Refills the process combo IDC_MAN_PROCESS of `dialog`: an empty item first, then the
 // name of every process of a fresh snapshot but its first entry, skipping
-// processes without a name.
+// processes without a name. When no snapshot can be taken the items stay as
+// they were.
 void FillProcessCombo(HWND dialog);
 
 // Handler of the manual dialog's button IDC_MAN_WAIT (GUI thread): starts the

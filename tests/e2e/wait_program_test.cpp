@@ -1,6 +1,6 @@
 // The real wait for a program in test mode, against real processes: two
-// notepads are waited for until both have ended, while a copy named Notepad
-// (a different program to the wait) still runs.
+// notepads are waited for until both have ended, while a program named
+// Notepad (a different program to the wait) still runs.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -31,9 +31,15 @@ TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheExactNameHasEnded) {
     wchar_t folder[MAX_PATH];
     ::GetSystemDirectoryW(folder, MAX_PATH);
     const std::wstring notepad = std::wstring(folder) + L"\\notepad.exe";
+    // A program of its own named Notepad: Wine names a copy of its built-in
+    // notepad after the built-in one. The idle helper is built beside this
+    // test program.
+    ::GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    const std::wstring self(folder);
+    const std::wstring helper = self.substr(0, self.rfind(L'\\') + 1) + L"e2e_idle.exe";
     ::GetTempPathW(MAX_PATH, folder);
     copy = std::wstring(folder) + L"Notepad.exe";
-    ASSERT_TRUE(::CopyFileW(notepad.c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(helper.c_str(), copy.c_str(), FALSE));
     for (int i = 0; i < 3; ++i) {
         notepads[i] = Process::Start(i < 2 ? notepad : copy);
         ASSERT_TRUE(notepads[i]);

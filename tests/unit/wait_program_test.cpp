@@ -59,10 +59,8 @@ protected:
         app.phraseText.Set(L"phrase");
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.COUNTDOWNTIME = 1;
-        processes.paths = {L"C:\\idle.exe",         L"",
-                           L"C:\\w\\notepad.exe",   L"C:\\w\\Notepad.exe",
-                           L"C:\\w\\setup.x86.exe", L"C:\\w\\" + kLong + L".exe",
-                           L"C:\\v\\notepad.exe"};
+        processes.Name({L"C:\\idle.exe", L"", L"C:\\w\\notepad.exe", L"C:\\w\\Notepad.exe", L"C:\\w\\setup.x86.exe",
+                        L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"});
     }
     void TearDown() override {
         if (app.operation(Operation::WaitProgram).idle.load() == 0) ToggleWaitProgram();
@@ -107,10 +105,12 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
     EXPECT_EQ((std::vector<std::wstring>{L"", L"Notepad", L"notepad", L"notepad", L"setup", cut}), items);
 
     const auto table = std::make_unique<ProcessTable>();
-    processes.paths.resize(1030, L"C:\\other.exe");
-    processes.paths[1023] = L"C:\\last.exe";
-    processes.paths[1024] = L"C:\\beyond.exe";
-    ListProcesses(*table);
+    for (DWORD id = 7; id < 1030; ++id) {
+        processes.list.push_back({id, id == 1023   ? L"C:\\last.exe"
+                                      : id == 1024 ? L"C:\\beyond.exe"
+                                                   : L"C:\\other.exe"});
+    }
+    EXPECT_TRUE(ListProcesses(*table));
     EXPECT_EQ(1024u, table->count);
     const std::pair<std::wstring, bool> cases[] = {{L"idle", true},       {L"notepad", true}, {L"NOTEPAD", false},
                                                    {L"setup.x86", false}, {cut, true},        {L"last", true},
@@ -129,13 +129,13 @@ TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
 
 // Two processes share the long name: the wait goes on until both have gone.
 TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
-    processes.paths[2] = processes.paths[5];
+    processes.list[2].exeFile = processes.list[5].exeFile;
     int sleeps = 0;
     std::wstring headline, detail;
     fake.onSleep = [&] {
         if (++sleeps == 1) headline = app.headline.Get(), detail = app.detailLine.Get();
         std::lock_guard<std::mutex> hold(processes.lock);
-        if (sleeps == 2 || sleeps == 4) processes.paths[sleeps == 2 ? 2 : 5] = L"C:\\gone.exe";
+        if (sleeps == 2 || sleeps == 4) processes.list[sleeps == 2 ? 2 : 5].exeFile = L"C:\\gone.exe";
     };
     Choose(kLong.substr(0, 49));
     OwnedHandle thread = Start();
