@@ -3,6 +3,7 @@
 // thread that looks once a second whether the chosen program still runs.
 #include "schedule/wait_program.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <memory>
@@ -21,13 +22,15 @@ namespace {
 
 constexpr Operation kThis = Operation::WaitProgram;
 
-// What a waiting thread is started with. The thread's own snapshot lives
-// here, on the heap for the whole wait, rather than 100 KB on its stack.
+// What a waiting thread is started with. The thread's own snapshot and the
+// processes it counts live here, on the heap for the whole wait, rather than
+// over 100 KB on its stack.
 struct WaitStart {
     RunBlock* block;
     std::uint32_t generation;
     wchar_t name[kProcessNameUnits];
     ProcessTable table;
+    CountedProcesses counted;
 };
 
 // The snapshot behind the process combo; the GUI thread's alone.
@@ -42,7 +45,8 @@ public:
         if (table_.count == kMaxProcesses) return;
         ProcessEntry& entry = table_.entries[table_.count++];
         entry.id = id;
-        ProgramNameOf(exeFile != nullptr ? exeFile : L"", entry.name);
+        entry.named = exeFile != nullptr && exeFile[0] != L'\0';
+        ProgramNameOf(entry.named ? exeFile : L"", entry.name);
     }
 
 private:
@@ -51,6 +55,10 @@ private:
 
 bool IsProgram(const ProcessEntry& entry, const wchar_t* name) {
     return name[0] != L'\0' && std::wcscmp(entry.name, name) == 0;
+}
+
+bool WasCounted(const CountedProcesses& counted, DWORD id) {
+    return std::find(counted.ids, counted.ids + counted.count, id) != counted.ids + counted.count;
 }
 
 OperationRecord& Record() { return app.operation(kThis); }
@@ -70,7 +78,8 @@ void ReadChosenProgram(wchar_t (&name)[kProcessNameUnits]) {
 bool WaitUntilGone(const RunToken& token, WaitStart& start) {
     for (bool going = token.Running(); going; going = token.Wait(1000)) {
         if (!ListProcesses(start.table)) continue;
-        if (!ProgramFound(start.table, start.name)) return true;
+        CountProgram(start.table, start.name, start.counted);
+        if (start.counted.count == 0) return true;
     }
     return false;
 }
@@ -102,6 +111,19 @@ bool ProgramFound(const ProcessTable& table, const wchar_t* name) {
         if (IsProgram(table.entries[i], name)) return true;
     }
     return false;
+}
+
+void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted) {
+    // Built apart, as the counted ids of the last look are read meanwhile.
+    DWORD ids[kMaxProcesses];
+    std::size_t count = 0;
+    const std::size_t listed = std::min(table.count, kMaxProcesses);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const ProcessEntry& entry = table.entries[i];
+        if (entry.named ? IsProgram(entry, name) : WasCounted(counted, entry.id)) ids[count++] = entry.id;
+    }
+    std::copy(ids, ids + count, counted.ids);
+    counted.count = count;
 }
 
 void FillProcessCombo(HWND dialog) {
