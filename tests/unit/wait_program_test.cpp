@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,28 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
     for (const auto& [name, found] : cases) EXPECT_EQ(found, ProgramFound(*table, name.c_str())) << name.c_str();
 }
 
+// A list that cannot be taken is no list: the combo keeps its items.
+TEST_F(WaitProgram, AFailedListIsEmptyAndLeavesTheCombo) {
+    const std::vector<std::wstring> items = Choose(L"");
+    processes.fails = true;
+    EXPECT_EQ(items, Choose(L""));
+    const auto table = std::make_unique<ProcessTable>();
+    EXPECT_FALSE(ListProcesses(*table));
+    EXPECT_EQ(0u, table->count);
+}
+
+// The real source: a complete list holds this very process under its name.
+TEST(RealProcesses, ListThisProcessByItsFileName) {
+    const auto table = std::make_unique<ProcessTable>();
+    ASSERT_TRUE(ListProcesses(*table));
+    const ProcessEntry* begin = table->entries;
+    const ProcessEntry* end = begin + table->count;
+    const ProcessEntry* self =
+        std::find_if(begin, end, [](const ProcessEntry& e) { return e.id == ::GetCurrentProcessId(); });
+    ASSERT_NE(end, self);
+    EXPECT_EQ(L"unit_tests", std::wstring(self->name));
+}
+
 TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
     Choose(L"");
     Start();
@@ -151,6 +174,55 @@ TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
     EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
     EXPECT_EQ(L"phrase", app.headline.Get());
 }
+
+// What the list shows at each look of the wait for "setup" (process 4); the
+// last look stays. Process 7 never has a name.
+struct Look {
+    std::vector<FakeProcess> list;
+    bool fails;
+};
+const Look kRuns{{{0, L"idle.exe"}, {4, L"C:\\w\\setup.exe"}, {7, L""}}, false};
+const Look kGone{{{0, L"idle.exe"}, {7, L""}}, false};
+const Look kFails{{}, true};
+Look Renamed(const wchar_t* exeFile) { return {{{0, L"idle.exe"}, {4, exeFile}, {7, L""}}, false}; }
+
+struct LookCase {
+    const char* name;
+    std::vector<Look> looks;
+    std::size_t goneAt;  // the look that finds the program gone
+};
+const LookCase kLookCases[] = {
+    {"UnnamedForOneLookWhileListed", {kRuns, Renamed(L""), kRuns, kGone}, 4},
+    {"IdNoLongerListed", {kRuns, kGone}, 2},
+    {"ListsThatFail", {kFails, kRuns, kFails, kFails, kGone}, 5},
+    {"IdListedUnderAnotherName", {kRuns, Renamed(L""), Renamed(L"other.exe")}, 3},
+};
+void PrintTo(const LookCase& c, std::ostream* out) { *out << c.name; }
+
+class WaitProgramLooks : public WaitProgram, public ::testing::WithParamInterface<LookCase> {
+protected:
+    void Show(const Look& look) {
+        std::lock_guard<std::mutex> hold(processes.lock);
+        processes.list = look.list;
+        processes.fails = look.fails;
+    }
+};
+
+TEST_P(WaitProgramLooks, CountsDownOnlyOnceTheProgramHasGone) {
+    const std::vector<Look>& looks = GetParam().looks;
+    Show(kRuns);
+    Choose(L"setup");
+    Show(looks[0]);
+    fake.onSleep = [&] { Show(looks[std::min(fake.sleeps.size(), looks.size() - 1)]); };
+    OwnedHandle thread = Start();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    // A sleep after each look that found it, then the count-down's two steps.
+    EXPECT_EQ(GetParam().goneAt + 1, fake.sleeps.size());
+    EXPECT_EQ(1u, fake.exits.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLook, WaitProgramLooks, ::testing::ValuesIn(kLookCases),
+                         [](const ::testing::TestParamInfo<LookCase>& info) { return info.param.name; });
 
 TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     app.NEXT_REG = ResumeMode::WakeIdle;
