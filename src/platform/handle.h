@@ -55,9 +55,18 @@ struct RegistryKeyTraits {
     static void Close(Type h) noexcept { ::RegCloseKey(h); }
 };
 
+// A Toolhelp snapshot is closed like any kernel handle, but its creation
+// reports failure as INVALID_HANDLE_VALUE, not NULL.
+struct SnapshotHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::CloseHandle(h); }
+};
+
 // Events, mutexes, threads, processes and timers: NULL means "no handle".
 using OwnedHandle = UniqueHandle<KernelHandleTraits>;
 using OwnedKey = UniqueHandle<RegistryKeyTraits>;
+using OwnedSnapshot = UniqueHandle<SnapshotHandleTraits>;
 
 // A device context taken with GetDC (of a window, or of the whole screen for
 // nullptr) and given back with ReleaseDC by the thread that took it.

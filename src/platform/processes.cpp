@@ -1,45 +1,51 @@
-// The real processes behind the seam, through the process status library.
+// The real processes behind the seam, through the Toolhelp process snapshot.
+// The snapshot names every process by its executable's file name without
+// opening it, lists 64-bit processes to a 32-bit caller as well, and exists
+// on every Windows the program loads on (Windows XP and later).
 #include "platform/processes.h"
 
-// Version 1 takes the functions from psapi.dll, as Windows XP has them; later
-// versions would import the K32 names from kernel32, which XP lacks.
-#ifndef PSAPI_VERSION
-#define PSAPI_VERSION 1
-#endif
-#include <psapi.h>
+#include <tlhelp32.h>
 
 #include <atomic>
+#include <iterator>
 
 #include "platform/handle.h"
 
 namespace {
 
+// A snapshot that fails with ERROR_BAD_LENGTH is to be taken again; a few
+// attempts, so that a system that keeps failing cannot hold the caller.
+constexpr int kSnapshotAttempts = 3;
+
+OwnedSnapshot TakeProcessSnapshot() {
+    for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
+        OwnedSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot || ::GetLastError() != ERROR_BAD_LENGTH) return snapshot;
+    }
+    return OwnedSnapshot();
+}
+
 class RealProcesses final : public ProcessSource {
 public:
-    std::size_t ProcessIds(DWORD* ids, std::size_t capacity) override {
-        DWORD bytes = 0;
-        if (!::EnumProcesses(ids, static_cast<DWORD>(capacity * sizeof(DWORD)), &bytes)) return 0;
-        const std::size_t count = bytes / sizeof(DWORD);
-        return count < capacity ? count : capacity;
-    }
-
-    bool ModulePath(DWORD id, wchar_t* path, std::size_t capacity) override {
-        if (capacity == 0) return false;
-        path[0] = L'\0';
-        const OwnedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-        if (!process) return false;
-        // The first module listed is the executable; one slot is enough, the
-        // call fills what fits.
-        HMODULE modules[1] = {};
-        DWORD needed = 0;
-        if (!::EnumProcessModules(process.get(), modules, sizeof modules, &needed) || modules[0] == nullptr) {
-            return false;
+    bool ListRunning(ProcessVisitor& visitor) override {
+        const OwnedSnapshot snapshot = TakeProcessSnapshot();
+        if (!snapshot) return false;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        // Not even a first entry: this program itself runs, so the snapshot
+        // holds no list.
+        if (!::Process32FirstW(snapshot.get(), &entry)) return false;
+        const DWORD self = ::GetCurrentProcessId();
+        bool listsSelf = false;
+        for (;;) {
+            entry.szExeFile[std::size(entry.szExeFile) - 1] = L'\0';
+            listsSelf = listsSelf || entry.th32ProcessID == self;
+            visitor.Visit(entry.th32ProcessID, entry.szExeFile);
+            if (!::Process32NextW(snapshot.get(), &entry)) break;
         }
-        const DWORD length = ::GetModuleFileNameExW(process.get(), modules[0], path, static_cast<DWORD>(capacity));
-        // A path cut at the buffer's end may come back without its
-        // terminator on older systems.
-        path[length < capacity ? length : capacity - 1] = L'\0';
-        return length != 0;
+        // Only the end of the list ends a complete walk; and a list without
+        // this very process is no list of the running processes.
+        return ::GetLastError() == ERROR_NO_MORE_FILES && listsSelf;
     }
 };
 

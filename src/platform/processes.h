@@ -1,24 +1,36 @@
-// The seam to the running processes: their ids and the path of each one's
-// main module. Tests install a fake list so that the wait for a program and
-// the process combo run against processes of their choosing.
+// The seam to the running processes: the system's list of them, each by its
+// id and the file name of its executable. The names come from the list the
+// system keeps, not from the processes themselves, so no process has to be
+// opened or read: an elevated process, or a 64-bit one seen from the 32-bit
+// program, is named like any other. Tests install a fake list so that the
+// wait for a program and the process combo run against processes of their
+// choosing.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
+// Receives the processes of one list, in the order the system lists them.
+class ProcessVisitor {
+public:
+    // `exeFile` is the file name of the process's executable (a full path is
+    // allowed too), terminated; empty when the list gives it no name.
+    virtual void Visit(DWORD id, const wchar_t* exeFile) = 0;
+
+protected:
+    ProcessVisitor() = default;
+    ProcessVisitor(const ProcessVisitor&) = default;
+    ProcessVisitor& operator=(const ProcessVisitor&) = default;
+    ~ProcessVisitor() = default;
+};
 
 class ProcessSource {
 public:
     virtual ~ProcessSource() = default;
 
-    // Writes the ids of the running processes into `ids`, at most `capacity`
-    // of them (the rest are left out), and returns how many it wrote.
-    virtual std::size_t ProcessIds(DWORD* ids, std::size_t capacity) = 0;
-
-    // The full path of the process's first module, cut to `capacity` units
-    // with a terminator; false with an empty path when the process cannot be
-    // opened or its module cannot be read.
-    virtual bool ModulePath(DWORD id, wchar_t* path, std::size_t capacity) = 0;
+    // Takes one list of the running processes and hands every process in it
+    // to `visitor`. False when no complete list could be taken: whatever was
+    // visited then is no list of the running processes and must be dropped.
+    virtual bool ListRunning(ProcessVisitor& visitor) = 0;
 };
 
 // The source in force: the real processes unless a test installed another.

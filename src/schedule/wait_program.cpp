@@ -3,6 +3,7 @@
 // thread that looks once a second whether the chosen program still runs.
 #include "schedule/wait_program.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <memory>
@@ -22,31 +23,43 @@ namespace {
 
 constexpr Operation kThis = Operation::WaitProgram;
 
-// What a waiting thread is started with. The thread's own snapshot lives
-// here, on the heap for the whole wait, rather than 200 KB on its stack.
+// What a waiting thread is started with. The thread's own snapshot and the
+// processes it counts live here, on the heap for the whole wait, rather than
+// over 100 KB on its stack.
 struct WaitStart {
     RunBlock* block;
     std::uint32_t generation;
     wchar_t name[kProcessNameUnits];
     ProcessTable table;
+    CountedProcesses counted;
 };
 
 // The snapshot behind the process combo; the GUI thread's alone.
 ProcessTable processTable;
 
-constexpr std::size_t kModulePathUnits = 1024;
+// Writes the processes of one list into a table, the first kMaxProcesses.
+class TableFiller final : public ProcessVisitor {
+public:
+    explicit TableFiller(ProcessTable& table) : table_(table) { table_.count = 0; }
 
-// Decimal digits without the formatting routines, which allocate: a poll
-// writes one id per process every second.
-void WriteDecimal(DWORD value, wchar_t (&text)[50]) {
-    wchar_t digits[16];
-    std::size_t n = 0;
-    do {
-        digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (std::size_t i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-    text[n] = L'\0';
+    void Visit(DWORD id, const wchar_t* exeFile) override {
+        if (table_.count == kMaxProcesses) return;
+        ProcessEntry& entry = table_.entries[table_.count++];
+        entry.id = id;
+        entry.named = exeFile != nullptr && exeFile[0] != L'\0';
+        ProgramNameOf(entry.named ? exeFile : L"", entry.name);
+    }
+
+private:
+    ProcessTable& table_;
+};
+
+bool IsProgram(const ProcessEntry& entry, const wchar_t* name) {
+    return name[0] != L'\0' && std::wcscmp(entry.name, name) == 0;
+}
+
+bool WasCounted(const CountedProcesses& counted, DWORD id) {
+    return std::find(counted.ids, counted.ids + counted.count, id) != counted.ids + counted.count;
 }
 
 OperationRecord& Record() { return app.operation(kThis); }
@@ -61,11 +74,13 @@ void ReadChosenProgram(wchar_t (&name)[kProcessNameUnits]) {
 }
 
 // Takes a snapshot once a second until the program has gone (true) or the
-// run has ended (false).
-bool WaitUntilGone(const RunToken& token, const wchar_t* name, ProcessTable& table) {
+// run has ended (false). A snapshot that cannot be taken tells nothing: the
+// program counts as running until the next look.
+bool WaitUntilGone(const RunToken& token, WaitStart& start) {
     for (bool going = token.Running(); going; going = token.Wait(1000)) {
-        ListProcesses(table);
-        if (!ProgramFound(table, name)) return true;
+        if (!ListProcesses(start.table)) continue;
+        CountProgram(start.table, start.name, start.counted);
+        if (start.counted.count == 0) return true;
     }
     return false;
 }
@@ -85,30 +100,35 @@ void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]) {
     CopyText(name, base);
 }
 
-void ListProcesses(ProcessTable& table) {
-    DWORD ids[kMaxProcesses];
-    const std::size_t count = Processes().ProcessIds(ids, kMaxProcesses);
-    table.count = count < kMaxProcesses ? count : kMaxProcesses;
-    wchar_t path[kModulePathUnits];
-    for (std::size_t i = 0; i < table.count; ++i) {
-        ProcessEntry& entry = table.entries[i];
-        WriteDecimal(ids[i], entry.id);
-        // A process that cannot be queried gets an empty name.
-        if (!Processes().ModulePath(ids[i], path, std::size(path))) path[0] = L'\0';
-        ProgramNameOf(path, entry.name);
-    }
+bool ListProcesses(ProcessTable& table) {
+    TableFiller filler(table);
+    if (Processes().ListRunning(filler)) return true;
+    table.count = 0;
+    return false;
 }
 
 bool ProgramFound(const ProcessTable& table, const wchar_t* name) {
-    if (name[0] == L'\0') return false;
     for (std::size_t i = 0; i < table.count; ++i) {
-        if (std::wcscmp(table.entries[i].name, name) == 0) return true;
+        if (IsProgram(table.entries[i], name)) return true;
     }
     return false;
 }
 
+void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted) {
+    // Built apart, as the counted ids of the last look are read meanwhile.
+    DWORD ids[kMaxProcesses];
+    std::size_t count = 0;
+    const std::size_t listed = std::min(table.count, kMaxProcesses);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const ProcessEntry& entry = table.entries[i];
+        if (entry.named ? IsProgram(entry, name) : WasCounted(counted, entry.id)) ids[count++] = entry.id;
+    }
+    std::copy(ids, ids + count, counted.ids);
+    counted.count = count;
+}
+
 void FillProcessCombo(HWND dialog) {
-    ListProcesses(processTable);
+    if (!ListProcesses(processTable)) return;
     ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_RESETCONTENT, 0, 0);
     ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
     // The snapshot's first entry (the system's idle process) is never offered.
@@ -160,7 +180,7 @@ DWORD WINAPI WaitProgramProc(void* parameter) {
         app.detailLine.Set(detail);
     });
 
-    const bool gone = WaitUntilGone(token, start->name, start->table);
+    const bool gone = WaitUntilGone(token, *start);
     if (gone && RunFinalCountdown(token) != CountdownResult::Completed) {
         // Cancelled or superseded inside the count-down: nothing more of
         // this thread runs.

@@ -13,13 +13,20 @@ inline constexpr std::size_t kMaxProcesses = 1024;
 
 // One process of a snapshot.
 struct ProcessEntry {
-    wchar_t id[50];                   // the process id as decimal text
-    wchar_t name[kProcessNameUnits];  // empty when the process cannot be queried
+    DWORD id;
+    bool named;                       // false when the list gave the process no name
+    wchar_t name[kProcessNameUnits];  // its program name; empty when it has none
 };
 
-// A snapshot of at most kMaxProcesses processes (about 200 KB).
+// A snapshot of at most kMaxProcesses processes (about 110 KB).
 struct ProcessTable {
     ProcessEntry entries[kMaxProcesses];
+    std::size_t count;
+};
+
+// The processes the wait counts as the program it waits for, by id.
+struct CountedProcesses {
+    DWORD ids[kMaxProcesses];
     std::size_t count;
 };
 
@@ -33,16 +40,24 @@ void StripExtension(wchar_t* text);
 void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]);
 
 // Fills `table` with a snapshot of the running processes, the first
-// kMaxProcesses ids the system returns.
-void ListProcesses(ProcessTable& table);
+// kMaxProcesses the system lists. False, with an empty table, when no list
+// could be taken: that tells nothing about which processes run.
+bool ListProcesses(ProcessTable& table);
 
 // Whether a process of the table, the first included, is named `name`
 // exactly (letter case counts). An empty name is never found.
 bool ProgramFound(const ProcessTable& table, const wchar_t* name);
 
+// Counts the program named `name` again from a fresh `table`: a process of
+// that name counts; a process counted before still counts while its id is
+// listed without a name (its name could not be read this time); an id listed
+// under another name belongs to another program now and counts no more.
+void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted);
+
 // Refills the process combo IDC_MAN_PROCESS of `dialog`: an empty item first, then the
 // name of every process of a fresh snapshot but its first entry, skipping
-// processes without a name.
+// processes without a name. When no snapshot can be taken the items stay as
+// they were.
 void FillProcessCombo(HWND dialog);
 
 // Handler of the manual dialog's button IDC_MAN_WAIT (GUI thread): starts the

@@ -1,29 +1,36 @@
-// A stand-in for the running processes: listed by path in the order the
-// system would list them, ids 0, 1, 2, ...; an empty path is a process that
-// cannot be queried. Safe to change while a worker lists.
+// A stand-in for the running processes: a list of ids and executable names in
+// the order the system would list them; an empty name is a process the list
+// gives no name. `fails` makes each snapshot fail after visiting the list, as
+// a walk that breaks off would. Safe to change while a worker lists.
 #pragma once
 
 #include <windows.h>
 
-#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/processes.h"
 
+struct FakeProcess {
+    DWORD id;
+    std::wstring exeFile;
+};
+
 class FakeProcesses : public ProcessSource {
 public:
-    std::size_t ProcessIds(DWORD* ids, std::size_t capacity) override {
+    bool ListRunning(ProcessVisitor& visitor) override {
         std::lock_guard<std::mutex> hold(lock);
-        for (std::size_t i = 0; i < capacity && i < paths.size(); ++i) ids[i] = static_cast<DWORD>(i);
-        return std::min(capacity, paths.size());
+        for (const FakeProcess& process : list) visitor.Visit(process.id, process.exeFile.c_str());
+        return !fails;
     }
-    bool ModulePath(DWORD id, wchar_t* path, std::size_t capacity) override {
+    // Lists `exeFiles` as processes 0, 1, 2, ...
+    void Name(const std::vector<std::wstring>& exeFiles) {
         std::lock_guard<std::mutex> hold(lock);
-        ::lstrcpynW(path, paths.at(id).c_str(), static_cast<int>(capacity));
-        return path[0] != L'\0';
+        list.clear();
+        for (const std::wstring& exeFile : exeFiles) list.push_back({static_cast<DWORD>(list.size()), exeFile});
     }
     std::mutex lock;
-    std::vector<std::wstring> paths;
+    std::vector<FakeProcess> list;
+    bool fails = false;
 };

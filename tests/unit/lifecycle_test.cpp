@@ -63,11 +63,11 @@ protected:
                 app.manualWindow = nullptr;
                 break;
             default:
-                processes.paths = {L"C:\\idle.exe", L"C:\\w\\setup.exe"};
+                processes.Name({L"C:\\idle.exe", L"C:\\w\\setup.exe"});
                 FillProcessCombo(manual.get());
                 ::SendDlgItemMessageW(manual.get(), IDC_MAN_PROCESS, CB_SELECTSTRING, 0,
                                       reinterpret_cast<LPARAM>(L"setup"));
-                processes.paths[1] = L"C:\\w\\gone.exe";
+                processes.list.pop_back();
                 break;
         }
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -59,10 +60,8 @@ protected:
         app.phraseText.Set(L"phrase");
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.COUNTDOWNTIME = 1;
-        processes.paths = {L"C:\\idle.exe",         L"",
-                           L"C:\\w\\notepad.exe",   L"C:\\w\\Notepad.exe",
-                           L"C:\\w\\setup.x86.exe", L"C:\\w\\" + kLong + L".exe",
-                           L"C:\\v\\notepad.exe"};
+        processes.Name({L"C:\\idle.exe", L"", L"C:\\w\\notepad.exe", L"C:\\w\\Notepad.exe", L"C:\\w\\setup.x86.exe",
+                        L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"});
     }
     void TearDown() override {
         if (app.operation(Operation::WaitProgram).idle.load() == 0) ToggleWaitProgram();
@@ -107,15 +106,39 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
     EXPECT_EQ((std::vector<std::wstring>{L"", L"Notepad", L"notepad", L"notepad", L"setup", cut}), items);
 
     const auto table = std::make_unique<ProcessTable>();
-    processes.paths.resize(1030, L"C:\\other.exe");
-    processes.paths[1023] = L"C:\\last.exe";
-    processes.paths[1024] = L"C:\\beyond.exe";
-    ListProcesses(*table);
+    for (DWORD id = 7; id < 1030; ++id) {
+        processes.list.push_back({id, id == 1023   ? L"C:\\last.exe"
+                                      : id == 1024 ? L"C:\\beyond.exe"
+                                                   : L"C:\\other.exe"});
+    }
+    EXPECT_TRUE(ListProcesses(*table));
     EXPECT_EQ(1024u, table->count);
     const std::pair<std::wstring, bool> cases[] = {{L"idle", true},       {L"notepad", true}, {L"NOTEPAD", false},
                                                    {L"setup.x86", false}, {cut, true},        {L"last", true},
                                                    {L"beyond", false},    {L"", false}};
     for (const auto& [name, found] : cases) EXPECT_EQ(found, ProgramFound(*table, name.c_str())) << name.c_str();
+}
+
+// A list that cannot be taken is no list: the combo keeps its items.
+TEST_F(WaitProgram, AFailedListIsEmptyAndLeavesTheCombo) {
+    const std::vector<std::wstring> items = Choose(L"");
+    processes.fails = true;
+    EXPECT_EQ(items, Choose(L""));
+    const auto table = std::make_unique<ProcessTable>();
+    EXPECT_FALSE(ListProcesses(*table));
+    EXPECT_EQ(0u, table->count);
+}
+
+// The real source: a complete list holds this very process under its name.
+TEST(RealProcesses, ListThisProcessByItsFileName) {
+    const auto table = std::make_unique<ProcessTable>();
+    ASSERT_TRUE(ListProcesses(*table));
+    const ProcessEntry* begin = table->entries;
+    const ProcessEntry* end = begin + table->count;
+    const ProcessEntry* self =
+        std::find_if(begin, end, [](const ProcessEntry& e) { return e.id == ::GetCurrentProcessId(); });
+    ASSERT_NE(end, self);
+    EXPECT_EQ(L"unit_tests", std::wstring(self->name));
 }
 
 TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
@@ -129,13 +152,13 @@ TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
 
 // Two processes share the long name: the wait goes on until both have gone.
 TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
-    processes.paths[2] = processes.paths[5];
+    processes.list[2].exeFile = processes.list[5].exeFile;
     int sleeps = 0;
     std::wstring headline, detail;
     fake.onSleep = [&] {
         if (++sleeps == 1) headline = app.headline.Get(), detail = app.detailLine.Get();
         std::lock_guard<std::mutex> hold(processes.lock);
-        if (sleeps == 2 || sleeps == 4) processes.paths[sleeps == 2 ? 2 : 5] = L"C:\\gone.exe";
+        if (sleeps == 2 || sleeps == 4) processes.list[sleeps == 2 ? 2 : 5].exeFile = L"C:\\gone.exe";
     };
     Choose(kLong.substr(0, 49));
     OwnedHandle thread = Start();
@@ -151,6 +174,55 @@ TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
     EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
     EXPECT_EQ(L"phrase", app.headline.Get());
 }
+
+// What the list shows at each look of the wait for "setup" (process 4); the
+// last look stays. Process 7 never has a name.
+struct Look {
+    std::vector<FakeProcess> list;
+    bool fails;
+};
+const Look kRuns{{{0, L"idle.exe"}, {4, L"C:\\w\\setup.exe"}, {7, L""}}, false};
+const Look kGone{{{0, L"idle.exe"}, {7, L""}}, false};
+const Look kFails{{}, true};
+Look Renamed(const wchar_t* exeFile) { return {{{0, L"idle.exe"}, {4, exeFile}, {7, L""}}, false}; }
+
+struct LookCase {
+    const char* name;
+    std::vector<Look> looks;
+    std::size_t goneAt;  // the look that finds the program gone
+};
+const LookCase kLookCases[] = {
+    {"UnnamedForOneLookWhileListed", {kRuns, Renamed(L""), kRuns, kGone}, 4},
+    {"IdNoLongerListed", {kRuns, kGone}, 2},
+    {"ListsThatFail", {kFails, kRuns, kFails, kFails, kGone}, 5},
+    {"IdListedUnderAnotherName", {kRuns, Renamed(L""), Renamed(L"other.exe")}, 3},
+};
+void PrintTo(const LookCase& c, std::ostream* out) { *out << c.name; }
+
+class WaitProgramLooks : public WaitProgram, public ::testing::WithParamInterface<LookCase> {
+protected:
+    void Show(const Look& look) {
+        std::lock_guard<std::mutex> hold(processes.lock);
+        processes.list = look.list;
+        processes.fails = look.fails;
+    }
+};
+
+TEST_P(WaitProgramLooks, CountsDownOnlyOnceTheProgramHasGone) {
+    const std::vector<Look>& looks = GetParam().looks;
+    Show(kRuns);
+    Choose(L"setup");
+    Show(looks[0]);
+    fake.onSleep = [&] { Show(looks[std::min(fake.sleeps.size(), looks.size() - 1)]); };
+    OwnedHandle thread = Start();
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
+    // A sleep after each look that found it, then the count-down's two steps.
+    EXPECT_EQ(GetParam().goneAt + 1, fake.sleeps.size());
+    EXPECT_EQ(1u, fake.exits.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLook, WaitProgramLooks, ::testing::ValuesIn(kLookCases),
+                         [](const ::testing::TestParamInfo<LookCase>& info) { return info.param.name; });
 
 TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     app.NEXT_REG = ResumeMode::WakeIdle;
