@@ -325,6 +325,15 @@ void PressMessageBoxButton(HWND box, int id) {
     }
 }
 
+std::wstring AnswerProgramBox(DWORD pid, DWORD timeoutMs) {
+    HWND box = WaitForTopLevelWindow(pid, kDialogClass, kProgramBoxTitle, timeoutMs);
+    if (box == nullptr) return {};
+    const std::wstring text = MessageBoxText(box);
+    PressMessageBoxButton(box, IDOK);
+    WaitUntil([&] { return ::IsWindow(box) == FALSE || ::IsWindowVisible(box) == FALSE; });
+    return text;
+}
+
 // ---- Registry ----------------------------------------------------------------
 
 namespace settings {

@@ -167,6 +167,11 @@ void PressKey(HWND window, UINT virtualKey);
 std::wstring MessageBoxText(HWND box);
 void PressMessageBoxButton(HWND box, int id);
 
+// The program's own box ("ｸｲﾙﾏｰｼｭ": a warning or refusal as it arms): waits
+// for it, closes it with OK and returns its text; empty when none came.
+inline constexpr wchar_t kProgramBoxTitle[] = L"ｸｲﾙﾏｰｼｭ";
+std::wstring AnswerProgramBox(DWORD pid, DWORD timeoutMs = kWaitTimeoutMs);
+
 // ---- Registry ----------------------------------------------------------------
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\tovakeli\\quillmarsh";
