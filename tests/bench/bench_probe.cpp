@@ -8,6 +8,11 @@
 //                              how late the voice for 0 plays
 //   timer N                    the timer end of N seconds: how far its end
 //                              action falls from N + 1 s after the start
+//   shown EXE N                the real program's timer end of N seconds in
+//                              test mode, pressed in its manual dialog: the
+//                              time from the press to the first tick shown,
+//                              and the shortest and longest time a second
+//                              stays on the fields (the last until the end)
 // Results are printed as "name value" lines, in milliseconds.
 // The timing runs drive the program's own workers against the real system,
 // seen through a recording wrapper that refuses every end action.
@@ -20,6 +25,8 @@
 #include <ctime>
 #include <cwchar>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "platform/calendar.h"
@@ -288,6 +295,117 @@ int RunStart(const wchar_t* exe, const wchar_t* argument) {
     return result;
 }
 
+// A text of another process's window, through a sent message with a bound.
+std::wstring WindowTextOf(HWND window) {
+    wchar_t text[64] = L"";
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                          &copied);
+    return text;
+}
+
+HWND WaitForDialog(DWORD process, const wchar_t* title, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 10, ::Sleep(10)) {
+        HWND window = ::FindWindowW(L"#32770", title);
+        DWORD owner = 0;
+        if (window != nullptr) ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process && ::IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+double SinceMs(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& frequency) {
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The real program, in test mode and silent, counts N seconds from its manual
+// dialog while this reads the three fields every few milliseconds. The hours
+// field starts as "00", which the first tick writes as "0", so the first tick
+// is seen even though it shows the seconds typed.
+int RunShown(const wchar_t* exe, int seconds) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\tovakeli\\quillmarsh", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS) {
+        return 1;
+    }
+    const DWORD on = 1, silent = 0;
+    ::RegSetValueExW(key, L"TESTCHECK", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    ::RegSetValueExW(key, L"SOUND", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&silent), sizeof silent);
+    ::RegCloseKey(key);
+
+    wchar_t commandLine[1024];
+    std::swprintf(commandLine, std::size(commandLine), L"\"%ls\"", exe);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    if (!::CreateProcessW(exe, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created)) return 1;
+    const OwnedHandle process(created.hProcess);
+    const OwnedHandle thread(created.hThread);
+    int result = 1;
+    HWND main = WaitForDialog(created.dwProcessId, kMainTitle, 30000);
+    HWND manual = nullptr;
+    if (main != nullptr) {
+        ::PostMessageW(::GetDlgItem(main, IDC_MAIN_MANUAL), BM_CLICK, 0, 0);
+        manual = WaitForDialog(created.dwProcessId, L"ｸｲﾙﾏｰｼｭ：手動処理", 10000);
+    }
+    if (manual != nullptr) {
+        const HWND fields[] = {::GetDlgItem(manual, IDC_MAN_HOURS), ::GetDlgItem(manual, IDC_MAN_MINUTES),
+                               ::GetDlgItem(manual, IDC_MAN_SECONDS)};
+        const std::wstring typed[] = {L"00", L"0", std::to_wstring(seconds)};
+        DWORD_PTR done = 0;
+        for (int i = 0; i < 3; ++i) {
+            ::SendMessageTimeoutW(fields[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed[i].c_str()),
+                                  SMTO_ABORTIFHUNG, 2000, &done);
+        }
+        auto shownNow = [&] {
+            return WindowTextOf(fields[0]) + L"/" + WindowTextOf(fields[1]) + L"/" + WindowTextOf(fields[2]);
+        };
+        LARGE_INTEGER frequency, press, now;
+        ::QueryPerformanceFrequency(&frequency);
+        std::wstring shown = shownNow();
+        ::QueryPerformanceCounter(&press);
+        ::PostMessageW(::GetDlgItem(manual, IDC_MAN_TIMER), BM_CLICK, 0, 0);
+        std::vector<LARGE_INTEGER> changes;  // when each tick's fields appeared, then the end
+        const DWORD limitMs = static_cast<DWORD>(seconds + 20) * 1000;
+        for (DWORD waited = 0; waited < limitMs; waited += 5, ::Sleep(5)) {
+            // Each reading is timed as it returns: a busy program answers late.
+            HWND box = ::FindWindowW(L"#32770", L"テストモード");
+            ::QueryPerformanceCounter(&now);
+            if (box != nullptr && ::IsWindowVisible(box)) {
+                changes.push_back(now);
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                break;
+            }
+            const std::wstring current = shownNow();
+            ::QueryPerformanceCounter(&now);
+            if (current != shown) {
+                shown = current;
+                changes.push_back(now);
+            }
+        }
+        if (changes.size() == static_cast<std::size_t>(seconds) + 2) {
+            double shortest = 1e9, longest = 0;
+            for (std::size_t k = 1; k < changes.size(); ++k) {
+                const double ms = SinceMs(changes[k - 1], changes[k], frequency);
+                shortest = ms < shortest ? ms : shortest;
+                longest = ms > longest ? ms : longest;
+            }
+            std::printf("shown_first_ms %.1f\n", SinceMs(press, changes[0], frequency));
+            std::printf("shown_shortest_ms %.1f\n", shortest);
+            std::printf("shown_longest_ms %.1f\n", longest);
+            result = 0;
+        } else {
+            std::fprintf(stderr, "shown: %zu changes for %d seconds\n", changes.size(), seconds);
+        }
+    }
+    if (main != nullptr) ::PostMessageW(main, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
+        ::WaitForSingleObject(process.get(), 5000);
+    }
+    return result;
+}
+
 int PostToMain(bool hide) {
     HWND main = ::FindWindowW(L"#32770", kMainTitle);
     if (main == nullptr) return 1;
@@ -304,12 +422,17 @@ int wmain(int argc, wchar_t** argv) {
     if (std::wcscmp(command, L"start") == 0 && argc > 2) {
         return RunStart(argv[2], argc > 3 ? argv[3] : L"");
     }
+    if (std::wcscmp(command, L"shown") == 0 && argc > 3) {
+        const int result = RunShown(argv[2], static_cast<int>(std::wcstol(argv[3], nullptr, 10)));
+        std::fflush(stdout);
+        return result;
+    }
     if (std::wcscmp(command, L"hide") == 0) return PostToMain(true);
     if (std::wcscmp(command, L"show") == 0) return PostToMain(false);
     const bool scheduled = std::wcscmp(command, L"scheduled") == 0;
     const bool timer = std::wcscmp(command, L"timer") == 0 && argc > 2;
     if (!scheduled && !timer) {
-        std::fputs("usage: bench_probe start EXE [ARG] | hide | show | scheduled | timer N\n", stderr);
+        std::fputs("usage: bench_probe start EXE [ARG] | hide | show | scheduled | timer N | shown EXE N\n", stderr);
         return 2;
     }
 
