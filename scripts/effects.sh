@@ -3,15 +3,15 @@
 # typed phrase is scattered over the desktop. With "cpu" it then measures the
 # program's processor time over a minute each: shown with the marquee on and
 # off, hidden in the notification area with the marquee on and off. Runs on
-# its own Xvfb display in a throwaway prefix under the build folder, and stops
-# everything it began.
+# its own Xvfb display in a throwaway prefix of its own under the build folder
+# (build/effects-prefix), and stops everything it began.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" x86_64
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
-export WINEPREFIX="$QM_BUILD/screenshot-prefix"
+export WINEPREFIX="$QM_BUILD/effects-prefix"
 measure=${1:-}
 seconds=${QM_CPU_SECONDS:-60}
 

@@ -1,6 +1,7 @@
-# Sourced by run.sh and test.sh. Provides a throwaway Wine prefix under the
-# build folder, an Xvfb display and a persistent wineserver, all owned by the
-# calling script and stopped by qm_stop. Nothing here touches ~/.wine.
+# Sourced by run.sh, test.sh and the other scripts. Provides throwaway Wine
+# prefixes under the build folders, an Xvfb display and a persistent
+# wineserver, all owned by the calling script and stopped by qm_stop. Nothing
+# here touches ~/.wine.
 
 QM_ROOT=${QM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
@@ -8,7 +9,15 @@ QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=/usr/lib/wine/wineserver64
 QM_SCREEN=${QM_SCREEN:-800x600}
 
-export WINEPREFIX="$QM_BUILD/wineprefix"
+# Every user of Wine has a prefix of its own, so that none opens with what
+# another stored. ./run.sh's prefix is the user's: the settings made there
+# stay there, and nothing automated uses it. The tests (ctest and
+# scripts/stress.sh) use the one below, which is also the default here; the
+# benchmark and the picture scripts choose their own, and the real end action
+# test another one, since it ends every process of its prefix.
+QM_RUN_PREFIX="$QM_BUILD/wineprefix"
+QM_TEST_PREFIX="$QM_BUILD-tests/wineprefix"
+export WINEPREFIX="$QM_TEST_PREFIX"
 # A Japanese session: code page 932 and Japanese system fonts.
 export LANG=ja_JP.UTF-8
 unset LC_ALL
@@ -47,7 +56,9 @@ qm_prefix() {
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$QM_WINE64" wineboot -i </dev/null >/dev/null 2>&1
-    local reg="$QM_BUILD/prefix-settings.reg"
+    # Inside the prefix: two scripts that make their prefixes at the same time
+    # do not share the file.
+    local reg="$WINEPREFIX/quillmarsh-settings.reg"
     cat >"$reg" <<REG
 REGEDIT4
 
