@@ -9,7 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     g++-mingw-w64-x86-64-posix clang clang-tidy
     clang-format-14
-    wine wine64 fonts-wine fonts-noto-cjk
+    wine wine64 fonts-wine fonts-horai-umefont
     xvfb x11-utils imagemagick locales
 )
 [ $# -gt 0 ] && packages=("$@")

@@ -8,6 +8,8 @@ QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
 QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=/usr/lib/wine/wineserver64
 QM_SCREEN=${QM_SCREEN:-800x600}
+# The fonts that Wine ships (package fonts-wine).
+QM_WINE_FONTS=/usr/share/wine/fonts
 
 # Every user of Wine has a prefix of its own, so that none opens with what
 # another stored. ./run.sh's prefix is the user's: the settings made there
@@ -48,25 +50,54 @@ qm_start_display() {
     return 1
 }
 
-# Creates the prefix once: Japanese font substitutes and a virtual desktop with
-# a taskbar and notification area, so balloons show as a user would see them.
+# Creates the prefix once: Japanese font substitutes, the caption buttons'
+# symbol font and a virtual desktop with a taskbar and notification area, so
+# balloons show as a user would see them. A prefix made by an older version
+# of this function (another stamp) is made anew.
+#
+# Fonts: the main window asks for "MS UI Gothic", the other dialogs for
+# "MS Shell Dlg 2", with controls sized for those fonts. Ume UI Gothic is
+# drawn to MS UI Gothic's metrics (a narrow proportional gothic, a 12-pixel
+# line at 9 points), so every caption fits its control as on Japanese
+# Windows; a wider font (Noto Sans CJK JP was used before) cuts "テストモード"
+# to "テストモー". "System", the font a window's device context starts with
+# (the marquee and the scattered phrase), is mapped too: Wine's own Japanese
+# system font has no kanji, and without a substitute Wine picks whatever
+# Japanese font the machine happens to have.
+#
+# Marlett: Wine draws the caption buttons as the characters "0", "1", "2" and
+# "r" of Marlett. Debian's Wine 8 looks for the fonts it ships under
+# "<data folder>\../fonts\", a name its file layer rejects before looking on
+# disk, while fonts-wine installs them in $QM_WINE_FONTS, which fontconfig
+# does not list either. So none of them loads, and another font draws those
+# characters as digits and letters. Wine also reads every font in the
+# prefix's C:\windows\Fonts, so a copy there mends it. Only Marlett is
+# copied: the program needs no other, and Wine's Japanese bitmap system font,
+# which has no kanji, is better left out.
 qm_prefix() {
-    local stamp="$WINEPREFIX/.quillmarsh-prefix-2"
+    local stamp="$WINEPREFIX/.quillmarsh-prefix-3"
     [ -f "$stamp" ] && return 0
+    if [ ! -f "$QM_WINE_FONTS/marlett.ttf" ]; then
+        echo "wine-env: $QM_WINE_FONTS/marlett.ttf is missing (package fonts-wine)" >&2
+        return 1
+    fi
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$QM_WINE64" wineboot -i </dev/null >/dev/null 2>&1
+    cp "$QM_WINE_FONTS/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/"
     # Inside the prefix: two scripts that make their prefixes at the same time
     # do not share the file.
     local reg="$WINEPREFIX/quillmarsh-settings.reg"
+    local face="Ume UI Gothic"
     cat >"$reg" <<REG
 REGEDIT4
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
-"MS UI Gothic"="Noto Sans CJK JP"
-"MS Shell Dlg"="Noto Sans CJK JP"
-"MS Shell Dlg 2"="Noto Sans CJK JP"
-"Tahoma"="Noto Sans CJK JP"
+"MS UI Gothic"="$face"
+"MS Shell Dlg"="$face"
+"MS Shell Dlg 2"="$face"
+"Tahoma"="$face"
+"System"="$face"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
 "Desktop"="Default"
