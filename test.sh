@@ -5,11 +5,13 @@
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
 #   then unit and end-to-end tests headless under Wine (ctest), in the
 #   tests' own prefix on an Xvfb display that this script starts and stops,
-#   and, on a run without arguments, the benchmark once in quick mode (that
-#   it runs; its figures are not judged).
+#   the end-to-end tests once for the 64-bit and once for the 32-bit program
+#   (those are named i686:...), and, on a run without arguments, the
+#   benchmark once in quick mode (that it runs; its figures are not judged).
 # Last it checks that ./run.sh's prefix, which holds the user's settings, is
 # as it was before the run (or still absent).
-# Arguments go to ctest (./test.sh -R Summary).
+# Arguments go to ctest (./test.sh -R Summary; ./test.sh -LE i686 leaves the
+# 32-bit program out).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 export QM_BUILD=${QM_BUILD:-$root/build}

@@ -53,7 +53,8 @@ qm_start_display() {
 # Creates the prefix once: Japanese font substitutes, the caption buttons'
 # symbol font and a virtual desktop with a taskbar and notification area, so
 # balloons show as a user would see them. A prefix made by an older version
-# of this function (another stamp) is made anew.
+# of this function (another stamp), or made before Wine's 32-bit half was
+# installed, is made anew.
 #
 # Fonts: the main window asks for "MS UI Gothic", the other dialogs for
 # "MS Shell Dlg 2", with controls sized for those fonts. Ume UI Gothic is
@@ -76,7 +77,9 @@ qm_start_display() {
 # which has no kanji, is better left out.
 qm_prefix() {
     local stamp="$WINEPREFIX/.quillmarsh-prefix-3"
-    [ -f "$stamp" ] && return 0
+    if [ -f "$stamp" ] && { ! qm_have_wine32 || [ -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
+        return 0
+    fi
     if [ ! -f "$QM_WINE_FONTS/marlett.ttf" ]; then
         echo "wine-env: $QM_WINE_FONTS/marlett.ttf is missing (package fonts-wine)" >&2
         return 1
@@ -109,6 +112,12 @@ REG
     "$QM_WINESERVER" -k >/dev/null 2>&1 || true
     "$QM_WINESERVER" -w >/dev/null 2>&1 || true
     touch "$stamp"
+}
+
+# True when Wine's 32-bit half (wine32) is installed: a 64-bit prefix then
+# runs 32-bit programs, once it has its 32-bit system folder (syswow64).
+qm_have_wine32() {
+    [ -x /usr/lib/wine/wine ]
 }
 
 # Keeps one wineserver alive for the prefix. Its output goes nowhere, so no

@@ -3,7 +3,7 @@
 # reaches its moment asks Wine to end the session, which ends every process
 # of the prefix, the program's own included. It runs in a prefix of its own
 # (build-tests/wineprefix-end) with its own wineserver, so nothing else is
-# ended.
+# ended. ctest runs it for the 64-bit and for the 32-bit program.
 #
 # Usage: real_end_action.sh QUILLMARSH_EXE BUILD_DIR
 set -euo pipefail
