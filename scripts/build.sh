@@ -26,8 +26,12 @@ case "$kind" in
     *) echo "build.sh: unknown kind $kind" >&2; exit 2 ;;
 esac
 # A tree configured for another compiler (an older layout) is configured anew.
+# CMake records the compiler it found in CMakeFiles/<version>/
+# CMakeCXXCompiler.cmake; the cache has no entry for it, as the toolchain
+# files set it as a plain variable.
 cache="$dir/CMakeCache.txt"
-if [ -f "$cache" ] && ! grep -q "^CMAKE_CXX_COMPILER:[A-Z]*=.*/$compiler\$" "$cache"; then
+if [ -f "$cache" ] &&
+    ! grep -qs "^set(CMAKE_CXX_COMPILER \".*/$compiler\")\$" "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
     rm -rf "$cache" "$dir/CMakeFiles"
 fi
 cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" "${options[@]}" >/dev/null
