@@ -4,10 +4,11 @@
 #   the 64-bit and 32-bit programs (win32 threads) and their import check,
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
 #   then unit and end-to-end tests headless under Wine (ctest), in the
-#   tests' own prefix on an Xvfb display that this script starts and stops,
+#   tests' own prefixes on an Xvfb display that this script starts and stops,
 #   the end-to-end tests once for the 64-bit and once for the 32-bit program
-#   (those are named i686:...), and, on a run without arguments, the
-#   benchmark once in quick mode (that it runs; its figures are not judged).
+#   (those are named i686:..., and run beside the others, two at a time, in
+#   a prefix of their own), and, on a run without arguments, the benchmark
+#   once in quick mode (that it runs; its figures are not judged).
 # Last it checks that ./run.sh's prefix, which holds the user's settings, is
 # as it was before the run (or still absent).
 # Arguments go to ctest (./test.sh -R Summary; ./test.sh -LE i686 leaves the
@@ -42,10 +43,15 @@ run_prefix_state() {
 run_prefix_before=$(run_prefix_state)
 
 unset DISPLAY
-trap qm_stop EXIT
+stop_sessions() {
+    qm_stop_prefix "$QM_TEST_PREFIX_I686"
+    qm_stop
+}
+trap stop_sessions EXIT
 qm_start_headless
+qm_start_prefix_session "$QM_TEST_PREFIX_I686"
 cd "$QM_BUILD-tests"
-ctest --output-on-failure --timeout 300 "$@"
+ctest --output-on-failure --timeout 300 -j2 "$@"
 if [ $# -eq 0 ]; then "$root/scripts/bench.sh" --quick; fi
 
 run_prefix_after=$(run_prefix_state)

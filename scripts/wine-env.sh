@@ -14,11 +14,14 @@ QM_WINE_FONTS=/usr/share/wine/fonts
 # Every user of Wine has a prefix of its own, so that none opens with what
 # another stored. ./run.sh's prefix is the user's: the settings made there
 # stay there, and nothing automated uses it. The tests (ctest and
-# scripts/stress.sh) use the one below, which is also the default here; the
-# benchmark and the picture scripts choose their own, and the real end action
-# test another one, since it ends every process of its prefix.
+# scripts/stress.sh) use the one below, which is also the default here, and
+# the 32-bit program's end-to-end tests the next, so that both sets can run
+# at once (tests/CMakeLists.txt names it too); the benchmark and the picture
+# scripts choose their own, and the real end action test another one, since
+# it ends every process of its prefix.
 QM_RUN_PREFIX="$QM_BUILD/wineprefix"
 QM_TEST_PREFIX="$QM_BUILD-tests/wineprefix"
+QM_TEST_PREFIX_I686="$QM_BUILD-tests/wineprefix-i686"
 export WINEPREFIX="$QM_TEST_PREFIX"
 # A Japanese session: code page 932 and Japanese system fonts.
 export LANG=ja_JP.UTF-8
@@ -156,6 +159,19 @@ qm_start_headless() {
     qm_prefix
     qm_start_wineserver
     qm_warm_up
+}
+
+# The same for a second prefix on the display that is already there; the
+# caller stops it with qm_stop_prefix.
+qm_start_prefix_session() {
+    (
+        export WINEPREFIX="$1"
+        qm_prefix && qm_start_wineserver && qm_warm_up
+    )
+}
+
+qm_stop_prefix() {
+    WINEPREFIX="$1" "$QM_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
 }
 
 qm_end_session() {
