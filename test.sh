@@ -54,6 +54,11 @@ cd "$QM_BUILD-tests"
 ctest --output-on-failure --timeout 300 -j2 "$@"
 if [ $# -eq 0 ]; then "$root/scripts/bench.sh" --quick; fi
 
+# The sessions end before the comparison: a wineserver writes the registry
+# changes of its prefix to its files when it exits, and before only every half
+# minute, so a short run's changes would not show yet.
+qm_stop_prefix "$QM_TEST_PREFIX_I686"
+qm_stop_prefix "$QM_TEST_PREFIX"
 run_prefix_after=$(run_prefix_state)
 if [ "$run_prefix_after" != "$run_prefix_before" ]; then
     echo "test.sh: FAILED: the run changed ./run.sh's prefix $QM_RUN_PREFIX (was ./run.sh open meanwhile?)" >&2

@@ -170,8 +170,12 @@ qm_start_prefix_session() {
     )
 }
 
+# Ends a prefix's processes and its wineserver, and waits until the server
+# has gone, and with it written the prefix's registry files (until then it
+# writes them only every half minute).
 qm_stop_prefix() {
     WINEPREFIX="$1" "$QM_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX="$1" timeout 30 "$QM_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
 }
 
 qm_end_session() {
