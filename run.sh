@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds quillmarsh.exe and starts it under Wine in a throwaway prefix.
+# Builds quillmarsh.exe and starts it under Wine in a prefix of its own
+# (build/wineprefix), which keeps the settings made in it: the tests, the
+# benchmark and the picture scripts never use it.
 # With a DISPLAY the program opens there and runs until it is closed.
 # Without one it runs in Xvfb, saves build/screenshot.png after
 # QM_RUN_SECONDS (default 8) seconds and stops by itself.
@@ -8,6 +10,7 @@ root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" x86_64
 source "$root/scripts/wine-env.sh"
+export WINEPREFIX="$QM_RUN_PREFIX"
 exe="$QM_BUILD/quillmarsh.exe"
 
 if [ -n "${DISPLAY:-}" ]; then

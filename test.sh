@@ -4,11 +4,16 @@
 # and test:
 #   the 64-bit and 32-bit programs (win32 threads) and their import check,
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
-#   then unit and end-to-end tests headless under Wine (ctest), in a
-#   throwaway prefix on an Xvfb display that this script starts and stops,
-#   and, on a run without arguments, the benchmark once in quick mode (that
-#   it runs; its figures are not judged).
-# Arguments go to ctest (./test.sh -R Summary).
+#   then unit and end-to-end tests headless under Wine (ctest), in the
+#   tests' own prefixes on an Xvfb display that this script starts and stops,
+#   the end-to-end tests once for the 64-bit and once for the 32-bit program
+#   (those are named i686:..., and run beside the others, two at a time, in
+#   a prefix of their own), and, on a run without arguments, the benchmark
+#   once in quick mode (that it runs; its figures are not judged).
+# Last it checks that ./run.sh's prefix, which holds the user's settings, is
+# as it was before the run (or still absent).
+# Arguments go to ctest (./test.sh -R Summary; ./test.sh -LE i686 leaves the
+# 32-bit program out).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 export QM_BUILD=${QM_BUILD:-$root/build}
@@ -24,9 +29,46 @@ done
 "$root/scripts/tidy.sh" "$QM_BUILD-clang"
 
 source "$root/scripts/wine-env.sh"
+
+# What ./run.sh's prefix holds: its registry files and stamp with their
+# checksums, or that it does not exist. Wine writes every registry change of
+# a prefix to these files, so a test that used this prefix changes them, and
+# on a fresh clone it would create the prefix.
+run_prefix_state() {
+    if [ ! -d "$QM_RUN_PREFIX" ]; then
+        echo "absent"
+        return
+    fi
+    (cd "$QM_RUN_PREFIX" && find . -maxdepth 1 -type f \( -name '*.reg' -o -name '.quillmarsh-prefix-*' \) |
+        LC_ALL=C sort | xargs -r sha256sum)
+}
+run_prefix_before=$(run_prefix_state)
+
 unset DISPLAY
-trap qm_stop EXIT
+stop_sessions() {
+    qm_stop_prefix "$QM_TEST_PREFIX_I686"
+    qm_stop
+}
+trap stop_sessions EXIT
 qm_start_headless
+qm_start_prefix_session "$QM_TEST_PREFIX_I686"
 cd "$QM_BUILD-tests"
-ctest --output-on-failure --timeout 300 "$@"
+ctest --output-on-failure --timeout 300 -j2 "$@"
 if [ $# -eq 0 ]; then "$root/scripts/bench.sh" --quick; fi
+
+# The sessions end before the comparison: a wineserver writes the registry
+# changes of its prefix to its files when it exits, and before only every half
+# minute, so a short run's changes would not show yet.
+qm_stop_prefix "$QM_TEST_PREFIX_I686"
+qm_stop_prefix "$QM_TEST_PREFIX"
+run_prefix_after=$(run_prefix_state)
+if [ "$run_prefix_after" != "$run_prefix_before" ]; then
+    echo "test.sh: FAILED: the run changed ./run.sh's prefix $QM_RUN_PREFIX (was ./run.sh open meanwhile?)" >&2
+    diff <(echo "$run_prefix_before") <(echo "$run_prefix_after") >&2 || true
+    exit 1
+fi
+if [ "$run_prefix_after" = absent ]; then
+    echo "test.sh: ./run.sh's prefix was not created"
+else
+    echo "test.sh: ./run.sh's prefix is unchanged"
+fi

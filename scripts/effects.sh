@@ -3,15 +3,15 @@
 # typed phrase is scattered over the desktop. With "cpu" it then measures the
 # program's processor time over a minute each: shown with the marquee on and
 # off, hidden in the notification area with the marquee on and off. Runs on
-# its own Xvfb display in a throwaway prefix under the build folder, and stops
-# everything it began.
+# its own Xvfb display in a throwaway prefix of its own under the build folder
+# (build/effects-prefix), and stops everything it began.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" x86_64
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
-export WINEPREFIX="$QM_BUILD/screenshot-prefix"
+export WINEPREFIX="$QM_BUILD/effects-prefix"
 measure=${1:-}
 seconds=${QM_CPU_SECONDS:-60}
 
@@ -20,7 +20,9 @@ helper_src="$QM_BUILD/effects-helper.cpp"
 helper="$QM_BUILD/effects-helper.exe"
 cat >"$helper_src" <<'CPP'
 // Drives the running program: "phrase TEXT" types TEXT into the phrase
-// dialog and confirms it, "toggle" clicks the main window (marquee on/off),
+// dialog and confirms it, "scatter" scatters the stored phrase again (the
+// message the phrase dialog sends), "toggle" clicks the main window
+// (marquee on/off),
 // "hide" minimises it into the notification area, "show" brings it back.
 #include <windows.h>
 #include <cstdio>
@@ -40,6 +42,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = FindWindowW(L"#32770", L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli");
     if (std::wcscmp(command, L"wait") == 0) return WaitForDialog(L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli") ? 0 : 1;
     if (main == nullptr) return 1;
+    if (std::wcscmp(command, L"scatter") == 0) return PostMessageW(main, 0x401, 0, 0) ? 0 : 1;
     if (std::wcscmp(command, L"phrase") == 0 && argc > 2) {
         PostMessageW(main, WM_RBUTTONDOWN, 0, MAKELPARAM(20, 20));
         HWND phrase = WaitForDialog(L"tovakeli: 好きな言葉 or 実行コマンド");
@@ -79,6 +82,13 @@ program=$!
 run wait || { echo "effects: the main window did not appear" >&2; exit 1; }
 sleep 2
 run phrase "夕焼け小焼け"
+# The program stops the scatter when the mouse moves over its main window.
+# As the phrase dialog closes, Wine sends the main window a mouse move
+# (wherever the pointer is, even parked on the desktop), which mostly comes
+# after the scatter has started and ends it after a draw or two. Once that
+# has passed, the stored phrase is scattered again as the dialog does it.
+sleep 1
+run scatter
 sleep 3  # a few hundred phrases drawn, the marquee moved on
 import -window root "$root/docs/effects.png"
 echo "effects: saved $root/docs/effects.png"

@@ -14,7 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" x86_64
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
-# A prefix of its own: the tests' prefix holds whatever settings they wrote.
+# A prefix of its own, so that the pictures show what the script sets, not
+# what the tests or a user stored in theirs.
 export WINEPREFIX="$QM_BUILD/screenshot-prefix"
 
 docs="$root/docs"

@@ -9,13 +9,22 @@ packages=(
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     g++-mingw-w64-x86-64-posix clang clang-tidy
     clang-format-14 python3
-    wine wine64 fonts-wine fonts-noto-cjk
+    wine wine64 wine32:i386 fonts-wine fonts-horai-umefont
     xvfb x11-utils imagemagick locales
 )
 [ $# -gt 0 ] && packages=("$@")
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# The 32-bit program runs in the 64-bit prefix through Wine's 32-bit half
+# (wine32, an i386 package), as 32-bit programs run on 64-bit Windows. Its
+# architecture is added once; the package lists are then fetched anew below,
+# as the missing i386 packages make that happen.
+if printf '%s\n' "${packages[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture" >&2
+    $sudo dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do

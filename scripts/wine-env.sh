@@ -1,14 +1,28 @@
-# Sourced by run.sh and test.sh. Provides a throwaway Wine prefix under the
-# build folder, an Xvfb display and a persistent wineserver, all owned by the
-# calling script and stopped by qm_stop. Nothing here touches ~/.wine.
+# Sourced by run.sh, test.sh and the other scripts. Provides throwaway Wine
+# prefixes under the build folders, an Xvfb display and a persistent
+# wineserver, all owned by the calling script and stopped by qm_stop. Nothing
+# here touches ~/.wine.
 
 QM_ROOT=${QM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
 QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=/usr/lib/wine/wineserver64
 QM_SCREEN=${QM_SCREEN:-800x600}
+# The fonts that Wine ships (package fonts-wine).
+QM_WINE_FONTS=/usr/share/wine/fonts
 
-export WINEPREFIX="$QM_BUILD/wineprefix"
+# Every user of Wine has a prefix of its own, so that none opens with what
+# another stored. ./run.sh's prefix is the user's: the settings made there
+# stay there, and nothing automated uses it. The tests (ctest and
+# scripts/stress.sh) use the one below, which is also the default here, and
+# the 32-bit program's end-to-end tests the next, so that both sets can run
+# at once (tests/CMakeLists.txt names it too); the benchmark and the picture
+# scripts choose their own, and the real end action test another one, since
+# it ends every process of its prefix.
+QM_RUN_PREFIX="$QM_BUILD/wineprefix"
+QM_TEST_PREFIX="$QM_BUILD-tests/wineprefix"
+QM_TEST_PREFIX_I686="$QM_BUILD-tests/wineprefix-i686"
+export WINEPREFIX="$QM_TEST_PREFIX"
 # A Japanese session: code page 932 and Japanese system fonts.
 export LANG=ja_JP.UTF-8
 unset LC_ALL
@@ -39,23 +53,57 @@ qm_start_display() {
     return 1
 }
 
-# Creates the prefix once: Japanese font substitutes and a virtual desktop with
-# a taskbar and notification area, so balloons show as a user would see them.
+# Creates the prefix once: Japanese font substitutes, the caption buttons'
+# symbol font and a virtual desktop with a taskbar and notification area, so
+# balloons show as a user would see them. A prefix made by an older version
+# of this function (another stamp), or made before Wine's 32-bit half was
+# installed, is made anew.
+#
+# Fonts: the main window asks for "MS UI Gothic", the other dialogs for
+# "MS Shell Dlg 2", with controls sized for those fonts. Ume UI Gothic is
+# drawn to MS UI Gothic's metrics (a narrow proportional gothic, a 12-pixel
+# line at 9 points), so every caption fits its control as on Japanese
+# Windows; a wider font (Noto Sans CJK JP was used before) cuts "テストモード"
+# to "テストモー". "System", the font a window's device context starts with
+# (the marquee and the scattered phrase), is mapped too: Wine's own Japanese
+# system font has no kanji, and without a substitute Wine picks whatever
+# Japanese font the machine happens to have.
+#
+# Marlett: Wine draws the caption buttons as the characters "0", "1", "2" and
+# "r" of Marlett. Debian's Wine 8 looks for the fonts it ships under
+# "<data folder>\../fonts\", a name its file layer rejects before looking on
+# disk, while fonts-wine installs them in $QM_WINE_FONTS, which fontconfig
+# does not list either. So none of them loads, and another font draws those
+# characters as digits and letters. Wine also reads every font in the
+# prefix's C:\windows\Fonts, so a copy there mends it. Only Marlett is
+# copied: the program needs no other, and Wine's Japanese bitmap system font,
+# which has no kanji, is better left out.
 qm_prefix() {
-    local stamp="$WINEPREFIX/.quillmarsh-prefix-2"
-    [ -f "$stamp" ] && return 0
+    local stamp="$WINEPREFIX/.quillmarsh-prefix-3"
+    if [ -f "$stamp" ] && { ! qm_have_wine32 || [ -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
+        return 0
+    fi
+    if [ ! -f "$QM_WINE_FONTS/marlett.ttf" ]; then
+        echo "wine-env: $QM_WINE_FONTS/marlett.ttf is missing (package fonts-wine)" >&2
+        return 1
+    fi
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$QM_WINE64" wineboot -i </dev/null >/dev/null 2>&1
-    local reg="$QM_BUILD/prefix-settings.reg"
+    cp "$QM_WINE_FONTS/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/"
+    # Inside the prefix: two scripts that make their prefixes at the same time
+    # do not share the file.
+    local reg="$WINEPREFIX/quillmarsh-settings.reg"
+    local face="Ume UI Gothic"
     cat >"$reg" <<REG
 REGEDIT4
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
-"MS UI Gothic"="Noto Sans CJK JP"
-"MS Shell Dlg"="Noto Sans CJK JP"
-"MS Shell Dlg 2"="Noto Sans CJK JP"
-"Tahoma"="Noto Sans CJK JP"
+"MS UI Gothic"="$face"
+"MS Shell Dlg"="$face"
+"MS Shell Dlg 2"="$face"
+"Tahoma"="$face"
+"System"="$face"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
 "Desktop"="Default"
@@ -67,6 +115,12 @@ REG
     "$QM_WINESERVER" -k >/dev/null 2>&1 || true
     "$QM_WINESERVER" -w >/dev/null 2>&1 || true
     touch "$stamp"
+}
+
+# True when Wine's 32-bit half (wine32) is installed: a 64-bit prefix then
+# runs 32-bit programs, once it has its 32-bit system folder (syswow64).
+qm_have_wine32() {
+    [ -x /usr/lib/wine/wine ]
 }
 
 # Keeps one wineserver alive for the prefix. Its output goes nowhere, so no
@@ -105,6 +159,23 @@ qm_start_headless() {
     qm_prefix
     qm_start_wineserver
     qm_warm_up
+}
+
+# The same for a second prefix on the display that is already there; the
+# caller stops it with qm_stop_prefix.
+qm_start_prefix_session() {
+    (
+        export WINEPREFIX="$1"
+        qm_prefix && qm_start_wineserver && qm_warm_up
+    )
+}
+
+# Ends a prefix's processes and its wineserver, and waits until the server
+# has gone, and with it written the prefix's registry files (until then it
+# writes them only every half minute).
+qm_stop_prefix() {
+    WINEPREFIX="$1" "$QM_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX="$1" timeout 30 "$QM_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
 }
 
 qm_end_session() {

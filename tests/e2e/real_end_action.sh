@@ -2,7 +2,8 @@
 # The real end action: with test mode off and force on, a scheduled end that
 # reaches its moment asks Wine to end the session, which ends every process
 # of the prefix, the program's own included. It runs in a prefix of its own
-# (build/wineprefix-end) with its own wineserver, so nothing else is ended.
+# (build-tests/wineprefix-end) with its own wineserver, so nothing else is
+# ended. ctest runs it for the 64-bit and for the 32-bit program.
 #
 # Usage: real_end_action.sh QUILLMARSH_EXE BUILD_DIR
 set -euo pipefail
