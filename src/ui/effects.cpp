@@ -54,12 +54,12 @@ void WaitUntilShownOrStopped(HWND main) {
     ::WaitForMultipleObjects(2, events, FALSE, INFINITE);
 }
 
-// Draws the headline on its opaque band (MarqueeBand) and returns the band,
-// the `previous` of the next step. Only this band is drawn.
-RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, const wchar_t* text, std::size_t length, int height) {
-    SIZE extent{};
-    ::GetTextExtentPoint32W(dc, text, static_cast<int>(length), &extent);
-    const RECT band = MarqueeBand(previous, x, extent.cx, height);
+// Draws the headline, `width` pixels wide, on its opaque band (MarqueeBand)
+// and returns the band, the `previous` of the next step. Only this band is
+// drawn.
+RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, const wchar_t* text, std::size_t length, int width,
+                     int height) {
+    const RECT band = MarqueeBand(previous, x, width, height);
     ::ExtTextOutW(dc, x, kMarqueeTop, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
     return band;
 }
@@ -90,9 +90,11 @@ DWORD WINAPI MarqueeThread(void* argument) {
             wchar_t text[decltype(app.headline)::kCapacity];
             app.headline.CopyTo(text);
             const std::size_t length = std::wcslen(text);
-            bounce = BounceStep(bounce, MarqueeLimit(length, metrics.tmAveCharWidth));
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(length), &extent);
+            bounce = BounceStep(bounce, MarqueeLimit(extent.cx));
             app.marqueeX = bounce.x;
-            band = DrawMarqueeText(dc.get(), band, bounce.x + kMarqueeLeft, text, length, metrics.tmHeight);
+            band = DrawMarqueeText(dc.get(), band, bounce.x + kMarqueeLeft, text, length, extent.cx, metrics.tmHeight);
             ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
     }
@@ -160,9 +162,7 @@ RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height) {
     return band;
 }
 
-std::int32_t MarqueeLimit(std::size_t length, int averageCharWidth) {
-    return kMarqueeRight - static_cast<std::int32_t>(length) * averageCharWidth;
-}
+std::int32_t MarqueeLimit(int textWidth) { return kMarqueeRight - textWidth; }
 
 Bounce BounceStep(Bounce current, std::int32_t limit) {
     if (current.leftwards || current.x >= limit) {

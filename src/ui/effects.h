@@ -25,9 +25,12 @@ struct ScatterPoint {
 // area, where there is nowhere to draw.
 bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point);
 
-// The largest offset at which a headline of `length` characters still ends
-// at the right bound; 3 or less (even negative) for a long one.
-std::int32_t MarqueeLimit(std::size_t length, int averageCharWidth);
+// The largest offset at which a headline `textWidth` pixels wide, as the
+// font draws it, still ends at the right bound; 3 or less (even negative)
+// for a long one. Measured, not counted in average characters: full-width
+// characters are about twice the average width, and a headline of them
+// would run over the controls to the right.
+std::int32_t MarqueeLimit(int textWidth);
 
 struct Bounce {
     std::int32_t x;

@@ -2,9 +2,11 @@
 // restart of the marquee against a real main window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/handle.h"
 #include "res/resource.h"
 #include "ui/effects.h"
 #include "ui_test_support.h"
@@ -66,8 +68,8 @@ TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
         EXPECT_EQ(next.x, c.nextX) << c.x << " towards " << c.limit;
         EXPECT_EQ(next.leftwards, c.nextLeftwards) << c.x << " towards " << c.limit;
     }
-    EXPECT_EQ(MarqueeLimit(10, 8), 160);
-    EXPECT_EQ(MarqueeLimit(39, 8), -72);
+    EXPECT_EQ(MarqueeLimit(80), 160);
+    EXPECT_EQ(MarqueeLimit(312), -72);
 }
 
 // A headline that becomes shorter, or moves, is drawn on a band that still
@@ -106,6 +108,37 @@ TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     EXPECT_LE(std::abs(app.marqueeX.load() - stoppedAt), 30);
     EXPECT_EQ(LiveMarqueeThreads(), 1);
 
+    ToggleMarquee();
+    EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
+    app.marqueeX = 0;
+    test_support::ResetAppState();
+}
+
+// A headline of full-width characters, about twice the font's average width,
+// still turns at the right bound instead of running over the BYE button.
+TEST(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
+    test_support::TestDialog main(IDD_MAIN);
+    ::ShowWindow(main.get(), SW_SHOWNORMAL);
+    app.mainWindow = main.get();
+    app.marqueeX = 3;
+    app.phraseText.Set(L"好きな言葉を入力すれば？");
+    StartMarquee();
+    int width = 0;
+    {
+        WindowDC dc(main.get());
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc.get(), L"好きな言葉を入力すれば？", 12, &extent);
+        width = extent.cx;
+    }
+    std::int32_t rightmost = 0;
+    test_support::WaitFor(
+        [&] {
+            rightmost = std::max(rightmost, app.marqueeX.load());
+            return false;
+        },
+        2500);
+    EXPECT_GT(rightmost, 3);
+    EXPECT_LE(rightmost + width, kMarqueeRight);
     ToggleMarquee();
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
     app.marqueeX = 0;
