@@ -31,7 +31,7 @@ bool ShouldStop(const RunToken& token, CountdownResult& result) {
     const bool current = token.IfCurrent([] {
         app.headline.SetFrom(app.phraseText);
         app.resumeCountdownRunning = 0;
-        for (Operation operation : {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd}) {
+        for (Operation operation : kEndingOperations) {
             app.operation(operation).running = 0;
         }
     });

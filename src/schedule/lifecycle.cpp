@@ -27,7 +27,7 @@ void ShowOperationCaption(Operation operation, const wchar_t* caption) {
 
 void HoldAwakeWhileArmed() {
     bool armed = false;
-    for (Operation operation : {Operation::ScheduledEnd, Operation::TimerEnd, Operation::WaitProgram}) {
+    for (Operation operation : kEndingOperations) {
         armed = armed || app.operation(operation).idle.load() == 0;
     }
     if (armed == awakeHeld) return;

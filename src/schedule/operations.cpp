@@ -12,9 +12,6 @@
 
 namespace {
 
-// The operations that end in an end action, in the order they are cancelled.
-constexpr Operation kEndingOperations[] = {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd};
-
 // After an abort the buttons of the stopped operations offer to start again,
 // so their captions read their idle texts again, kept ones included. A button
 // whose operation the abort left armed (its idle flag still 0) keeps its

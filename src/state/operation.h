@@ -10,3 +10,7 @@
 // return to idle.
 enum class Operation : std::uint32_t { ScheduledEnd = 0, TimerEnd = 1, WaitProgram = 2, Wake = 3, WakeCountdown = 4 };
 inline constexpr std::size_t kOperationCount = 4;
+
+// The operations whose worker ends in an end action (the wake-up only wakes
+// the machine), in the order a tray abort cancels them.
+inline constexpr Operation kEndingOperations[] = {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd};
