@@ -117,10 +117,36 @@ REG
     touch "$stamp"
 }
 
+# Wine's 32-bit loader, a 32-bit Linux program (package wine32:i386).
+QM_WINE32=${QM_WINE32:-/usr/lib/wine/wine}
+
 # True when Wine's 32-bit half (wine32) is installed: a 64-bit prefix then
 # runs 32-bit programs, once it has its 32-bit system folder (syswow64).
 qm_have_wine32() {
-    [ -x /usr/lib/wine/wine ]
+    [ -x "$QM_WINE32" ]
+}
+
+# Prints why this machine cannot run the 32-bit program, or nothing when it
+# can. It tries for real rather than reading versions: the package installs
+# on any machine, but a kernel built or booted without IA-32 emulation
+# refuses to start any 32-bit program ("Exec format error", error 1359
+# inside Wine), and Wine's 32-bit half, which runs every 32-bit Windows
+# program, is such a program.
+qm_32bit_unavailable() {
+    if ! qm_have_wine32; then
+        echo "this machine cannot run 32-bit programs (Wine's 32-bit half, wine32:i386, is not installed)"
+        return 0
+    fi
+    local out
+    if out=$(LC_ALL=C; "$QM_WINE32" --version 2>&1 </dev/null); then
+        return 0
+    fi
+    local why="Wine's 32-bit loader: ${out##*: }"
+    if { dmesg 2>/dev/null | grep -qi 'IA-32 emulation off'; } ||
+        grep -qE '(^| )ia32_emulation=(0|off|false|n)( |$)' /proc/cmdline 2>/dev/null; then
+        why="kernel: IA-32 emulation off"
+    fi
+    echo "this machine cannot run 32-bit programs ($why)"
 }
 
 # Keeps one wineserver alive for the prefix. Its output goes nowhere, so no

@@ -54,7 +54,7 @@ TEST_P(MinimiseWithDialogs, AllStayHiddenUntilTheIconIsClicked) {
     for (int poll = 0; poll < 10; ++poll, ::Sleep(100)) {
         for (HWND window : windows) ASSERT_FALSE(::IsWindowVisible(window)) << Text(window) << " " << poll;
     }
-    Post(main, 0x8002, 0x8001, WM_LBUTTONDOWN);  // a click on the icon
+    Post(main, kTrayMessage, kTrayIconId, WM_LBUTTONDOWN);  // a click on the icon
     for (HWND window : windows) EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
 }
 

@@ -7,6 +7,10 @@
 #
 # Usage: real_end_action.sh QUILLMARSH_EXE BUILD_DIR
 set -euo pipefail
+if [ -n "${QM_NEEDS_32BIT:-}" ] && [ -n "${QM_32BIT_UNAVAILABLE:-}" ]; then
+    echo "skipped: $QM_32BIT_UNAVAILABLE"
+    exit 77  # ctest's skip code for this test
+fi
 exe=$1
 QM_BUILD=$2
 source "$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-env.sh"

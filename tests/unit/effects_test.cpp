@@ -84,7 +84,19 @@ TEST(MarqueeBand, CoversTheTextAndTheBandBeforeIt) {
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), MarqueeBackground());
 }
 
-TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
+// Each test leaves the marquee stopped and the record clean, even when an
+// assertion ends it early.
+class Marquee : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (app.marqueeOn.load() != 0) ToggleMarquee();
+        EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }, 2000));
+        app.marqueeX = 0;
+        test_support::ResetAppState();
+    }
+};
+
+TEST_F(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
     app.mainWindow = main.get();
@@ -110,13 +122,11 @@ TEST(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
 
     ToggleMarquee();
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
-    app.marqueeX = 0;
-    test_support::ResetAppState();
 }
 
 // A headline of full-width characters, about twice the font's average width,
 // still turns at the right bound instead of running over the BYE button.
-TEST(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
+TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
     app.mainWindow = main.get();
@@ -141,13 +151,11 @@ TEST(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
     EXPECT_LE(rightmost + width, kMarqueeRight);
     ToggleMarquee();
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
-    app.marqueeX = 0;
-    test_support::ResetAppState();
 }
 
 // Hidden or minimised, the marquee sleeps without moving; a show ends the
 // sleep, and a stop ends a sleeping thread at once.
-TEST(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
+TEST_F(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
     test_support::TestDialog main(IDD_MAIN);  // created hidden
     app.mainWindow = main.get();
     app.marqueeX = 100;
@@ -179,8 +187,6 @@ TEST(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
     test_support::WaitFor([] { return false; }, 50);
     ToggleMarquee();  // stopped while asleep: the thread ends without a show
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }, 500));
-    app.marqueeX = 0;
-    test_support::ResetAppState();
 }
 
 }  // namespace

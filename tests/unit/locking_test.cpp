@@ -242,7 +242,12 @@ TEST(OpenDialog, OnlyLiveWindowsOfThisProcess) {
     EXPECT_EQ(nullptr, OpenDialog(slot));
 }
 
-TEST(SecondaryDialogs, ForgetTheirHandleWhenTheyEnd) {
+class SecondaryDialogs : public ::testing::Test {
+protected:
+    void TearDown() override { test_support::ResetAppState(); }
+};
+
+TEST_F(SecondaryDialogs, ForgetTheirHandleWhenTheyEnd) {
     struct Case {
         int templateId;
         DLGPROC procedure;
@@ -261,7 +266,6 @@ TEST(SecondaryDialogs, ForgetTheirHandleWhenTheyEnd) {
         }
         EXPECT_EQ(nullptr, c.slot->load());
     }
-    test_support::ResetAppState();
 }
 
 }  // namespace

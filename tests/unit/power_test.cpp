@@ -23,11 +23,9 @@ protected:
         app.TESTCHECK = 0;
         app.WAYTOEND = EndAction::Shutdown;
     }
-    void TearDown() override {
-        app.FORCECHECK = 0;
-        app.TESTCHECK = 0;
-        app.WAYTOEND = EndAction::Shutdown;
-    }
+    // Tests here also point the record at their own windows and lock the
+    // run controls: a failed assertion must not leave that to later tests.
+    void TearDown() override { test_support::ResetAppState(); }
     FakeSystem fake;
     ScopedSystem installed{fake};
 };
@@ -40,8 +38,9 @@ struct SessionCase {
 
 TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
     const SessionCase cases[] = {
-        {EndAction::Shutdown, false, 8}, {EndAction::Shutdown, true, 12}, {EndAction::Reboot, false, 2},
-        {EndAction::Reboot, true, 6},    {EndAction::Logoff, false, 0},   {EndAction::Logoff, true, 4},
+        {EndAction::Shutdown, false, EWX_POWEROFF}, {EndAction::Shutdown, true, EWX_POWEROFF | EWX_FORCE},
+        {EndAction::Reboot, false, EWX_REBOOT},     {EndAction::Reboot, true, EWX_REBOOT | EWX_FORCE},
+        {EndAction::Logoff, false, EWX_LOGOFF},     {EndAction::Logoff, true, EWX_LOGOFF | EWX_FORCE},
     };
     for (const SessionCase& c : cases) {
         FakeSystem local;
@@ -169,7 +168,6 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
             if (started != nullptr) *started = 1;
         }
     }
-    test_support::ResetAppState();
 }
 
 }  // namespace

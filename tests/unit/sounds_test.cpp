@@ -175,8 +175,12 @@ TEST(EmbeddedSounds, ProgramLookupPlaysTheResourceMemory) {
     }
 }
 
-// Number 179 had no role to play, so the executable does not carry it.
-TEST(EmbeddedSounds, UnplayedNumber179IsNotCarried) { EXPECT_EQ(nullptr, FindSound(179).image); }
+// The one identifier of the original set with no role to play: nothing plays
+// it, so the executable does not carry it.
+TEST(EmbeddedSounds, TheSoundWithNoRoleIsNotCarried) {
+    constexpr int kSoundWithNoRole = 179;
+    EXPECT_EQ(nullptr, FindSound(kSoundWithNoRole).image);
+}
 
 // The parser must reject what the player could not take, and step over pad
 // bytes and chunks it does not know, or the checks above mean nothing.

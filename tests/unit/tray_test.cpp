@@ -122,11 +122,10 @@ TEST_F(TrayTest, RecordAsPrepared) {
     const NOTIFYICONDATAW& record = fake_.notifies[0].data;
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), fake_.notifies[0].message);
     EXPECT_EQ(static_cast<DWORD>(sizeof(NOTIFYICONDATAW)), record.cbSize);
-    EXPECT_EQ(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID), record.cbSize);
     EXPECT_EQ(main_.get(), record.hWnd);
-    EXPECT_EQ(0x8001u, record.uID);
+    EXPECT_EQ(TRAY_ICON_ID, record.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), record.uFlags);
-    EXPECT_EQ(0x8002u, record.uCallbackMessage);
+    EXPECT_EQ(WM_TRAYNOTIFY, record.uCallbackMessage);
     EXPECT_NE(nullptr, record.hIcon);
     EXPECT_EQ(ProgramIcon(), record.hIcon);
     EXPECT_STREQ(L"", record.szTip);
@@ -596,7 +595,12 @@ TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
 }
 
 // Through the Wine desktop's own notification area, without the fake.
-TEST(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
+class TrayShell : public ::testing::Test {
+protected:
+    void TearDown() override { test_support::ResetAppState(); }
+};
+
+TEST_F(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
     HWND tray = nullptr;
     test_support::WaitFor([&] { return (tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) != nullptr; }, 10000);
     ASSERT_NE(nullptr, tray) << "no taskbar on this desktop";
@@ -621,8 +625,6 @@ TEST(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
     RestoreFromTray();
     EXPECT_TRUE(::IsWindowVisible(main.get()));
     EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
-
-    test_support::ResetAppState();
 }
 
 }  // namespace
