@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Checks the include structure of src/.
+"""Checks the include structure of src/, and what its lower layers know.
 
 The layers and their order, from the top down, are read from src/README.md
 (its lines "- `name/`: ..."). A file may include headers of its own layer and
 of the layers below it, never of a layer above. Modules (a .h with its .cpp)
-must not include each other, directly or in a circle. Prints every breach
-and exits with 1 if there is any.
+must not include each other, directly or in a circle. The operations, the
+end actions, the settings and the shared state report to a view and know no
+window: no file of theirs names a control identifier (IDC_...) or the handle
+of one of the program's windows. Prints every breach and exits with 1 if
+there is any.
 """
 import re
 import sys
@@ -20,6 +23,11 @@ if not layers:
 rank = {name: index for index, name in enumerate(layers)}  # 0 is the top
 
 include = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+# The layers that know no window, and what naming one looks like: a control
+# identifier, the record of a window's handle, or the lookup of a live one.
+windowless = ("schedule", "power", "settings", "state")
+window_names = re.compile(r"\b(IDC_\w+|mainWindow|settingsWindow|manualWindow|phraseWindow|OpenDialog)\b")
+comment = re.compile(r"//[^\n]*|/\*.*?\*/", re.DOTALL)
 problems = []
 edges = {}
 for path in sorted(src.rglob("*")):
@@ -31,7 +39,12 @@ for path in sorted(src.rglob("*")):
         problems.append(f"{relative}: the folder {layer}/ is not a layer of src/README.md")
         continue
     module = relative.rsplit(".", 1)[0]
-    for header in include.findall(path.read_text(encoding="utf-8")):
+    text = path.read_text(encoding="utf-8")
+    if layer in windowless:
+        for number, line in enumerate(comment.sub(lambda m: "\n" * m.group(0).count("\n"), text).split("\n"), 1):
+            for name in sorted(set(window_names.findall(line))):
+                problems.append(f"{relative}:{number}: {layer}/ names {name}, a window's; it reports to its view")
+    for header in include.findall(text):
         target_layer = header.split("/")[0]
         if "/" not in header or target_layer not in rank:
             problems.append(f"{relative}: includes \"{header}\", which is not under a layer")
@@ -76,8 +89,9 @@ for module in sorted(edges):
         visit(module)
 
 if problems:
-    print("check-layers: the include structure breaks the layers of src/README.md:", file=sys.stderr)
+    print("check-layers: the structure breaks the layers of src/README.md:", file=sys.stderr)
     for problem in problems:
         print("  " + problem, file=sys.stderr)
     sys.exit(1)
-print(f"check-layers: {len(edges)} modules in {len(layers)} layers, includes point down only, no circles")
+print(f"check-layers: {len(edges)} modules in {len(layers)} layers, includes point down only, no circles;"
+      f" {', '.join(windowless)} name no window")

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/main_window.h"
+#include "app/window_view.h"
 #include "platform/handle.h"
 #include "platform/system.h"
 #include "res/resource.h"
@@ -19,6 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
+    InstallView(&WindowView());
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
 

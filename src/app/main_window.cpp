@@ -19,6 +19,7 @@
 #include "state/messages.h"
 #include "ui/button_hover.h"
 #include "ui/effects.h"
+#include "ui/controls.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
 #include "ui/summary.h"
@@ -77,12 +78,12 @@ void InitMainWindow(HWND window) {
     InitTrayIcon();
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
-    for (OperationRecord& record : app.operations) record.keptCaption.Clear();
+    ForgetManualCaptions();
     for (const NumberCombo& combo : kNumberCombos) SelectComboValue(window, combo.id, moments.*combo.stored);
 
     const EndAction action = app.WAYTOEND.load();
-    if (const EndActionFacts* facts = FactsOf(action)) {
-        ::SendDlgItemMessageW(window, facts->mainButton, BM_SETCHECK, BST_CHECKED, 0);
+    if (const EndActionButtons* buttons = ButtonsOf(action)) {
+        ::SendDlgItemMessageW(window, buttons->mainButton, BM_SETCHECK, BST_CHECKED, 0);
     }
     SetActionName(action);
 
@@ -180,7 +181,7 @@ void OnCommand(HWND window, int id, LPARAM control) {
             // A press of the button comes from the button itself; the
             // program's own presses (start-up registration, the re-arming
             // after a wake-up) come without it.
-            ToggleScheduledEnd(control != 0 ? Attendance::User : Attendance::Unattended);
+            ToggleScheduledEnd(control != 0 ? Attendance::User : Attendance::Unattended, ReadChosenMoments(window));
             break;
         default:
             if (const EndActionFacts* facts = EndActionOfMainButton(id)) {
@@ -205,7 +206,7 @@ void FollowTrayRetry(HWND window) {
 
 // The suspend and resume notices; the sender sees TRUE for the handled ones.
 INT_PTR AnswerPowerBroadcast(HWND window, WPARAM event) {
-    const BOOL handled = OnPowerBroadcast(event);
+    const BOOL handled = OnPowerBroadcast(event, ReadChosenMoments(window).end);
     if (handled) ::SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
     return handled;
 }
@@ -283,13 +284,21 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TRAYNOTIFY:
             OnTrayNotify(wParam, lParam);
             return FALSE;
-        case WM_RETURNTOIDLE:
-            return AnswerReturnToIdle(window, wParam, lParam);
+        case WM_RETURNTOIDLE: {
+            const bool stood = AnswerReturnToIdle(static_cast<Operation>(wParam), static_cast<std::uint32_t>(lParam));
+            ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+            return TRUE;  // answered: the result is the dialog's
+        }
         case WM_ARMWAKE:
-            ArmWakeIfIdle();
+            ArmWakeIfIdle(ReadChosenMoments(window).wake);
+            return FALSE;
+        case WM_STARTSCHEDULEDEND:
+            if (app.operation(Operation::ScheduledEnd).idle.load() != 0) {
+                ToggleScheduledEnd(Attendance::Unattended, ReadChosenMoments(window));
+            }
             return FALSE;
         case WM_ENDACTIONREFUSED:
-            OnEndActionRefused(window, wParam, lParam);
+            OnEndActionRefused(static_cast<EndAction>(wParam), static_cast<DWORD>(lParam));
             return FALSE;
         case WM_POWERBROADCAST:
             return AnswerPowerBroadcast(window, wParam);

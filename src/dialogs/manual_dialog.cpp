@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <iterator>
 
 #include "dialogs/dialogs.h"
 #include "platform/handle.h"
+#include "platform/text.h"
 #include "platform/system.h"
 #include "platform/wait.h"
 #include "platform/windows.h"
@@ -21,6 +23,7 @@
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/button_hover.h"
+#include "ui/controls.h"
 #include "ui/ime.h"
 #include "ui/locking.h"
 #include "ui/summary.h"
@@ -33,6 +36,30 @@ constexpr int kTimerFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS}
 constexpr WPARAM kTimerFieldDigits = 2;
 // How long a press waits for its worker to set out before the summary.
 constexpr DWORD kSummaryWaitMs = 1000;
+
+// The operations whose buttons are in this dialog, and the captions they
+// keep while it is closed (GUI thread only).
+constexpr Operation kOwnOperations[] = {Operation::Wake, Operation::WaitProgram, Operation::TimerEnd};
+wchar_t keptCaptions[kOperationCount][kCaptionUnits] = {};
+
+// The snapshot behind the process combo.
+ProcessTable processTable;
+
+ChosenMoments MainWindowMoments() { return ReadChosenMoments(OpenDialog(app.mainWindow)); }
+
+// The count the three timer fields give.
+std::int32_t TimerEntry(HWND window) {
+    wchar_t texts[3][20] = {};
+    for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(window, kTimerFields[i], texts[i], 20);
+    return TimerEntrySeconds(texts[0], texts[1], texts[2]);
+}
+
+// The program selected in the process combo.
+void ToggleWait(HWND window) {
+    wchar_t text[kPathUnits] = L"";
+    ::GetDlgItemTextW(window, IDC_MAN_PROCESS, text, static_cast<int>(std::size(text)));
+    ToggleWaitProgram(text, MainWindowMoments());
+}
 
 // The main window's button IDC_MAIN_MANUAL opens the dialog again once it has ended.
 void CloseManual(HWND window, INT_PTR result) {
@@ -50,9 +77,8 @@ void CloseManual(HWND window, INT_PTR result) {
 void LockByRunningOperation(HWND window) {
     int ownButton = 0;
     for (Operation operation : {Operation::TimerEnd, Operation::WaitProgram, Operation::Wake}) {
-        const OperationRecord& record = app.operation(operation);
-        if (record.running.load() != 0) {
-            ownButton = record.button;
+        if (app.operation(operation).running.load() != 0) {
+            ownButton = ButtonOf(operation).id;
             break;
         }
     }
@@ -71,10 +97,8 @@ void LockByRunningOperation(HWND window) {
 // The operations keep their buttons' captions while the dialog is closed; an
 // empty kept caption leaves the template's.
 void ShowKeptCaption(HWND window, Operation operation) {
-    const OperationRecord& record = app.operation(operation);
-    wchar_t caption[kCaptionUnits];
-    record.keptCaption.CopyTo(caption);
-    if (caption[0] != L'\0') ::SetDlgItemTextW(window, record.button, caption);
+    const wchar_t* caption = keptCaptions[AppState::RecordIndex(operation)];
+    if (caption[0] != L'\0') ::SetDlgItemTextW(window, ButtonOf(operation).id, caption);
 }
 
 void InitManualDialog(HWND window) {
@@ -83,9 +107,7 @@ void InitManualDialog(HWND window) {
     for (int id : kTimerFields) {
         ::SendDlgItemMessageW(window, id, EM_LIMITTEXT, kTimerFieldDigits, 0);
     }
-    for (Operation operation : {Operation::Wake, Operation::WaitProgram, Operation::TimerEnd}) {
-        ShowKeptCaption(window, operation);
-    }
+    for (Operation operation : kOwnOperations) ShowKeptCaption(window, operation);
 }
 
 // The action travels as the thread's argument, by value.
@@ -117,14 +139,14 @@ void RequestSleepServingMessages(EndAction action) {
 void OnEndActionButton(HWND window, const EndActionFacts& facts) {
     // A standby or hibernation this PC cannot carry out is refused before it
     // is asked for, and one it carries out differently is told.
-    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, false)) return;
+    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, nullptr)) return;
     if (facts.sleeps && app.TESTCHECK.load() == 0) {
         RequestSleepServingMessages(facts.action);
         return;
     }
     if (PerformEndAction(facts.action) != EndResult::Requested || !facts.stopsMachine) return;
     RemoveTrayIcon();
-    CloseManual(window, facts.manualButton);
+    CloseManual(window, ButtonsOf(facts.action)->manualButton);
 }
 
 // Deletes the stored settings after the user has confirmed. The running
@@ -142,7 +164,8 @@ void OnReset(HWND window) {
 // it, after a cancel). The wait for that, at most a second, serves what the
 // worker sends meanwhile: its first tick writes this dialog, and a handler
 // that merely slept would hold that tick back until its second was over.
-void ToggleAndSummarise(void (*toggle)(), Operation operation) {
+template <typename Toggle>
+void ToggleAndSummarise(Toggle toggle, Operation operation) {
     toggle();
     const OperationRecord& record = app.operation(operation);
     const std::uint32_t shown = record.idle.load() == 0 ? 1 : 0;
@@ -171,13 +194,14 @@ void OnCommand(HWND window, WPARAM wParam) {
             if (HIWORD(wParam) == CBN_SETFOCUS) FillProcessCombo(window);
             break;
         case IDC_MAN_WAIT:
-            ToggleAndSummarise(ToggleWaitProgram, Operation::WaitProgram);
+            ToggleAndSummarise([window] { ToggleWait(window); }, Operation::WaitProgram);
             break;
         case IDC_MAN_TIMER:
-            ToggleAndSummarise(ToggleTimerEnd, Operation::TimerEnd);
+            ToggleAndSummarise([window] { ToggleTimerEnd(TimerEntry(window), MainWindowMoments()); },
+                               Operation::TimerEnd);
             break;
         case IDC_MAN_WAKE:
-            ToggleWake();
+            ToggleWake(MainWindowMoments().wake);
             UpdateSummary();
             break;
         default:
@@ -214,4 +238,26 @@ void RunManualDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_MANUAL), FALSE);
     ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, ManualDialogProc, 0);
     app.manualWindow = nullptr;
+}
+
+void KeepManualCaption(Operation operation, const wchar_t* caption) {
+    CopyText(keptCaptions[AppState::RecordIndex(operation)], caption);
+}
+
+const wchar_t* KeptManualCaption(Operation operation) { return keptCaptions[AppState::RecordIndex(operation)]; }
+
+void ForgetManualCaptions() {
+    for (auto& caption : keptCaptions) caption[0] = L'\0';
+}
+
+void FillProcessCombo(HWND dialog) {
+    if (!ListProcesses(processTable)) return;
+    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_RESETCONTENT, 0, 0);
+    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
+    for (std::size_t i = 1; i < processTable.count; ++i) {
+        const wchar_t* name = processTable.entries[i].name;
+        if (name[0] != L'\0') {
+            ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        }
+    }
 }

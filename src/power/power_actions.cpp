@@ -4,8 +4,7 @@
 #include "power/power_actions.h"
 
 #include "platform/system.h"
-#include "platform/windows.h"
-#include "state/messages.h"
+#include "state/view.h"
 
 namespace {
 
@@ -15,16 +14,10 @@ bool ForceOn() { return app.FORCECHECK.load() != 0; }
 // started another operation, whose locking must stand. Whether every operation
 // is idle is decided by the main window, on the GUI thread where operations
 // start, so no start can come between the check and the unlocking.
-void ReportTestMessageClosed() {
-    if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_TESTMESSAGECLOSED, 0, 0);
-}
+void ReportTestMessageClosed() { TheView().TestMessageClosed(); }
 
 // Without the main window the program is closing, and nobody is left to tell.
-void ReportRefusal(EndAction action, DWORD error) {
-    if (HWND main = OpenDialog(app.mainWindow)) {
-        ::SendMessageW(main, WM_ENDACTIONREFUSED, static_cast<WPARAM>(action), static_cast<LPARAM>(error));
-    }
-}
+void ReportRefusal(EndAction action, DWORD error) { TheView().EndActionRefused(action, error); }
 
 // Enables the shutdown privilege that every request but a log-off needs. A
 // user without that right gets the refusal the request would bring; any other

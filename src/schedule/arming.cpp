@@ -5,9 +5,8 @@
 
 #include "platform/calendar.h"
 #include "platform/system.h"
-#include "platform/windows.h"
-#include "schedule/moments.h"
 #include "state/app_state.h"
+#include "state/view.h"
 #include "ui/tray.h"
 
 bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance) {
@@ -23,22 +22,21 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
         ShowWarningBalloon(text.c_str());
         return true;
     }
-    HWND main = OpenDialog(app.mainWindow);
     if (refused && app.TESTCHECK.load() == 0) {
-        Sys().ShowMessage(main, text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
+        TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    Sys().ShowMessage(main, text.c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
+    TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
     return true;
 }
 
-bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, bool wakeFollows) {
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake) {
     const PowerFacts facts = GatherPowerFacts();
     std::vector<PowerFinding> findings = AssessEndAction(facts, action);
-    if (wakeFollows && SleepsMachine(action)) {
+    if (wake != nullptr && SleepsMachine(action)) {
         WakePlan plan{action, std::nullopt, std::nullopt, endMoment};
-        if (std::optional<std::tm> wake = ResolveChosenMoment(ChosenMoment::Wake, Sys().Now())) {
-            plan.wakeMoment = MakeLocalTime(*wake);
+        if (std::optional<std::tm> moment = ResolveMoment(*wake, Sys().Now())) {
+            plan.wakeMoment = MakeLocalTime(*moment);
         }
         for (PowerFinding& finding : AssessWakeUp(facts, plan)) findings.push_back(std::move(finding));
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "power/power_check.h"
+#include "schedule/moments.h"
 
 // Who armed the operation: the user, by its button, or the program itself
 // (start-up registration, a resume cycle re-arming itself, the end of a run
@@ -22,11 +23,12 @@ enum class Attendance { User, Unattended };
 bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance);
 
 // Before an operation that ends in `action` is armed: the end action's
-// findings, and, when `wakeFollows` (a resume mode arms a wake-up after it)
-// and the action sleeps, the wake-up's: its moment as the combos choose it
-// now against `endMoment`, the operation's own moment where it has one.
+// findings, and, when a wake-up follows (`wake`, the wake-up's moment as the
+// combos choose it, is given when a resume mode arms one after the action)
+// and the action sleeps, the wake-up's: that moment seen from now against
+// `endMoment`, the operation's own moment where it has one.
 // Whether arming goes on.
-bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, bool wakeFollows);
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake);
 
 // After the wake-up's timer has been set, with the code SetWaitableTimer left
 // behind: what the wake-up will really do.

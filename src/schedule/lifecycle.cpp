@@ -3,27 +3,18 @@
 #include "schedule/lifecycle.h"
 
 #include "platform/system.h"
-#include "platform/windows.h"
 #include "power/power_actions.h"
-#include "state/messages.h"
-#include "ui/locking.h"
+#include "schedule/countdown.h"
+#include "state/view.h"
 
 namespace {
-
-HWND ButtonWindow(const OperationRecord& record) {
-    return OpenDialog(record.inManualDialog ? app.manualWindow : app.mainWindow);
-}
 
 // Whether the GUI thread holds the system awake now (GUI thread only).
 bool awakeHeld = false;
 
 }  // namespace
 
-void ShowOperationCaption(Operation operation, const wchar_t* caption) {
-    OperationRecord& record = app.operation(operation);
-    if (record.inManualDialog) record.keptCaption.Set(caption);
-    if (HWND window = ButtonWindow(record)) ::SetDlgItemTextW(window, record.button, caption);
-}
+void ShowOperationCaption(Operation operation, const wchar_t* caption) { TheView().ShowCaption(operation, caption); }
 
 void HoldAwakeWhileArmed() {
     bool armed = false;
@@ -39,7 +30,7 @@ void ShowOperationRunning(Operation operation) {
     OperationRecord& record = app.operation(operation);
     record.idle = 0;
     HoldAwakeWhileArmed();
-    LockRunControls(0, record.button);
+    TheView().LockRunControls(false, operation);
     ShowOperationCaption(operation, kCancelCaption);
 }
 
@@ -47,7 +38,7 @@ void ShowOperationIdle(Operation operation) {
     OperationRecord& record = app.operation(operation);
     record.idle = 1;
     HoldAwakeWhileArmed();
-    LockRunControls(1, record.button);
+    TheView().LockRunControls(true, operation);
     ShowOperationCaption(operation, record.idleCaption);
 }
 
@@ -74,16 +65,11 @@ bool RunStands(const RunBlock& block, std::uint32_t generation) {
 }
 
 bool RequestReturnToIdle(Operation operation, const RunToken& token) {
-    HWND main = OpenDialog(app.mainWindow);
-    if (main == nullptr) return false;  // the program is closing: nothing more
-    return ::SendMessageW(main, WM_RETURNTOIDLE, static_cast<WPARAM>(operation),
-                          static_cast<LPARAM>(token.generation())) == TRUE;
+    return TheView().ReturnToIdle(operation, token.generation());
 }
 
 void RequestNextWake() {
-    if (app.NEXT_REG.load() == ResumeMode::NoWake) return;
-    // Without the main window the program is closing: no wake-up is armed.
-    if (HWND main = OpenDialog(app.mainWindow)) ::SendMessageW(main, WM_ARMWAKE, 0, 0);
+    if (app.NEXT_REG.load() != ResumeMode::NoWake) TheView().ArmWake();
 }
 
 void EndRunStanding(Operation operation, const RunToken& token) {
@@ -102,4 +88,24 @@ void FinishRun(Operation operation, const RunToken& token, bool reached) {
     // Let go before the end step: a wake-up's settling wait would wait on us.
     record.thread.ReleaseIfCurrentThread();
     if (current && reached) EndRunStanding(operation, token);
+}
+
+void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail) {
+    wchar_t action[decltype(app.actionName)::kCapacity];
+    app.actionName.CopyTo(action);
+    wchar_t headline[kHeadlineUnits];
+    FormatHeadline(operation, action, headline);
+    token.IfCurrent([&] {
+        app.operation(operation).running = 1;
+        app.headline.Set(headline);
+        if (detail != nullptr) app.detailLine.Set(detail);
+    });
+}
+
+void CountDownAndFinish(Operation operation, const RunToken& token, bool reached) {
+    if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
+        app.operation(operation).thread.ReleaseIfCurrentThread();
+        return;
+    }
+    FinishRun(operation, token, reached);
 }

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "state/app_state.h"
 
@@ -71,3 +72,23 @@ void EndRunStanding(Operation operation, const RunToken& token);
 // when its moment was `reached` and it is still current, ends the run with
 // EndRunStanding.
 void FinishRun(Operation operation, const RunToken& token, bool reached);
+
+// GUI side: starts `procedure` on the operation's thread with `start`, which
+// the thread then owns; false when no thread could be started (`start` is
+// freed here, and the caller returns the operation to idle).
+template <typename Start>
+bool LaunchWorker(Operation operation, std::unique_ptr<Start> start, LPTHREAD_START_ROUTINE procedure) {
+    if (!app.operation(operation).thread.Start(procedure, start.get())) return false;
+    static_cast<void>(start.release());  // the thread owns it now
+    return true;
+}
+
+// Worker side, first thing: while this run is current, sets the operation's
+// running flag and shows its headline, with the chosen end action's name, and
+// `detail` (nullptr: the detail line as it is).
+void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail);
+
+// Worker side, once its wait is over (`reached`: its moment has come): the
+// final count-down, then FinishRun. A count-down that was cancelled or
+// superseded ends the thread with nothing more.
+void CountDownAndFinish(Operation operation, const RunToken& token, bool reached);

@@ -1,14 +1,23 @@
 // The two moments the main window's combos choose: the scheduled end's and
-// the wake-up's.
+// the wake-up's, as the texts the combos show.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 #include <optional>
 
-enum class ChosenMoment { End, Wake };
+// A month, day, hour and minute as typed or chosen; an empty text is "any".
+struct MomentTexts {
+    wchar_t month[8] = {};
+    wchar_t day[8] = {};
+    wchar_t hour[8] = {};
+    wchar_t minute[8] = {};
+};
 
-// ResolveTargetTime of the month, day, hour and minute combos of the end or
-// of the wake-up, as the main window shows them now (all empty when it is
-// closed), seen from `now`.
-std::optional<std::tm> ResolveChosenMoment(ChosenMoment which, std::int64_t now);
+struct ChosenMoments {
+    MomentTexts end;
+    MomentTexts wake;
+};
+
+// ResolveTargetTime of the texts, seen from `now`.
+std::optional<std::tm> ResolveMoment(const MomentTexts& texts, std::int64_t now);

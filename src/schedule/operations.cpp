@@ -7,7 +7,7 @@
 #include "schedule/wake.h"
 #include "state/app_state.h"
 #include "state/messages.h"
-#include "ui/locking.h"
+#include "state/view.h"
 #include "ui/tray.h"
 
 namespace {
@@ -38,7 +38,7 @@ void StopRunningOperations() {
     for (Operation operation : kEndingOperations) app.operation(operation).block.Cancel();
     for (Operation operation : kEndingOperations) app.operation(operation).idle = 1;
     HoldAwakeWhileArmed();
-    LockRunControls(1, 0);
+    TheView().LockRunControls(true, std::nullopt);
     RestoreIdleCaptions();
     Sys().Sleep(1000);  // the abort balloon stays up for a second
 }
@@ -49,7 +49,7 @@ void DisarmWake() {
     wake.idle = 1;
     wake.running = 0;
     RestoreHeadline();
-    LockRunControls(1, 0);
+    TheView().LockRunControls(true, std::nullopt);
     RestoreIdleCaptions();
     ShowAbortBalloon();
     Sys().Sleep(1000);
@@ -57,9 +57,7 @@ void DisarmWake() {
 
 }  // namespace
 
-INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
-    const auto which = static_cast<Operation>(operation);
-    const auto run = static_cast<std::uint32_t>(generation);
+bool AnswerReturnToIdle(Operation which, std::uint32_t run) {
     bool stood = false;
     switch (which) {
         case Operation::ScheduledEnd:
@@ -75,8 +73,7 @@ INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
             if (stood) UnlockRunControlsIfIdle();
             break;
     }
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
-    return TRUE;
+    return stood;
 }
 
 bool AnyOperationRunning() {
@@ -94,7 +91,7 @@ bool AllOperationsIdle() {
 }
 
 void UnlockRunControlsIfIdle() {
-    if (AllOperationsIdle()) LockRunControls(1, 0);
+    if (AllOperationsIdle()) TheView().LockRunControls(true, std::nullopt);
 }
 
 void AbortFromTray() {
@@ -106,19 +103,18 @@ void AbortFromTray() {
     ShowHeadlineAfterAbort();
 }
 
-void OnEndActionRefused(HWND window, WPARAM action, LPARAM error) {
+void OnEndActionRefused(EndAction action, DWORD code) {
     // Every operation idle: the run that ended is, and a wake-up armed to
     // follow this end action is disarmed with its timer.
     if (app.operation(Operation::Wake).running.load() != 0) CancelWake();
     UnlockRunControlsIfIdle();
     ShowHeadlineAfterAbort();
-    const auto code = static_cast<DWORD>(error);
     wchar_t reason[256];
     if (!SystemErrorText(code, reason, std::size(reason))) FormatText(reason, kUnknownError, code);
-    const wchar_t* name = EndActionName(static_cast<EndAction>(action));
+    const wchar_t* name = EndActionName(action);
     wchar_t text[512];
     FormatText(text, kEndActionRefused, name != nullptr ? name : L"", reason);
-    Sys().ShowMessage(window, text, kBoxCaption, MB_OK | MB_ICONERROR);
+    TheView().ShowBox(text, kBoxCaption, MB_OK | MB_ICONERROR);
 }
 
 void OnTrayNotify(WPARAM wParam, LPARAM lParam) {

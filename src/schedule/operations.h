@@ -5,9 +5,15 @@
 
 #include <windows.h>
 
-// GUI side: the main window's handling of WM_RETURNTOIDLE. Sets the dialog
-// result and returns TRUE, as a dialog procedure must for a message it answers.
-INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation);
+#include <cstdint>
+
+#include "state/end_action.h"
+#include "state/operation.h"
+
+// GUI side: the answer to a worker that asks to return its run `generation`
+// of `operation` to idle (WM_RETURNTOIDLE): whether that run still stood and
+// now is idle.
+bool AnswerReturnToIdle(Operation operation, std::uint32_t generation);
 
 // Whether a worker is on its way to an end action: the scheduled end, the
 // timer end, the wait for a program or the count-down after a wake-up. An
@@ -28,9 +34,8 @@ void AbortFromTray();
 
 // The main window's handling of WM_ENDACTIONREFUSED: leaves every operation
 // idle, its controls unlocked and the icon as it was, then says in a box
-// owned by `window` which action the system refused and why, in the
-// system's own words.
-void OnEndActionRefused(HWND window, WPARAM action, LPARAM error);
+// which action the system refused and why, in the system's own words.
+void OnEndActionRefused(EndAction action, DWORD error);
 
 // The main window's handling of the icon's callback message: a left click
 // restores the windows, a right click aborts.

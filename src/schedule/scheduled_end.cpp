@@ -3,15 +3,14 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/calendar.h"
 #include "platform/system.h"
-#include "platform/windows.h"
-#include "res/resource.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
-#include "schedule/moments.h"
+#include "state/view.h"
 
 namespace {
 
@@ -25,18 +24,12 @@ struct ScheduledStart {
 
 OperationRecord& Record() { return app.operation(kThis); }
 
-void ReportUndeterminedMoment(HWND owner) {
-    Sys().ShowMessage(owner, kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING);
-}
-
-std::optional<std::tm> ResolveFromCombos() { return ResolveChosenMoment(ChosenMoment::End, Sys().Now()); }
+void ReportUndeterminedMoment() { TheView().ShowBox(kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING); }
 
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
-    auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
-    if (Record().thread.Start(ScheduledEndProc, start.get())) {
-        static_cast<void>(start.release());  // the thread owns it now
-    }
+    LaunchWorker(kThis, std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}),
+                 ScheduledEndProc);
 }
 
 }  // namespace
@@ -52,32 +45,32 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
     return static_cast<DWORD>(1000 - intoSecond);
 }
 
-bool StartScheduledEnd(RunBlock& block) {
-    const std::optional<std::tm> target = ResolveFromCombos();
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end) {
+    const std::optional<std::tm> target = ResolveMoment(end, Sys().Now());
     if (!target) {
         if (&block == &Record().block) StopOperation(kThis);
-        ReportUndeterminedMoment(OpenDialog(app.mainWindow));
+        ReportUndeterminedMoment();
         return false;
     }
     StartThread(block, *target);
     return true;
 }
 
-void ToggleScheduledEnd(Attendance attendance) {
+void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
         return;
     }
     SettleOperationThreads();
     // Resolved before anything changes, so a refused start leaves no trace.
-    const std::optional<std::tm> target = ResolveFromCombos();
+    const std::optional<std::tm> target = ResolveMoment(moments.end, Sys().Now());
     if (!target) {
-        ReportUndeterminedMoment(OpenDialog(app.mainWindow));
+        ReportUndeterminedMoment();
         return;
     }
     std::tm moment = *target;
-    const bool wakeFollows = app.NEXT_REG.load() != ResumeMode::NoWake;
-    if (!MayArm(app.WAYTOEND.load(), attendance, MakeLocalTime(moment), wakeFollows)) return;
+    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(app.WAYTOEND.load(), attendance, MakeLocalTime(moment), wake)) return;
     Record().block.startedEvent = app.scheduleStartedEvent.get();
     BeginRun(kThis);
     StartThread(Record().block, *target);
@@ -87,7 +80,7 @@ void ToggleScheduledEnd(Attendance attendance) {
     }
 }
 
-BOOL OnPowerBroadcast(WPARAM event) {
+BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
     switch (event) {
         case PBT_APMSUSPEND:
             if (Record().running.load() != 0) {
@@ -104,7 +97,7 @@ BOOL OnPowerBroadcast(WPARAM event) {
             // cancelled meanwhile.
             if (app.restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
                 Record().block.Arm();
-                StartScheduledEnd(Record().block);
+                StartScheduledEnd(Record().block, end);
             }
             return TRUE;
         default:
@@ -119,17 +112,9 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
 
     std::tm target = block.target;
     const std::int64_t targetMoment = MakeLocalTime(target);
-    wchar_t action[decltype(app.actionName)::kCapacity];
-    app.actionName.CopyTo(action);
-    wchar_t headline[kHeadlineUnits];
     wchar_t detail[kDetailUnits];
-    FormatHeadline(kThis, action, headline);
     FormatEndDetail(target.tm_hour, target.tm_min, detail);
-    token.IfCurrent([&] {
-        Record().running = 1;
-        app.headline.Set(headline);
-        app.detailLine.Set(detail);
-    });
+    OpenRun(kThis, token, detail);
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
     const std::int64_t countdownStart =
@@ -142,13 +127,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
         if (reached) break;
         going = token.Wait(MillisecondsToNextSecond(now));
     }
-    if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
-        // Cancelled or superseded inside the count-down: nothing more of
-        // this thread runs.
-        Record().thread.ReleaseIfCurrentThread();
-        return 0;
-    }
-    FinishRun(kThis, token, reached);
+    CountDownAndFinish(kThis, token, reached);
     return 0;
 }
 
@@ -156,12 +135,7 @@ DWORD WINAPI StartupMinimizeProc(void* parameter) {
     const RunBlock& block = *static_cast<const RunBlock*>(parameter);
     if (block.startedEvent != nullptr) ::WaitForSingleObject(block.startedEvent, 10000);
     Sys().Sleep(100);
-    if (HWND main = OpenDialog(app.mainWindow)) {
-        // The dialog manager shows the main window when its loop first goes
-        // idle; hiding it before that would only have it shown again.
-        for (int i = 0; i < 100 && !::IsWindowVisible(main); ++i) ::Sleep(50);
-        ::SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    }
+    TheView().MinimizeWhenShown();
     app.startupMinimizeThread.ReleaseIfCurrentThread();
     return 0;
 }

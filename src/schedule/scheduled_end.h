@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "schedule/arming.h"
+#include "schedule/moments.h"
 #include "state/app_state.h"
 
 // The wait from a clock reading to the next whole second: the scheduled end
@@ -21,24 +22,25 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds);
 // silence or once the lead has passed.
 std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds);
 
-// Handler of the run button IDC_MAIN_RUN (GUI thread): starts or cancels. A
-// start whose moment cannot be determined is refused with a message box, and
+// Handler of the run button (GUI thread): starts or cancels; `moments` is what
+// the main window's combos choose, read as the button is pressed. A start
+// whose moment cannot be determined is refused with a message box, and
 // the operation stays idle; so is one that this PC cannot carry out
 // (MayArm), unless nobody pressed the button (start-up registration, the
 // re-arming after a wake-up), which arms it with a warning balloon.
-void ToggleScheduledEnd(Attendance attendance = Attendance::User);
+void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments);
 
-// Resolves the target from the main window's end combos into the block and
+// Resolves the target from the end combos' texts `end` into the block and
 // starts its thread for the block's current generation. The caller has armed
 // the block (RunBlock::Arm). When the moment cannot be determined, the
 // operation is returned to idle, the user is told, and the result is false.
-bool StartScheduledEnd(RunBlock& block);
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end);
 
 // The main window's handling of WM_POWERBROADCAST: a pending scheduled end is
-// stopped at the suspend notice and started again, with a freshly resolved
-// target, after the resume. TRUE for the suspend notice and the three resume
+// stopped at the suspend notice and started again, with a target freshly
+// resolved from the end combos' texts `end`, after the resume. TRUE for the suspend notice and the three resume
 // notices, FALSE for any other event.
-BOOL OnPowerBroadcast(WPARAM event);
+BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end);
 
 DWORD WINAPI ScheduledEndProc(void* start);
 DWORD WINAPI StartupMinimizeProc(void* block);

@@ -7,16 +7,16 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/system.h"
 #include "platform/text.h"
-#include "platform/windows.h"
-#include "res/resource.h"
 #include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/pacing.h"
 #include "schedule/settle.h"
+#include "state/view.h"
 #include "ui/tray.h"
 
 namespace {
@@ -24,9 +24,6 @@ namespace {
 constexpr Operation kThis = Operation::TimerEnd;
 constexpr std::int32_t kEmptyEntrySeconds = 10;
 constexpr std::int64_t kMaxCount = INT32_MAX;
-
-// Hours, minutes and seconds, in the order of TimerParts.
-constexpr int kFields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
 
 // What a timer-end thread is started with.
 struct TimerStart {
@@ -45,27 +42,6 @@ std::int64_t ReadField(const wchar_t* text) {
     return end == text || value < 0 ? 0 : value;
 }
 
-// The three fields of the dialog; empty when it is closed.
-std::int32_t ReadEntry(HWND manual) {
-    wchar_t texts[3][20] = {};
-    if (manual != nullptr) {
-        for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, kFields[i], texts[i], 20);
-    }
-    return TimerEntrySeconds(texts[0], texts[1], texts[2]);
-}
-
-// Best effort: a closed dialog is simply not written.
-void WriteFields(const TimerParts& parts) {
-    HWND manual = OpenDialog(app.manualWindow);
-    if (manual == nullptr) return;
-    const std::int32_t values[] = {parts.hours, parts.minutes, parts.seconds};
-    for (int i = 0; i < 3; ++i) {
-        wchar_t text[16];
-        FormatText(text, L"%d", values[i]);
-        ::SetDlgItemTextW(manual, kFields[i], text);
-    }
-}
-
 OperationRecord& Record() { return app.operation(kThis); }
 
 // In the final count-down each second is a balloon of its own. Before it,
@@ -75,7 +51,7 @@ OperationRecord& Record() { return app.operation(kThis); }
 // centre.
 void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     const TimerParts parts = SplitSeconds(remaining);
-    WriteFields(parts);
+    TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
     const SoundMode sound = app.SOUND.load();
     if (InSoundWindow(sound, remaining, app.COUNTDOWNTIME.load())) {
         PlaySecondSound(sound, remaining);
@@ -94,20 +70,16 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     }
 }
 
-void StartTimerEnd() {
+void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
     SettleOperationThreads();
-    const std::int32_t seconds = ReadEntry(OpenDialog(app.manualWindow));
-    const bool wakeFollows = app.NEXT_REG.load() != ResumeMode::NoWake;
-    if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wakeFollows)) return;
+    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
     const std::uint32_t generation = BeginRun(kThis);
     auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, generation, seconds, begin});
-    if (Record().thread.Start(TimerEndProc, start.get())) {
-        static_cast<void>(start.release());  // the thread owns it now
-    } else {
-        StopOperation(kThis);  // nothing runs, so the button must not offer a cancel
-    }
+    // Without a thread nothing runs, so the button must not offer a cancel.
+    if (!LaunchWorker(kThis, std::move(start), TimerEndProc)) StopOperation(kThis);
 }
 
 }  // namespace
@@ -126,25 +98,18 @@ bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdo
     return lead && remaining <= *lead;
 }
 
-void ToggleTimerEnd() {
+void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
     } else {
-        StartTimerEnd();
+        StartTimerEnd(seconds, moments);
     }
 }
 
 DWORD WINAPI TimerEndProc(void* parameter) {
     const std::unique_ptr<TimerStart> start(static_cast<TimerStart*>(parameter));
     const RunToken token(*start->block, start->generation);
-    wchar_t action[decltype(app.actionName)::kCapacity];
-    app.actionName.CopyTo(action);
-    wchar_t headline[kHeadlineUnits];
-    FormatHeadline(kThis, action, headline);
-    token.IfCurrent([&] {
-        Record().running = 1;
-        app.headline.Set(headline);
-    });
+    OpenRun(kThis, token, nullptr);  // each tick writes the detail line
 
     // N seconds run N + 1 ticks, showing N down to 0. Tick k is planned at
     // the press + k seconds of the monotonic clock, so neither the thread's

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "schedule/moments.h"
 #include "state/app_state.h"
 
 // Splits a count of seconds (0 or more) into hours, minutes and seconds; the
@@ -24,8 +25,10 @@ std::int32_t TimerEntrySeconds(const wchar_t* hours, const wchar_t* minutes, con
 // seconds in the balloon: the last CountdownLeadSeconds, never in silence.
 bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdownSeconds);
 
-// Handler of the manual dialog's button IDC_MAN_TIMER (GUI thread): starts the
-// timer end from the dialog's three fields, or cancels it.
-void ToggleTimerEnd();
+// Handler of the timer end's button (GUI thread): starts a count of
+// `seconds`, as the dialog's three fields give it (TimerEntrySeconds), or
+// cancels the running one. `moments` is what the main window's combos choose,
+// for the check before arming.
+void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments);
 
 DWORD WINAPI TimerEndProc(void* start);

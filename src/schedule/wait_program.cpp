@@ -8,11 +8,10 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "platform/processes.h"
 #include "platform/text.h"
-#include "platform/windows.h"
-#include "res/resource.h"
 #include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
@@ -33,9 +32,6 @@ struct WaitStart {
     ProcessTable table;
     CountedProcesses counted;
 };
-
-// The snapshot behind the process combo; the GUI thread's alone.
-ProcessTable processTable;
 
 // Writes the processes of one list into a table, the first kMaxProcesses.
 class TableFiller final : public ProcessVisitor {
@@ -63,15 +59,6 @@ bool WasCounted(const CountedProcesses& counted, DWORD id) {
 }
 
 OperationRecord& Record() { return app.operation(kThis); }
-
-// The program selected in the process combo, cut the way listed names are cut.
-void ReadChosenProgram(wchar_t (&name)[kProcessNameUnits]) {
-    wchar_t text[kPathUnits] = L"";
-    if (HWND manual = OpenDialog(app.manualWindow)) {
-        ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, text, static_cast<int>(std::size(text)));
-    }
-    CopyText(name, text);
-}
 
 // Takes a snapshot once a second until the program has gone (true) or the
 // run has ended (false). A snapshot that cannot be taken tells nothing: the
@@ -127,29 +114,18 @@ void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcess
     counted.count = count;
 }
 
-void FillProcessCombo(HWND dialog) {
-    if (!ListProcesses(processTable)) return;
-    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_RESETCONTENT, 0, 0);
-    ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
-    // The snapshot's first entry (the system's idle process) is never offered.
-    for (std::size_t i = 1; i < processTable.count; ++i) {
-        const wchar_t* name = processTable.entries[i].name;
-        if (name[0] != L'\0') {
-            ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-        }
-    }
-}
-
-void ToggleWaitProgram() {
+void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments) {
+    // Cut the way listed names are cut.
     wchar_t chosen[kProcessNameUnits];
-    ReadChosenProgram(chosen);
+    CopyText(chosen, program);
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
         return;
     }
     SettleOperationThreads();
     if (chosen[0] == L'\0') return;  // refused silently
-    if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, app.NEXT_REG.load() != ResumeMode::NoWake)) return;
+    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, wake)) return;
     // Allocated before anything changes, so a failure leaves no trace.
     std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
     if (!start) return;
@@ -158,35 +134,15 @@ void ToggleWaitProgram() {
     CopyText(start->name, chosen);
     start->block = &block;
     start->generation = BeginRun(kThis);
-    if (Record().thread.Start(WaitProgramProc, start.get())) {
-        static_cast<void>(start.release());  // the thread owns it now
-        return;
-    }
-    StopOperation(kThis);  // no thread to wait: back to idle
+    if (!LaunchWorker(kThis, std::move(start), WaitProgramProc)) StopOperation(kThis);  // no thread to wait
 }
 
 DWORD WINAPI WaitProgramProc(void* parameter) {
     const std::unique_ptr<WaitStart> start(static_cast<WaitStart*>(parameter));
     const RunToken token(*start->block, start->generation);
-    wchar_t action[decltype(app.actionName)::kCapacity];
-    app.actionName.CopyTo(action);
-    wchar_t headline[kHeadlineUnits];
     wchar_t detail[kDetailUnits];
-    FormatHeadline(kThis, action, headline);
     FormatWaitDetail(start->name, detail);
-    token.IfCurrent([&] {
-        Record().running = 1;
-        app.headline.Set(headline);
-        app.detailLine.Set(detail);
-    });
-
-    const bool gone = WaitUntilGone(token, *start);
-    if (gone && RunFinalCountdown(token) != CountdownResult::Completed) {
-        // Cancelled or superseded inside the count-down: nothing more of
-        // this thread runs.
-        Record().thread.ReleaseIfCurrentThread();
-        return 0;
-    }
-    FinishRun(kThis, token, gone);
+    OpenRun(kThis, token, detail);
+    CountDownAndFinish(kThis, token, WaitUntilGone(token, *start));
     return 0;
 }

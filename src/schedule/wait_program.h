@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "schedule/moments.h"
+
 inline constexpr std::size_t kProcessNameUnits = 50;
 inline constexpr std::size_t kMaxProcesses = 1024;
 
@@ -54,15 +56,10 @@ bool ProgramFound(const ProcessTable& table, const wchar_t* name);
 // under another name belongs to another program now and counts no more.
 void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted);
 
-// Refills the process combo IDC_MAN_PROCESS of `dialog`: an empty item first, then the
-// name of every process of a fresh snapshot but its first entry, skipping
-// processes without a name. When no snapshot can be taken the items stay as
-// they were.
-void FillProcessCombo(HWND dialog);
-
-// Handler of the manual dialog's button IDC_MAN_WAIT (GUI thread): starts the
-// wait for the program selected in the process combo, or cancels it. An empty
-// selection starts nothing.
-void ToggleWaitProgram();
+// Handler of the wait's button (GUI thread): starts the wait for `program`,
+// the name selected in the process combo, or cancels the running wait. An
+// empty name starts nothing. `moments` is what the main window's combos
+// choose, for the check before arming.
+void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments);
 
 DWORD WINAPI WaitProgramProc(void* start);

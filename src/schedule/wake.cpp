@@ -16,16 +16,13 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/wait.h"
-#include "platform/windows.h"
 #include "power/power_actions.h"
-#include "res/resource.h"
 #include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/settle.h"
 #include "schedule/sounds.h"
-#include "schedule/moments.h"
-#include "ui/locking.h"
+#include "state/view.h"
 #include "ui/tray.h"
 
 namespace {
@@ -95,13 +92,11 @@ bool IfStanding(const RunToken& token, F f) {
 
 OperationRecord& Record() { return app.operation(kThis); }
 
-std::optional<std::tm> ResolveWakeMoment() { return ResolveChosenMoment(ChosenMoment::Wake, Sys().Now()); }
-
 // The toggle's arming.
-void ArmWake(Attendance attendance) {
+void ArmWake(Attendance attendance, const MomentTexts& wake) {
     SettleOperationThreads();
     ShowOperationRunning(kThis);
-    if (!StartWake()) return;
+    if (!StartWake(wake)) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
     if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
@@ -151,13 +146,10 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
     return set;
 }
 
-// The scheduled end armed afresh, as a press of the run button arms it. An
-// armed one is left alone: the press would cancel it.
+// The scheduled end armed afresh, as the main window arms it when nobody
+// pressed its button. An armed one is left alone.
 void RearmScheduledEnd() {
-    HWND main = OpenDialog(app.mainWindow);
-    if (main != nullptr && app.operation(Operation::ScheduledEnd).idle.load() != 0) {
-        ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
-    }
+    if (app.operation(Operation::ScheduledEnd).idle.load() != 0) TheView().StartScheduledEnd();
 }
 
 // WakeRunProgramThenEnd, after the program has ended: the final count-down, the next
@@ -191,9 +183,9 @@ void ActOnResumeMode(const RunToken& token) {
 
 }  // namespace
 
-void ToggleWake() {
+void ToggleWake(const MomentTexts& wake) {
     if (Record().idle.load() != 0) {
-        ArmWake(Attendance::User);
+        ArmWake(Attendance::User, wake);
     } else if (Record().running.load() != 0) {
         CancelWake();
     } else if (app.wakeFired.load() != 0) {
@@ -202,11 +194,11 @@ void ToggleWake() {
     }
 }
 
-bool StartWake() {
-    const std::optional<std::tm> target = ResolveWakeMoment();
+bool StartWake(const MomentTexts& wake) {
+    const std::optional<std::tm> target = ResolveMoment(wake, Sys().Now());
     if (!target) {
         ShowOperationIdle(kThis);
-        Sys().ShowMessage(OpenDialog(app.mainWindow), kWakeMomentUndetermined, kBoxCaption, MB_ICONWARNING);
+        TheView().ShowBox(kWakeMomentUndetermined, kBoxCaption, MB_ICONWARNING);
         return false;
     }
     RunBlock& block = Record().block;
@@ -219,12 +211,10 @@ bool StartWake() {
     app.resumeCountdownRunning = 0;
     ::ResetEvent(TimerSetEvent());
     const std::uint32_t generation = block.Arm();
-    auto start = std::make_unique<WakeStart>(WakeStart{&block, generation, *target});
-    if (!Record().thread.Start(WakeProc, start.get())) {
+    if (!LaunchWorker(kThis, std::make_unique<WakeStart>(WakeStart{&block, generation, *target}), WakeProc)) {
         StopOperation(kThis);
         return false;
     }
-    static_cast<void>(start.release());  // the thread owns it now
     return true;
 }
 
@@ -235,8 +225,8 @@ void CancelWake() {
     RestoreHeadline();
 }
 
-void ArmWakeIfIdle() {
-    if (Record().idle.load() != 0) ArmWake(Attendance::Unattended);
+void ArmWakeIfIdle(const MomentTexts& wake) {
+    if (Record().idle.load() != 0) ArmWake(Attendance::Unattended, wake);
 }
 
 bool ReturnWakeToIdle(std::uint32_t generation) {
@@ -254,7 +244,7 @@ bool ReturnWakeToIdle(std::uint32_t generation) {
     if (countdownFollows) {
         app.resumeCountdownGeneration = generation;
         app.resumeCountdownRunning = 1;
-        LockRunControls(0, 0);
+        TheView().LockRunControls(false, std::nullopt);
     }
     return true;
 }

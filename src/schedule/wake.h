@@ -8,12 +8,13 @@
 
 #include <cstdint>
 
+#include "schedule/moments.h"
 #include "state/app_state.h"
 
-// The wake-up toggle of button IDC_MAN_WAKE (GUI thread). Idle: arms the
-// wake-up, and returns once its timer is set or has failed (at most about
-// 3 s). Armed: cancels it. After a wake-up: back to idle.
-void ToggleWake();
+// The wake-up toggle of its button (GUI thread). Idle: arms the wake-up for
+// `wake`, the wake combos' texts, and returns once its timer is set or has
+// failed (at most about 3 s). Armed: cancels it. After a wake-up: back to idle.
+void ToggleWake(const MomentTexts& wake);
 
 // The toggle's cancel (GUI thread): disarms the wake-up and shows it idle.
 void CancelWake();
@@ -21,13 +22,13 @@ void CancelWake();
 // The main window's answer to WM_ARMWAKE, when a run has ended and a resume
 // mode is set (GUI thread): arms the wake-up as the toggle does, but only
 // when it is idle; an armed wake-up stays armed.
-void ArmWakeIfIdle();
+void ArmWakeIfIdle(const MomentTexts& wake);
 
-// The second half of arming: resolves the wake moment from the main window's
-// wake combos and starts the wake thread for a newly armed run.
+// The second half of arming: resolves the wake moment from the wake combos'
+// texts and starts the wake thread for a newly armed run.
 // When no moment can be determined (the user is told) or the thread cannot
 // start, the wake-up is back to idle and the result is false.
-bool StartWake();
+bool StartWake(const MomentTexts& wake);
 
 // GUI thread: the return to idle once the timer has fired (or could not be
 // armed), only while that run (`generation`) still stands; whether it did.

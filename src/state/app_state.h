@@ -15,7 +15,6 @@
 #include "platform/critical_section.h"
 #include "platform/handle.h"
 #include "platform/system.h"
-#include "res/resource.h"
 #include "state/end_action.h"
 #include "state/operation.h"
 #include "state/shared_text.h"
@@ -111,25 +110,20 @@ private:
     std::uint32_t generation_;
 };
 
-// One operation: its button and captions, and its state. The button offers a
-// start while `idle` is set and a cancel otherwise; `running` is set by the
-// worker while it is active (for the wake-up: while its timer is armed).
+// One operation: its idle caption and its state. Its button offers a start
+// while `idle` is set and a cancel otherwise; `running` is set by the worker
+// while it is active (for the wake-up: while its timer is armed). Which
+// button that is, the windows know (ui/controls.h).
 struct OperationRecord {
-    OperationRecord(int buttonId, bool inManual, const wchar_t* idle)
-        : button(buttonId), inManualDialog(inManual), idleCaption(idle) {}
+    explicit OperationRecord(const wchar_t* idle) : idleCaption(idle) {}
     OperationRecord(const OperationRecord&) = delete;
     OperationRecord& operator=(const OperationRecord&) = delete;
 
-    const int button;                  // the start/cancel button
-    const bool inManualDialog;         // the button's window: the manual dialog, or else the main window
     const wchar_t* const idleCaption;  // the button's caption while the operation is idle
     RunBlock block;
     ThreadSlot thread;
     std::atomic<std::uint32_t> idle{1};
     std::atomic<std::uint32_t> running{0};
-    // A manual-dialog button's caption kept while the dialog is closed, shown
-    // again when it opens; empty until the first change.
-    SharedText<kCaptionUnits> keptCaption;
 };
 
 struct AppState {
@@ -149,12 +143,18 @@ struct AppState {
 
     // The four operations, indexed by Operation; operation() reaches one.
     OperationRecord operations[kOperationCount] = {
-        {IDC_MAIN_RUN, false, kScheduledEndCaption},
-        {IDC_MAN_TIMER, true, kTimerEndCaption},
-        {IDC_MAN_WAIT, true, kWaitProgramCaption},
-        {IDC_MAN_WAKE, true, kWakeCaption},
+        OperationRecord{kScheduledEndCaption},
+        OperationRecord{kTimerEndCaption},
+        OperationRecord{kWaitProgramCaption},
+        OperationRecord{kWakeCaption},
     };
-    OperationRecord& operation(Operation which) { return operations[static_cast<std::size_t>(which)]; }
+    // The count-down after a wake-up runs on the wake-up's thread, block and
+    // button, so it is the wake-up's record; every other index is in range.
+    OperationRecord& operation(Operation which) { return operations[RecordIndex(which)]; }
+    static constexpr std::size_t RecordIndex(Operation which) {
+        return which == Operation::WakeCountdown ? static_cast<std::size_t>(Operation::Wake)
+                                                 : static_cast<std::size_t>(which);
+    }
     // The wake-up's timer, and the start-up thread that hides the windows
     // once the scheduled end has started.
     GuardedHandle wakeTimer;

@@ -17,14 +17,6 @@ const EndActionFacts* FactsOf(EndAction action) {
     return Find([action](const EndActionFacts& facts) { return facts.action == action; });
 }
 
-const EndActionFacts* EndActionOfMainButton(int id) {
-    return Find([id](const EndActionFacts& facts) { return facts.mainButton == id; });
-}
-
-const EndActionFacts* EndActionOfManualButton(int id) {
-    return Find([id](const EndActionFacts& facts) { return facts.manualButton == id; });
-}
-
 const wchar_t* EndActionName(EndAction action) {
     const EndActionFacts* facts = FactsOf(action);
     return facts != nullptr ? facts->name : nullptr;

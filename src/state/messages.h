@@ -27,4 +27,8 @@ inline constexpr UINT WM_ARMWAKE = WM_APP + 5;
 // own, and leaves every operation idle.
 inline constexpr UINT WM_ENDACTIONREFUSED = WM_APP + 6;
 
+// Sent by the wake thread after a wake-up whose resume mode goes on to the
+// scheduled end: the main window starts it, unattended, if it is idle.
+inline constexpr UINT WM_STARTSCHEDULEDEND = WM_APP + 7;
+
 inline constexpr UINT TRAY_ICON_ID = 0x8001;

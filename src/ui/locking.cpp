@@ -8,6 +8,7 @@
 #include "platform/windows.h"
 #include "res/resource.h"
 #include "state/app_state.h"
+#include "ui/controls.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ bool ProgramControlsWanted(ResumeMode mode) {
 void LockRunControls(int enable, int caller) {
     HWND main = OpenDialog(app.mainWindow);
     if (main != nullptr) {
-        for (const EndActionFacts& facts : kEndActions) Enable(main, facts.mainButton, enable != 0);
+        for (const EndActionButtons& buttons : kEndActionButtons) Enable(main, buttons.mainButton, enable != 0);
     }
     LockGroup(main, kMainRunGroup, enable != 0, caller);
     LockGroup(OpenDialog(app.manualWindow), kManualRunGroup, enable != 0, caller);

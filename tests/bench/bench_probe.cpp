@@ -29,6 +29,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/window_view.h"
+#include "dialogs/dialogs.h"
 #include "platform/calendar.h"
 #include "platform/handle.h"
 #include "platform/system.h"
@@ -157,8 +159,10 @@ private:
 
 // The main window as the workers see it: it answers the return to idle.
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
-    return FALSE;
+    if (message != WM_RETURNTOIDLE) return FALSE;
+    const bool stood = AnswerReturnToIdle(static_cast<Operation>(wParam), static_cast<std::uint32_t>(lParam));
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+    return TRUE;
 }
 
 INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -199,7 +203,7 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
 
     app.operation(Operation::ScheduledEnd).block.Arm();
     app.operation(Operation::ScheduledEnd).idle = 0;
-    if (!StartScheduledEnd(app.operation(Operation::ScheduledEnd).block)) return 1;
+    if (!StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end)) return 1;
     std::tm target = app.operation(Operation::ScheduledEnd).block.target;
     const std::int64_t targetUnits = MakeLocalTime(target) * kUnitsPerSecond + kUnixEpochUnits;
     if (!AwaitEnd(recorder, (kLeadSeconds + 15) * 1000)) {
@@ -217,11 +221,8 @@ int RunTimer(RecordingSystem& recorder, int seconds) {
     const HWND manual = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, InertProc, 0);
     if (manual == nullptr) return 1;
     app.manualWindow = manual;
-    ::SetDlgItemTextW(manual, IDC_MAN_HOURS, L"0");
-    ::SetDlgItemTextW(manual, IDC_MAN_MINUTES, L"0");
-    ::SetDlgItemInt(manual, IDC_MAN_SECONDS, static_cast<UINT>(seconds), FALSE);
     const std::int64_t start = recorder.ShiftedUnits();
-    ToggleTimerEnd();
+    ToggleTimerEnd(seconds, ChosenMoments{});
     const bool ended = AwaitEnd(recorder, static_cast<DWORD>(seconds + 30) * 1000);
     app.manualWindow = nullptr;
     ::DestroyWindow(manual);
@@ -418,6 +419,7 @@ int PostToMain(bool hide) {
 
 int wmain(int argc, wchar_t** argv) {
     app.instance = ::GetModuleHandleW(nullptr);
+    InstallView(&WindowView());
     const wchar_t* command = argc > 1 ? argv[1] : L"";
     if (std::wcscmp(command, L"start") == 0 && argc > 2) {
         return RunStart(argv[2], argc > 3 ? argv[3] : L"");

@@ -22,7 +22,7 @@
 namespace {
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_RETURNTOIDLE ? AnswerReturnToIdle(window, wParam, lParam) : FALSE;
+    return message == WM_RETURNTOIDLE ? test_support::AnswerReturnToIdle(window, wParam, lParam) : FALSE;
 }
 
 struct OperationCase {
@@ -99,11 +99,11 @@ TEST_P(LifeCycle, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
     EXPECT_TRUE(record.thread.Empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryEndingOperation, LifeCycle,
-                         ::testing::Values(OperationCase{"ScheduledEnd", Operation::ScheduledEnd,
-                                                         [] { ToggleScheduledEnd(); }},
-                                           OperationCase{"TimerEnd", Operation::TimerEnd, ToggleTimerEnd},
-                                           OperationCase{"WaitProgram", Operation::WaitProgram, ToggleWaitProgram}),
-                         [](const ::testing::TestParamInfo<OperationCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    EveryEndingOperation, LifeCycle,
+    ::testing::Values(OperationCase{"ScheduledEnd", Operation::ScheduledEnd, [] { test_support::PressRun(); }},
+                      OperationCase{"TimerEnd", Operation::TimerEnd, [] { test_support::PressTimer(); }},
+                      OperationCase{"WaitProgram", Operation::WaitProgram, [] { test_support::PressWait(); }}),
+    [](const ::testing::TestParamInfo<OperationCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(ManualDialogTest, OpensLockedByWhatRunsWithFreshFieldsAndKeptCaptions) {
          true,
          false},
     };
-    app.operation(Operation::TimerEnd).keptCaption.Set(L"処理中断");
+    KeepManualCaption(Operation::TimerEnd, L"処理中断");
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.running.size() << " running, own " << c.ownButton);
         for (int id : kSomeMainRunControls) ::EnableWindow(::GetDlgItem(main_.get(), id), c.mainBefore);

@@ -149,8 +149,8 @@ TEST(PowerFindings, EachFactThatMattersIsTold) {
 }
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
-    if (message == WM_ENDACTIONREFUSED) OnEndActionRefused(window, wParam, lParam);
+    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_ENDACTIONREFUSED) OnEndActionRefused(static_cast<EndAction>(wParam), static_cast<DWORD>(lParam));
     return FALSE;
 }
 
@@ -163,7 +163,7 @@ protected:
         fake.powerFacts = HealthyPc();
     }
     void TearDown() override {
-        if (app.operation(Operation::TimerEnd).idle.load() == 0) ToggleTimerEnd();
+        if (app.operation(Operation::TimerEnd).idle.load() == 0) test_support::PressTimer();
         if (OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate())
             WaitServingMessages(thread.get(), 5000);
         test_support::ResetAppState();
@@ -193,7 +193,7 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
         SCOPED_TRACE(::testing::Message() << c.testMode << " " << static_cast<int>(c.attendance));
         fake.messages.clear(), fake.notifies.clear();
         app.TESTCHECK = c.testMode ? 1 : 0;
-        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, false));
+        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr));
         if (c.icon != 0) {
             ASSERT_EQ(1u, fake.messages.size());
             EXPECT_EQ(main.get(), fake.messages[0].owner);
@@ -205,7 +205,7 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
     }
     // Through the timer end's button: nothing starts.
     app.TESTCHECK = 0;
-    ToggleTimerEnd();
+    test_support::PressTimer();
     EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
     EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
 }
@@ -214,8 +214,8 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
 // the GUI thread, and is let go when it is idle again.
 TEST_F(Arming, TheMachineIsHeldAwakeExactlyWhileAnOperationIsArmed) {
     fake.executionStates.clear();
-    ToggleTimerEnd();
-    ToggleTimerEnd();
+    test_support::PressTimer();
+    test_support::PressTimer();
     const DWORD gui = ::GetCurrentThreadId();
     const std::vector<std::pair<DWORD, EXECUTION_STATE>> expected = {
         {gui, ES_CONTINUOUS | ES_SYSTEM_REQUIRED},

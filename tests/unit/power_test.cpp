@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "state/app_state.h"
 #include "state/messages.h"
+#include "ui/controls.h"
 #include "ui/locking.h"
 #include "ui_test_support.h"
 

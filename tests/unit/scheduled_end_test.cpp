@@ -21,6 +21,7 @@
 #include "state/app_state.h"
 #include "state/messages.h"
 #include "time_support.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -189,8 +190,8 @@ private:
 // The main window as the workers see it: the run button toggles, and the
 // return to idle is answered.
 INT_PTR CALLBACK QuietDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN) ToggleScheduledEnd();
+    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN) test_support::PressRun();
     return FALSE;
 }
 
@@ -237,7 +238,7 @@ protected:
         ::SetEvent(gated.gates[0].get());
         app.operation(Operation::ScheduledEnd).block.Arm();
         app.operation(Operation::ScheduledEnd).idle = 0;
-        StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+        StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
         return app.operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
@@ -251,7 +252,7 @@ protected:
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
     app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
     OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
@@ -272,14 +273,14 @@ TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
     app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
     OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
     app.operation(Operation::ScheduledEnd).block.run = 0;
     app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block);
+    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
     app.headline.Set(L"new thread's headline");
     app.detailLine.Set(L"new thread's detail");
@@ -361,7 +362,7 @@ TEST_F(ScheduledEndThread, ACancelAtTheLastMomentHolds) {
 
 TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
     gated.now = 1'000'000'000'000;
-    ToggleScheduledEnd();
+    test_support::PressRun();
     EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
     EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
     ASSERT_EQ(1u, gated.messages.size());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_system.h"
+#include "fake_view.h"
 #include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
@@ -54,7 +55,7 @@ constexpr UINT kRunOnGui = WM_APP + 60;
 std::atomic<int> wakeRequests{0};
 
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
     if (message == WM_ARMWAKE) ++wakeRequests;
     if (message == kRunOnGui) reinterpret_cast<void (*)()>(lParam)();
     return FALSE;
@@ -135,9 +136,9 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
     } const cases[] = {
         {{L"0", L"0", L"0"}, L"0/0/10/", L"10秒", 11},
         {{L"0", L"0", L"0"}, L"0/0/10/", L"10秒", 11, nullptr, L"", ResumeMode::WakeIdle},
-        {{L"1", L"30", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, ToggleTimerEnd, L"1/29/59/"},
-        {{L"0", L"90", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, ToggleTimerEnd, L"1/29/59/"},
-        {{L"99", L"99", L"99"}, L"100/40/39/", L"100時間40分39秒", 2, ToggleTimerEnd, L"100/40/38/"},
+        {{L"1", L"30", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, test_support::PressTimer, L"1/29/59/"},
+        {{L"0", L"90", L"0"}, L"1/30/0/", L"1時間30分0秒", 2, test_support::PressTimer, L"1/29/59/"},
+        {{L"99", L"99", L"99"}, L"100/40/39/", L"100時間40分39秒", 2, test_support::PressTimer, L"100/40/38/"},
         {{L"0", L"0", L"25"},
          L"0/0/25/",
          L"25秒",
@@ -151,7 +152,7 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
          11},
         {{L"0", L"0", L"3"}, L"0/0/3/", nullptr, 4, nullptr, L"", ResumeMode::NoWake, SoundMode::Beep, 99, 3, 4},
         // A cancel holds up to the end action, even in the wait after 0.
-        {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 6, ToggleTimerEnd, L"0/0/0/"},
+        {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 6, test_support::PressTimer, L"0/0/0/"},
         {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 3, AbortFromTray, L"0/0/3/"},
         {{L"0", L"0", L"5"}, L"0/0/5/", L"5秒", 6, AbortFromTray, L"0/0/0/"},
     };
@@ -164,7 +165,7 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
         const int ids[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
         for (int i = 0; i < 3; ++i) ::SetDlgItemTextW(manual.get(), ids[i], c.entry[i]);
         const std::uint64_t begin = fake.Ticks();
-        ToggleTimerEnd();
+        test_support::PressTimer();
         EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_TIMER));
         OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 20000));
@@ -217,7 +218,7 @@ TEST_F(TimerEndRun, TicksStayASecondApartWhenTheFirstIsHeldOrTheClockJumps) {
         for (int id : {IDC_MAN_HOURS, IDC_MAN_MINUTES}) ::SetDlgItemTextW(manual.get(), id, L"0");
         ::SetDlgItemTextW(manual.get(), IDC_MAN_SECONDS, L"4");
         const std::uint64_t press = fake.Ticks();
-        ToggleTimerEnd();
+        test_support::PressTimer();
         OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
         ASSERT_TRUE(thread);
         if (holdFirst) {
@@ -241,6 +242,37 @@ TEST_F(TimerEndRun, TicksStayASecondApartWhenTheFirstIsHeldOrTheClockJumps) {
         }
         EXPECT_EQ(1u, fake.exits.size());
     }
+}
+
+// Started with its count and no window at all, the timer end tells its view
+// what the user is to see: the cancel caption and the locking at the start,
+// each second left, and the idle caption and unlocking as its moment comes;
+// then the end action.
+class TimerEndView : public ::testing::Test {
+protected:
+    void TearDown() override { test_support::ResetAppState(); }
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+    FakeView view;
+    ScopedView shown{view};
+};
+
+TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
+    ToggleTimerEnd(2, ChosenMoments{});
+    OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+
+    EXPECT_EQ((std::vector<std::int32_t>{2, 1, 0}), view.timeLeft);
+    ASSERT_EQ(2u, view.captions.size());
+    EXPECT_EQ(kCancelCaption, view.captions[0].text);
+    EXPECT_EQ(kTimerEndCaption, view.captions[1].text);
+    ASSERT_EQ(2u, view.locks.size());
+    EXPECT_FALSE(view.locks[0].enable);
+    EXPECT_TRUE(view.locks[1].enable);
+    EXPECT_EQ(Operation::TimerEnd, view.locks[1].except);
+    EXPECT_EQ(1u, fake.exits.size());
+    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
 }
 
 }  // namespace

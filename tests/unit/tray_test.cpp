@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "dialogs/dialogs.h"
 #include "fake_system.h"
 #include "res/resource.h"
 #include "schedule/operations.h"
@@ -82,9 +83,9 @@ protected:
     void ShowOperationStarted(HWND manual, int caller) {
         ::SetDlgItemTextW(main_.get(), IDC_MAIN_RUN, kCancelCaption);
         for (int id : {IDC_MAN_WAIT, IDC_MAN_TIMER, IDC_MAN_WAKE}) ::SetDlgItemTextW(manual, id, kCancelCaption);
-        app.operation(Operation::WaitProgram).keptCaption.Set(kCancelCaption);
-        app.operation(Operation::TimerEnd).keptCaption.Set(kCancelCaption);
-        app.operation(Operation::Wake).keptCaption.Set(kCancelCaption);
+        KeepManualCaption(Operation::WaitProgram, kCancelCaption);
+        KeepManualCaption(Operation::TimerEnd, kCancelCaption);
+        KeepManualCaption(Operation::Wake, kCancelCaption);
         for (RunBlock* block :
              {&app.operation(Operation::Wake).block, &app.operation(Operation::ScheduledEnd).block,
               &app.operation(Operation::WaitProgram).block, &app.operation(Operation::TimerEnd).block}) {
@@ -276,9 +277,9 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         // The wake-up button offers to cancel exactly while the wake-up stays armed.
         const std::wstring wakeCaption = c.wakeArmedToo ? kCancelCaption : L"指定時間復帰";
         EXPECT_EQ(wakeCaption, ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.operation(Operation::WaitProgram).keptCaption.Get());
-        EXPECT_EQ(L"タイマー終了", app.operation(Operation::TimerEnd).keptCaption.Get());
-        EXPECT_EQ(wakeCaption, app.operation(Operation::Wake).keptCaption.Get());
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", std::wstring(KeptManualCaption(Operation::WaitProgram)));
+        EXPECT_EQ(L"タイマー終了", std::wstring(KeptManualCaption(Operation::TimerEnd)));
+        EXPECT_EQ(wakeCaption, std::wstring(KeptManualCaption(Operation::Wake)));
 
         // The headline is the stopping thread's to restore.
         EXPECT_EQ(L"タイマー終了", app.headline.Get());
@@ -367,9 +368,9 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
         EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
-        EXPECT_EQ(L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
-        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", app.operation(Operation::WaitProgram).keptCaption.Get());
-        EXPECT_EQ(L"タイマー終了", app.operation(Operation::TimerEnd).keptCaption.Get());
+        EXPECT_EQ(L"指定時間復帰", std::wstring(KeptManualCaption(Operation::Wake)));
+        EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", std::wstring(KeptManualCaption(Operation::WaitProgram)));
+        EXPECT_EQ(L"タイマー終了", std::wstring(KeptManualCaption(Operation::TimerEnd)));
 
         const std::vector<std::wstring> expectedCalls = {L"CancelWakeTimer", NotifyLine(NIM_MODIFY, L"終了処理中止"),
                                                          L"Sleep 1000", NotifyLine(NIM_MODIFY, restored)};
@@ -437,7 +438,7 @@ TEST_F(TrayTest, AbortWithNothingRunningOnlyShowsTheHeadlineAgain) {
     EXPECT_EQ(1u, app.operation(Operation::TimerEnd).block.run.load());
     EXPECT_EQ(0u, app.operation(Operation::TimerEnd).idle.load());
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
-    EXPECT_EQ(kCancelCaption, app.operation(Operation::TimerEnd).keptCaption.Get());
+    EXPECT_EQ(kCancelCaption, std::wstring(KeptManualCaption(Operation::TimerEnd)));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main_.get(), IDC_MAIN_RUN)));
 }
 

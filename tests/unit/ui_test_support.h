@@ -10,7 +10,15 @@
 #include <iterator>
 #include <string>
 
+#include "dialogs/dialogs.h"
 #include "schedule/lifecycle.h"
+#include "schedule/operations.h"
+#include "schedule/scheduled_end.h"
+#include "schedule/timer_end.h"
+#include "schedule/wait_program.h"
+#include "schedule/wake.h"
+#include "platform/windows.h"
+#include "res/resource.h"
 #include "settings/load.h"
 #include "state/app_state.h"
 
@@ -83,6 +91,36 @@ inline bool WaitForSentMessage(DWORD timeoutMs = 20000) {
 
 inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
 
+// The main window's answer to a worker's WM_RETURNTOIDLE, for the tests'
+// stand-ins of the main window.
+inline INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
+    const bool stood = ::AnswerReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+    return TRUE;
+}
+
+// What the main window's combos choose now (nothing when it is not open).
+inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(app.mainWindow)); }
+
+// The presses of the operations' buttons, with what the windows show as the
+// dialogs read it: the run button, and the timer, wait and wake-up buttons of
+// the manual dialog (whose fields read empty when it is not open).
+inline void PressRun(Attendance attendance = Attendance::User) { ToggleScheduledEnd(attendance, Moments()); }
+inline void PressTimer() {
+    wchar_t texts[3][20] = {};
+    if (HWND manual = OpenDialog(app.manualWindow)) {
+        const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
+        for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, fields[i], texts[i], 20);
+    }
+    ToggleTimerEnd(TimerEntrySeconds(texts[0], texts[1], texts[2]), Moments());
+}
+inline void PressWait() {
+    wchar_t name[260] = {};
+    if (HWND manual = OpenDialog(app.manualWindow)) ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, name, 260);
+    ToggleWaitProgram(name, Moments());
+}
+inline void PressWake() { ToggleWake(Moments().wake); }
+
 // Puts back every field a window test may change, as a new process has them.
 inline void ResetAppState() {
     app.mainWindow = nullptr;
@@ -97,8 +135,8 @@ inline void ResetAppState() {
         record.idle = 1;
         record.running = 0;
         record.block.run = 0;
-        record.keptCaption.Clear();
     }
+    ForgetManualCaptions();
     for (auto* flag :
          {&app.wakeFired, &app.wakeProgramFinished, &app.resumeCountdownRunning, &app.restartAfterResume}) {
         *flag = 0;

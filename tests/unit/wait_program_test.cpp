@@ -48,7 +48,7 @@ TEST(ProgramName, IsTheFileNameUpToItsFirstDotCutToTheField) {
 }
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_RETURNTOIDLE ? AnswerReturnToIdle(window, wParam, lParam) : FALSE;
+    return message == WM_RETURNTOIDLE ? test_support::AnswerReturnToIdle(window, wParam, lParam) : FALSE;
 }
 
 class WaitProgram : public ::testing::Test {
@@ -64,7 +64,7 @@ protected:
                         L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"});
     }
     void TearDown() override {
-        if (app.operation(Operation::WaitProgram).idle.load() == 0) ToggleWaitProgram();
+        if (app.operation(Operation::WaitProgram).idle.load() == 0) test_support::PressWait();
         if (OwnedHandle thread = app.operation(Operation::WaitProgram).thread.Duplicate())
             WaitServingMessages(thread.get(), 5000);
         InstallProcesses(nullptr);
@@ -85,7 +85,7 @@ protected:
     }
     // Presses IDC_MAN_WAIT; the started thread, or none.
     static OwnedHandle Start() {
-        ToggleWaitProgram();
+        test_support::PressWait();
         return app.operation(Operation::WaitProgram).thread.Duplicate();
     }
 
@@ -235,7 +235,7 @@ TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     Choose(L"notepad");
     OwnedHandle thread = Start();
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(sleeping.get(), 10000));
-    ToggleWaitProgram();
+    test_support::PressWait();
     ::SetEvent(cancelled.get());
     ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
     EXPECT_EQ(1u, fake.sleeps.size());

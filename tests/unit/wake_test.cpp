@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "dialogs/dialogs.h"
 #include "fake_system.h"
 #include "platform/calendar.h"
 #include "platform/wait.h"
@@ -62,8 +63,8 @@ public:
 };
 
 INT_PTR CALLBACK MainLike(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool real = message == WM_RETURNTOIDLE || message == WM_ARMWAKE || message == WM_POWERBROADCAST ||
-                      message == WM_TESTMESSAGECLOSED || message == WM_TRAYNOTIFY ||
+    const bool real = message == WM_RETURNTOIDLE || message == WM_ARMWAKE || message == WM_STARTSCHEDULEDEND ||
+                      message == WM_POWERBROADCAST || message == WM_TESTMESSAGECLOSED || message == WM_TRAYNOTIFY ||
                       (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN);
     return real ? MainDialogProc(window, message, wParam, lParam) : FALSE;
 }
@@ -94,7 +95,7 @@ protected:
 
     // Presses IDC_MAN_WAKE and serves the wake thread until it has ended.
     void ArmAndFinish() {
-        ToggleWake();
+        test_support::PressWake();
         OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 10000));
     }
@@ -107,7 +108,7 @@ protected:
     void ExpectWakeIdle() {
         EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
-        EXPECT_EQ(L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
+        EXPECT_EQ(L"指定時間復帰", std::wstring(KeptManualCaption(Operation::Wake)));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
         EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
     }
@@ -124,7 +125,7 @@ TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
     app.TESTCHECK = 1;
     app.NEXT_REG = ResumeMode::WakeIdle;
     fake.holdWakeTimer = true;
-    ToggleWake();
+    test_support::PressWake();
     OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
     EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
@@ -162,7 +163,7 @@ TEST_F(WakeCycle, ResumingTheScheduledEndArmsItAfterTheProgram) {
         EXPECT_EQ(c.programs, fake.programs);
         EXPECT_TRUE(ScheduledEndArmed());
         ExpectWakeIdle();
-        ToggleScheduledEnd();  // cancels it again
+        test_support::PressRun();  // cancels it again
     }
     EXPECT_TRUE(fake.messages.empty());
 }
@@ -190,8 +191,8 @@ TEST_F(WakeCycle, RunningTheProgramThenEndingCountsDownEndsAndArmsTheNextWakeUp)
         std::vector<std::wstring> expected = {L"指定時間復帰|テストモード"};
         if (c.ends) expected.push_back(L"シャットダウン：強制チェック OFF|テストモード");
         EXPECT_EQ(expected, TakeMessages());
-        EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", app.operation(Operation::Wake).keptCaption.Get());
-        if (c.ends) ToggleWake();  // cancels the next wake-up
+        EXPECT_EQ(c.ends ? L"処理中断" : L"指定時間復帰", std::wstring(KeptManualCaption(Operation::Wake)));
+        if (c.ends) test_support::PressWake();  // cancels the next wake-up
         ExpectWakeIdle();
     }
 }
@@ -258,11 +259,11 @@ TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
     for (bool programRuns : {false, true}) {
         fake.holdWakeTimer = !programRuns;
         fake.programRunsUntilStopped = programRuns;
-        ToggleWake();
+        test_support::PressWake();
         OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
         if (programRuns) ::WaitForSingleObject(fake.programRunning.get(), 5000);
         EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
-        ToggleWake();
+        test_support::PressWake();
         ExpectWakeIdle();
         EXPECT_EQ(L"phrase", app.headline.Get());
         // The thread ends by itself, acting on nothing; the program is left running.
@@ -275,10 +276,10 @@ TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
 }
 
 TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
-    EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND));
+    EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND, test_support::Moments().end));
     EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
     EXPECT_EQ(0u, app.restartAfterResume.load());  // nothing pending, nothing recorded
-    ToggleScheduledEnd();
+    test_support::PressRun();
     test_support::WaitFor([] { return app.operation(Operation::ScheduledEnd).running.load() != 0; });
     OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
     const std::uint32_t generation = app.operation(Operation::ScheduledEnd).block.generation.load();

@@ -1,0 +1,79 @@
+// The operations' view over the program's windows. A worker reaches the
+// windows only through messages to the main window or the lookup of a live
+// window (OpenDialog), so a window that has closed is simply not written.
+#include "app/window_view.h"
+
+#include "dialogs/dialogs.h"
+#include "platform/system.h"
+#include "platform/text.h"
+#include "platform/windows.h"
+#include "res/resource.h"
+#include "state/app_state.h"
+#include "state/messages.h"
+#include "ui/controls.h"
+#include "ui/locking.h"
+
+namespace {
+
+class Windows final : public View {
+public:
+    void ShowCaption(Operation operation, const wchar_t* caption) override {
+        const OperationButton button = ButtonOf(operation);
+        if (button.inManualDialog) KeepManualCaption(operation, caption);
+        if (HWND window = OpenDialog(button.inManualDialog ? app.manualWindow : app.mainWindow)) {
+            ::SetDlgItemTextW(window, button.id, caption);
+        }
+    }
+
+    void LockRunControls(bool enable, std::optional<Operation> except) override {
+        ::LockRunControls(enable ? 1 : 0, except ? ButtonOf(*except).id : 0);
+    }
+
+    void ShowTimeLeft(std::int32_t hours, std::int32_t minutes, std::int32_t seconds) override {
+        HWND manual = OpenDialog(app.manualWindow);
+        if (manual == nullptr) return;
+        const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
+        const std::int32_t values[] = {hours, minutes, seconds};
+        for (int i = 0; i < 3; ++i) {
+            wchar_t text[16];
+            FormatText(text, L"%d", values[i]);
+            ::SetDlgItemTextW(manual, fields[i], text);
+        }
+    }
+
+    int ShowBox(const wchar_t* text, const wchar_t* caption, UINT style) override {
+        return Sys().ShowMessage(OpenDialog(app.mainWindow), text, caption, style);
+    }
+
+    bool ReturnToIdle(Operation operation, std::uint32_t generation) override {
+        return Send(WM_RETURNTOIDLE, static_cast<WPARAM>(operation), static_cast<LPARAM>(generation)) == TRUE;
+    }
+    void ArmWake() override { Send(WM_ARMWAKE, 0, 0); }
+    void StartScheduledEnd() override { Send(WM_STARTSCHEDULEDEND, 0, 0); }
+    void MinimizeWhenShown() override {
+        if (HWND main = OpenDialog(app.mainWindow)) {
+            // The dialog manager shows the main window when its loop first
+            // goes idle; hiding it before that would only have it shown again.
+            for (int i = 0; i < 100 && !::IsWindowVisible(main); ++i) ::Sleep(50);
+            ::SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        }
+    }
+    void TestMessageClosed() override { Send(WM_TESTMESSAGECLOSED, 0, 0); }
+    void EndActionRefused(EndAction action, DWORD error) override {
+        Send(WM_ENDACTIONREFUSED, static_cast<WPARAM>(action), static_cast<LPARAM>(error));
+    }
+
+private:
+    // Without the main window the program is closing: nobody is left to ask.
+    static LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
+        HWND main = OpenDialog(app.mainWindow);
+        return main != nullptr ? ::SendMessageW(main, message, wParam, lParam) : FALSE;
+    }
+};
+
+}  // namespace
+
+View& WindowView() {
+    static Windows windows;
+    return windows;
+}
