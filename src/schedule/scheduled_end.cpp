@@ -34,7 +34,7 @@ std::optional<std::tm> ResolveFromCombos() { return ResolveChosenMoment(ChosenMo
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
     auto start = std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()});
-    if (Record().thread.Start(ScheduledEndProc, start.get())) {
+    if (Record().thread.Start<ScheduledEndProc>(start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     }
 }
@@ -83,7 +83,7 @@ void ToggleScheduledEnd(Attendance attendance) {
     StartThread(Record().block, *target);
     if (app.STARTUPCHECK.load() != 0) {
         app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
-        app.startupMinimizeThread.Start(StartupMinimizeProc, &app.startupBlock);
+        app.startupMinimizeThread.Start<StartupMinimizeProc>(&app.startupBlock);
     }
 }
 

@@ -101,9 +101,9 @@ void StartTimerEnd() {
     if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wakeFollows)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
-    const std::uint32_t generation = BeginRun(kThis);
-    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, generation, seconds, begin});
-    if (Record().thread.Start(TimerEndProc, start.get())) {
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin});
+    start->generation = BeginRun(kThis);
+    if (Record().thread.Start<TimerEndProc>(start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
     } else {
         StopOperation(kThis);  // nothing runs, so the button must not offer a cancel

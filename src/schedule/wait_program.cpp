@@ -7,7 +7,6 @@
 #include <cwchar>
 #include <iterator>
 #include <memory>
-#include <new>
 
 #include "platform/processes.h"
 #include "platform/text.h"
@@ -151,14 +150,13 @@ void ToggleWaitProgram() {
     if (chosen[0] == L'\0') return;  // refused silently
     if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, app.NEXT_REG.load() != ResumeMode::NoWake)) return;
     // Allocated before anything changes, so a failure leaves no trace.
-    std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
-    if (!start) return;
+    auto start = std::make_unique<WaitStart>();
     RunBlock& block = Record().block;
     CopyText(block.name, chosen);
     CopyText(start->name, chosen);
     start->block = &block;
     start->generation = BeginRun(kThis);
-    if (Record().thread.Start(WaitProgramProc, start.get())) {
+    if (Record().thread.Start<WaitProgramProc>(start.get())) {
         static_cast<void>(start.release());  // the thread owns it now
         return;
     }
