@@ -33,6 +33,7 @@ if [ -n "$QM_32BIT_UNAVAILABLE" ]; then
 fi
 "$root/scripts/check-format.sh"
 "$root/scripts/check-layers.py"
+"$root/scripts/check-guards.py"
 for kind in x86_64 i686 clang tests; do
     "$root/scripts/build.sh" "$kind"
 done

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/calendar.h"
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -53,5 +54,5 @@ void SetClockLineSeen(HWND main, bool seen) {
 
 void StartClockThread() {
     // Detached: the clock runs until the process ends.
-    OwnedHandle thread(::CreateThread(nullptr, 0, ClockThread, nullptr, 0, nullptr));
+    OwnedHandle thread(::CreateThread(nullptr, 0, GuardedThreadProc<ClockThread>, nullptr, 0, nullptr));
 }

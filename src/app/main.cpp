@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/window_view.h"
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/system.h"
 #include "res/resource.h"
@@ -21,10 +22,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
 
     InstallView(&WindowView());
+    SetEscapeNotice(kEscapeNotice, kBoxCaption);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
 
-    ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+    ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, GuardedDialogProc<MainDialogProc>, 0);
     // Worker threads (the clock line, an armed operation) may still run.
     // Returning would destroy the shared state under them before the process
     // ends them; ending the process here ends them first. Nothing needs

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "dialogs/dialogs.h"
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/text.h"
 #include "platform/system.h"
@@ -125,7 +126,7 @@ DWORD WINAPI SleepRequestProc(void* action) {
 void RequestSleepServingMessages(EndAction action) {
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the action travels as the thread's argument
     void* argument = reinterpret_cast<void*>(static_cast<std::uintptr_t>(action));
-    OwnedHandle thread(::CreateThread(nullptr, 0, SleepRequestProc, argument, 0, nullptr));
+    OwnedHandle thread(::CreateThread(nullptr, 0, GuardedThreadProc<SleepRequestProc>, argument, 0, nullptr));
     if (thread) {
         WaitServingMessages(thread.get(), INFINITE);
     } else {
@@ -236,7 +237,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void RunManualDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_MANUAL), FALSE);
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, ManualDialogProc, 0);
+    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, GuardedDialogProc<ManualDialogProc>, 0);
     app.manualWindow = nullptr;
 }
 

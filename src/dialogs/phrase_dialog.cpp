@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -103,5 +104,5 @@ INT_PTR CALLBACK PhraseDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void RunPhraseDialog(HWND mainWindow) {
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_PHRASE), mainWindow, PhraseDialogProc, 0);
+    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_PHRASE), mainWindow, GuardedDialogProc<PhraseDialogProc>, 0);
 }

@@ -13,6 +13,7 @@
 
 #include "dialogs/dialogs.h"
 #include "dialogs/settings_logic.h"
+#include "platform/guard.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/windows.h"
@@ -112,7 +113,7 @@ void PrepareFileChoice(HWND window, const FileSetting& file) {
 // replaces the setting; a cancel (or a failed dialog) clears it.
 void ChooseFile(HWND window, const FileSetting& file) {
     file.setting.CopyTo(file.path);
-    if (Sys().OpenFileDialog(file.record)) {
+    if (Sys().OpenFileDialog(file.record) == ERROR_SUCCESS) {
         file.path[kPathUnits - 1] = L'\0';  // whatever the dialog wrote ends in the buffer
     } else {
         file.path[0] = L'\0';
@@ -331,6 +332,6 @@ INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
 
 void RunSettingsDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_SETTINGS), FALSE);
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, SettingsDialogProc, 0);
+    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, GuardedDialogProc<SettingsDialogProc>, 0);
     app.settingsWindow = nullptr;
 }

@@ -82,12 +82,14 @@ constexpr GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 
 constexpr GUID kAllowRtcWake = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
 
 using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+using CommDlgExtendedErrorFunction = DWORD(WINAPI*)();
 using NotifyIconFunction = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
 using GetPwrCapabilitiesFunction = BOOLEAN(WINAPI*)(PowerCapabilities*);
 using PowerGetActiveSchemeFunction = DWORD(WINAPI*)(HKEY, GUID**);
 using PowerReadValueIndexFunction = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
 
 LateFunction<GetOpenFileNameFunction> lateGetOpenFileName{L"comdlg32.dll", "GetOpenFileNameW"};
+LateFunction<CommDlgExtendedErrorFunction> lateCommDlgExtendedError{L"comdlg32.dll", "CommDlgExtendedError"};
 LateFunction<NotifyIconFunction> lateShellNotifyIcon{L"shell32.dll", "Shell_NotifyIconW"};
 LateFunction<GetPwrCapabilitiesFunction> lateGetPwrCapabilities{L"powrprof.dll", "GetPwrCapabilities"};
 LateFunction<PowerGetActiveSchemeFunction> latePowerGetActiveScheme{L"powrprof.dll", "PowerGetActiveScheme"};
@@ -165,22 +167,33 @@ public:
         return count / frequency * 1000 + count % frequency * 1000 / frequency;
     }
 
-    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+    DWORD WaitForStop(HANDLE stop, DWORD milliseconds) override {
         if (stop == nullptr) {
             ::Sleep(milliseconds);
-            return false;
+            return ERROR_SUCCESS;
         }
-        return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
+        switch (::WaitForSingleObject(stop, milliseconds)) {
+            case WAIT_TIMEOUT:
+                return ERROR_SUCCESS;
+            case WAIT_OBJECT_0:
+                return ERROR_CANCELLED;
+            default:
+                return FailureCode();
+        }
     }
 
     int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
         return ::MessageBoxW(owner, text, caption, style);
     }
 
-    BOOL OpenFileDialog(OPENFILENAMEW& record) override {
-        // Without the DLL the dialog reads as cancelled.
+    DWORD OpenFileDialog(OPENFILENAMEW& record) override {
         GetOpenFileNameFunction open = lateGetOpenFileName.Get();
-        return open != nullptr ? open(&record) : FALSE;
+        if (open == nullptr) return ERROR_MOD_NOT_FOUND;
+        if (open(&record)) return ERROR_SUCCESS;
+        // No error of the dialog's own: the user closed it without a file.
+        CommDlgExtendedErrorFunction extended = lateCommDlgExtendedError.Get();
+        const DWORD error = extended != nullptr ? extended() : 0;
+        return error != 0 ? error : ERROR_CANCELLED;
     }
 
     DWORD EnablePrivilege(const wchar_t* name) override {
@@ -210,58 +223,77 @@ public:
         return facts;
     }
 
-    HANDLE CreateWakeTimer(DWORD& error) override {
-        HANDLE timer = ::CreateWaitableTimerW(nullptr, FALSE, kWakeTimerName);
-        error = timer == nullptr ? ::GetLastError() : 0;
-        return timer;
+    DWORD CreateWakeTimer(OwnedHandle& timer) override {
+        HANDLE created = ::CreateWaitableTimerW(nullptr, FALSE, kWakeTimerName);
+        if (created == nullptr) return FailureCode();
+        timer.reset(created);
+        return ERROR_SUCCESS;
     }
 
-    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
+    DWORD SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
+                       DWORD& resumeCode) override {
         LARGE_INTEGER dueTime;
         dueTime.QuadPart = due;
         // A success leaves a code behind when the system cannot resume on a
         // timer; cleared first, so an older code is not taken for it.
         ::SetLastError(ERROR_SUCCESS);
-        const bool set = ::SetWaitableTimer(timer, &dueTime, 0, routine, argument, TRUE) != FALSE;
-        error = set ? ::GetLastError() : FailureCode();
-        return set;
+        if (!::SetWaitableTimer(timer, &dueTime, 0, routine, argument, TRUE)) return FailureCode();
+        resumeCode = ::GetLastError();
+        return ERROR_SUCCESS;
     }
 
-    void CancelWakeTimer(HANDLE timer) override { ::CancelWaitableTimer(timer); }
-
-    bool WaitAlertable(HANDLE stop) override {
-        return ::WaitForSingleObjectEx(stop, INFINITE, TRUE) != WAIT_IO_COMPLETION;
+    DWORD CancelWakeTimer(HANDLE timer) override {
+        return ::CancelWaitableTimer(timer) ? ERROR_SUCCESS : FailureCode();
     }
 
-    ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override {
+    DWORD WaitAlertable(HANDLE stop) override {
+        switch (::WaitForSingleObjectEx(stop, INFINITE, TRUE)) {
+            case WAIT_IO_COMPLETION:
+                return ERROR_SUCCESS;
+            case WAIT_OBJECT_0:
+                return ERROR_CANCELLED;
+            default:
+                return FailureCode();
+        }
+    }
+
+    DWORD RunProgram(wchar_t* commandLine, HANDLE stop) override {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
         if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-            return ProgramRun::NotStarted;
+            return FailureCode();
         }
         const OwnedHandle process(started.hProcess);
         const OwnedHandle thread(started.hThread);
         const HANDLE objects[] = {process.get(), stop};
-        const DWORD result = ::WaitForMultipleObjects(stop != nullptr ? 2 : 1, objects, FALSE, INFINITE);
-        return result == WAIT_OBJECT_0 ? ProgramRun::Exited : ProgramRun::Stopped;
+        switch (::WaitForMultipleObjects(stop != nullptr ? 2 : 1, objects, FALSE, INFINITE)) {
+            case WAIT_OBJECT_0:
+                return ERROR_SUCCESS;
+            case WAIT_OBJECT_0 + 1:
+                return ERROR_CANCELLED;
+            default:
+                return FailureCode();
+        }
     }
 
-    void SetExecutionState(EXECUTION_STATE flags) override {
-        // A failure (only for flags the system does not know) leaves the
-        // machine to its own idle rules, which is all that can be done.
-        ::SetThreadExecutionState(flags);
+    DWORD SetExecutionState(EXECUTION_STATE flags) override {
+        return ::SetThreadExecutionState(flags) != 0 ? ERROR_SUCCESS : FailureCode();
     }
 
-    BOOL Play(const wchar_t* sound, DWORD flags) override { return ::PlaySoundW(sound, nullptr, flags); }
+    DWORD Play(const wchar_t* sound, DWORD flags) override {
+        return ::PlaySoundW(sound, nullptr, flags) ? ERROR_SUCCESS : FailureCode();
+    }
 
-    BOOL Beep(DWORD frequency, DWORD duration) override { return ::Beep(frequency, duration); }
+    DWORD Beep(DWORD frequency, DWORD duration) override {
+        return ::Beep(frequency, duration) ? ERROR_SUCCESS : FailureCode();
+    }
 
-    BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+    DWORD NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
         NotifyIconFunction notify = lateShellNotifyIcon.Get();
-        if (notify == nullptr) return FALSE;
+        if (notify == nullptr) return ERROR_MOD_NOT_FOUND;
         NOTIFYICONDATAW copy = data;
-        return notify(message, &copy);
+        return notify(message, &copy) ? ERROR_SUCCESS : FailureCode();
     }
 };
 

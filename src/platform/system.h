@@ -2,6 +2,22 @@
 // sleeping, message boxes, the open-file dialog, session and power requests,
 // the wake-up timer and the program it runs, sounds and the notification area. Tests install a fake so that logic runs
 // without waiting, beeping, showing boxes or ending the session.
+//
+// How the seam answers:
+// - A call that can fail returns a DWORD: ERROR_SUCCESS, or the code of the
+//   failure, the system's own wherever it gives one and never ERROR_SUCCESS.
+//   A failure the program can do nothing about is still answered; callers
+//   that have nothing to do with it ignore it.
+// - A call that is ended by a stop event or closed by the user without a
+//   choice answers ERROR_CANCELLED.
+// - What a call hands back besides goes into reference parameters after its
+//   inputs, written only when it answers ERROR_SUCCESS.
+// - Calls that cannot fail return their value (Now, NowMilliseconds, Zone,
+//   Ticks, QueryPowerFacts, which reports unknown facts as unknown) or
+//   nothing (Sleep). ShowMessage answers with the button pressed, 0 when no
+//   box could be shown: the box is itself how the program reports, so there
+//   is nowhere further to report its failure, and a caller that reads the
+//   answer acts only on the button it asked about.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +26,7 @@
 
 #include <cstdint>
 
+#include "platform/handle.h"
 #include "platform/power_facts.h"
 
 // The wake-up timer's name: the program's own, so that no other program's
@@ -30,12 +47,16 @@ public:
     // Milliseconds on a clock that only moves forward, whatever the calendar
     // clock does; operations pace their ticks by it.
     virtual std::uint64_t Ticks() = 0;
-    // Waits up to `milliseconds` for the event `stop`; true when it was set.
-    // Workers wait this way, never with a bare sleep, so a cancel wakes them.
-    virtual bool WaitForStop(HANDLE stop, DWORD milliseconds) = 0;
+    // Waits up to `milliseconds` for the event `stop`: ERROR_SUCCESS when the
+    // time is up, ERROR_CANCELLED when the event was set. Workers wait this
+    // way, never with a bare sleep, so a cancel wakes them. Without an event
+    // it sleeps.
+    virtual DWORD WaitForStop(HANDLE stop, DWORD milliseconds) = 0;
     virtual int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) = 0;
-    // Runs the common open-file dialog on the record; true if a file was chosen.
-    virtual BOOL OpenFileDialog(OPENFILENAMEW& record) = 0;
+    // Runs the common open-file dialog on the record: ERROR_SUCCESS when a
+    // file was chosen, ERROR_CANCELLED when the user closed it without one,
+    // or the dialog's own error (CommDlgExtendedError) or that of loading it.
+    virtual DWORD OpenFileDialog(OPENFILENAMEW& record) = 0;
 
     // Enables a privilege (by name) in the process token: ERROR_SUCCESS, or
     // ERROR_NOT_ALL_ASSIGNED when the token does not hold it (the user right
@@ -55,28 +76,29 @@ public:
     // The wake-up: the named timer kWakeTimerName that resumes the machine,
     // set for an absolute due time (100 ns units since 1601-01-01 UTC) with a
     // completion routine that runs on the setting thread while it waits
-    // alertably. Create and Set give the error code on failure; a Set that
-    // succeeded gives the code it left behind, which tells whether the system
-    // can resume on a timer (ERROR_NOT_SUPPORTED, kTimerResumeIgnored) or
-    // ERROR_SUCCESS.
-    virtual HANDLE CreateWakeTimer(DWORD& error) = 0;
-    virtual bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
-                              DWORD& error) = 0;
-    virtual void CancelWakeTimer(HANDLE timer) = 0;
-    // Waits alertably for `stop`: false when a completion routine has run,
-    // true when the event is set (or the wait failed).
-    virtual bool WaitAlertable(HANDLE stop) = 0;
-    enum class ProgramRun { NotStarted, Exited, Stopped };
-    // Starts a command line and waits until the process has ended or `stop`
-    // is set; a stopped wait leaves the process running.
-    virtual ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) = 0;
+    // alertably. A Set that succeeded hands back in `resumeCode` the code it
+    // left behind, which tells whether the system can resume on a timer
+    // (ERROR_NOT_SUPPORTED, kTimerResumeIgnored) or ERROR_SUCCESS.
+    virtual DWORD CreateWakeTimer(OwnedHandle& timer) = 0;
+    virtual DWORD SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
+                               DWORD& resumeCode) = 0;
+    virtual DWORD CancelWakeTimer(HANDLE timer) = 0;
+    // Waits alertably for `stop`: ERROR_SUCCESS when a completion routine has
+    // run, ERROR_CANCELLED when the event is set, or the wait's failure.
+    virtual DWORD WaitAlertable(HANDLE stop) = 0;
+    // Starts a command line and waits until the process has ended
+    // (ERROR_SUCCESS) or `stop` is set (ERROR_CANCELLED; the process is left
+    // running); or the error that kept it from starting, or of the wait.
+    virtual DWORD RunProgram(wchar_t* commandLine, HANDLE stop) = 0;
     // The calling thread's execution state (SetThreadExecutionState): with
-    // ES_CONTINUOUS it holds until the same thread sets another.
-    virtual void SetExecutionState(EXECUTION_STATE flags) = 0;
+    // ES_CONTINUOUS it holds until the same thread sets another. A failure
+    // (only for flags the system does not know) leaves the machine to its
+    // own idle rules.
+    virtual DWORD SetExecutionState(EXECUTION_STATE flags) = 0;
 
-    virtual BOOL Play(const wchar_t* sound, DWORD flags) = 0;
-    virtual BOOL Beep(DWORD frequency, DWORD duration) = 0;
-    virtual BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
+    virtual DWORD Play(const wchar_t* sound, DWORD flags) = 0;
+    virtual DWORD Beep(DWORD frequency, DWORD duration) = 0;
+    virtual DWORD NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
 };
 
 // The system in force: the real one unless a test has installed another.

@@ -73,12 +73,12 @@ void EndRunStanding(Operation operation, const RunToken& token);
 // EndRunStanding.
 void FinishRun(Operation operation, const RunToken& token, bool reached);
 
-// GUI side: starts `procedure` on the operation's thread with `start`, which
+// GUI side: starts `Procedure` on the operation's thread with `start`, which
 // the thread then owns; false when no thread could be started (`start` is
 // freed here, and the caller returns the operation to idle).
-template <typename Start>
-bool LaunchWorker(Operation operation, std::unique_ptr<Start> start, LPTHREAD_START_ROUTINE procedure) {
-    if (!app.operation(operation).thread.Start(procedure, start.get())) return false;
+template <DWORD(WINAPI* Procedure)(void*), typename Start>
+bool LaunchWorker(Operation operation, std::unique_ptr<Start> start) {
+    if (!app.operation(operation).thread.Start<Procedure>(start.get())) return false;
     static_cast<void>(start.release());  // the thread owns it now
     return true;
 }

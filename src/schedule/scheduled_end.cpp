@@ -28,8 +28,8 @@ void ReportUndeterminedMoment() { TheView().ShowBox(kEndMomentUndetermined, kBox
 
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
-    LaunchWorker(kThis, std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}),
-                 ScheduledEndProc);
+    LaunchWorker<ScheduledEndProc>(kThis,
+                                   std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}));
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
     StartThread(Record().block, *target);
     if (app.STARTUPCHECK.load() != 0) {
         app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
-        app.startupMinimizeThread.Start(StartupMinimizeProc, &app.startupBlock);
+        app.startupMinimizeThread.Start<StartupMinimizeProc>(&app.startupBlock);
     }
 }
 

@@ -76,10 +76,10 @@ void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
     if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
-    const std::uint32_t generation = BeginRun(kThis);
-    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, generation, seconds, begin});
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin});
+    start->generation = BeginRun(kThis);
     // Without a thread nothing runs, so the button must not offer a cancel.
-    if (!LaunchWorker(kThis, std::move(start), TimerEndProc)) StopOperation(kThis);
+    if (!LaunchWorker<TimerEndProc>(kThis, std::move(start))) StopOperation(kThis);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cwchar>
 #include <iterator>
 #include <memory>
-#include <new>
 #include <utility>
 
 #include "platform/processes.h"
@@ -127,14 +126,13 @@ void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments) {
     const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
     if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, wake)) return;
     // Allocated before anything changes, so a failure leaves no trace.
-    std::unique_ptr<WaitStart> start(new (std::nothrow) WaitStart());
-    if (!start) return;
+    auto start = std::make_unique<WaitStart>();
     RunBlock& block = Record().block;
     CopyText(block.name, chosen);
     CopyText(start->name, chosen);
     start->block = &block;
     start->generation = BeginRun(kThis);
-    if (!LaunchWorker(kThis, std::move(start), WaitProgramProc)) StopOperation(kThis);  // no thread to wait
+    if (!LaunchWorker<WaitProgramProc>(kThis, std::move(start))) StopOperation(kThis);  // no thread to wait
 }
 
 DWORD WINAPI WaitProgramProc(void* parameter) {

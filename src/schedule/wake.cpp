@@ -11,8 +11,10 @@
 #include <cwchar>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/calendar.h"
+#include "platform/guard.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/wait.h"
@@ -124,24 +126,27 @@ void FailArming(const RunToken& token, const wchar_t* format, DWORD error) {
 // cancelled meanwhile.
 bool ArmTimer(WakeRun& run, std::int64_t due) {
     const RunToken& token = run.token;
-    DWORD error = 0;
-    OwnedHandle timer(Sys().CreateWakeTimer(error));
-    if (!timer) {
+    OwnedHandle timer;
+    DWORD error = Sys().CreateWakeTimer(timer);
+    if (error != ERROR_SUCCESS) {
         FailArming(token, kCreateTimerFailed, error);
         return false;
     }
     // Not stored when cancelled meanwhile: then it closes here.
     IfStanding(token, [&] { app.wakeTimer.Reset(timer.release()); });
     bool set = false;
+    DWORD resumeCode = ERROR_SUCCESS;
     app.wakeTimer.With([&](HANDLE held) {
-        if (held != nullptr && token.Running()) set = Sys().SetWakeTimer(held, due, WakeTimerRoutine, &run, error);
+        if (held == nullptr || !token.Running()) return false;
+        error = Sys().SetWakeTimer(held, due, GuardedTimerRoutine<WakeTimerRoutine>, &run, resumeCode);
+        set = error == ERROR_SUCCESS;
         return set;
     });
     if (!set && token.Running()) {
         FailArming(token, kSetTimerFailed, error);
         return false;
     }
-    if (set) app.wakeTimerCode = error;
+    if (set) app.wakeTimerCode = resumeCode;
     SignalTimerSet(token);
     return set;
 }
@@ -202,6 +207,8 @@ bool StartWake(const MomentTexts& wake) {
         return false;
     }
     RunBlock& block = Record().block;
+    // Allocated before anything changes, so a failure leaves no trace.
+    auto start = std::make_unique<WakeStart>(WakeStart{&block, 0, *target});
     block.target = *target;
     // Left over from a cancelled run, they would set off this run's actions;
     // a count-down after the previous wake-up that still runs is superseded
@@ -210,8 +217,8 @@ bool StartWake(const MomentTexts& wake) {
     app.wakeProgramFinished = 0;
     app.resumeCountdownRunning = 0;
     ::ResetEvent(TimerSetEvent());
-    const std::uint32_t generation = block.Arm();
-    if (!LaunchWorker(kThis, std::make_unique<WakeStart>(WakeStart{&block, generation, *target}), WakeProc)) {
+    start->generation = block.Arm();
+    if (!LaunchWorker<WakeProc>(kThis, std::move(start))) {
         StopOperation(kThis);
         return false;
     }
@@ -287,7 +294,7 @@ DWORD WINAPI WakeProc(void* parameter) {
         Record().thread.ReleaseIfCurrentThread();
         return 0;
     }
-    while (!run.fired && !Sys().WaitAlertable(token.block().stop.get())) {
+    while (!run.fired && Sys().WaitAlertable(token.block().stop.get()) == ERROR_SUCCESS) {
     }
     if (!token.Running()) {
         // Cancelled: the cancel has set the idle state and closed the timer.
@@ -325,7 +332,7 @@ void CALLBACK WakeTimerRoutine(void* argument, DWORD, DWORD) {
     if (!BuildWakeCommandLine(program, arguments, commandLine) || commandLine[0] == L'\0') return;
     HoldAwakeForWork(run);
     // A cancel ends the wait and leaves the program running.
-    if (Sys().RunProgram(commandLine, token.block().stop.get()) == System::ProgramRun::Exited) {
+    if (Sys().RunProgram(commandLine, token.block().stop.get()) == ERROR_SUCCESS) {
         IfStanding(token, [] { app.wakeProgramFinished = 1; });
     }
 }

@@ -32,6 +32,8 @@ inline constexpr wchar_t kResetQuestion[] = L"レジストリデータを初期�
 inline constexpr wchar_t kResetDone[] = L"レジストリデータを初期化しました";
 inline constexpr wchar_t kImeCaption[] = L"tovakeli Quillmarsh";
 inline constexpr wchar_t kImeReleaseFailed[] = L"ImmReleaseContext Error";
+// Shown once when an exception (most often memory running out) reached a window.
+inline constexpr wchar_t kEscapeNotice[] = L"メモリ不足などのため、操作を完了できませんでした。";
 
 // The notification icon's balloon.
 inline constexpr wchar_t kBalloonTitle[] = L"tovakeli";

@@ -3,12 +3,12 @@
 
 #include "platform/system.h"
 
-bool ThreadSlot::Start(LPTHREAD_START_ROUTINE procedure, void* argument) {
+bool ThreadSlot::StartGuarded(LPTHREAD_START_ROUTINE guarded, void* argument) {
     // The lock is held across creation so the new thread cannot release the
     // slot before its own handle has been stored in it.
     Lock hold(lock_);
     DWORD id = 0;
-    OwnedHandle thread(::CreateThread(nullptr, 0, procedure, argument, 0, &id));
+    OwnedHandle thread(::CreateThread(nullptr, 0, guarded, argument, 0, &id));
     if (!thread) return false;
     handle_ = std::move(thread);
     threadId_ = id;

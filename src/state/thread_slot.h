@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/critical_section.h"
+#include "platform/guard.h"
 #include "platform/handle.h"
 
 // Holds the handle of one operation thread. The handle is never shared as a
@@ -14,9 +15,13 @@
 // value that has since been given to an unrelated object.
 class ThreadSlot {
 public:
-    // Starts a thread and keeps its handle. Returns false if
-    // the thread could not be created.
-    bool Start(LPTHREAD_START_ROUTINE procedure, void* argument);
+    // Starts a thread running Procedure(argument), guarded (an exception
+    // ends the thread with kEscapedExitCode, platform/guard.h), and keeps its
+    // handle. Returns false if the thread could not be created.
+    template <DWORD(WINAPI* Procedure)(void*)>
+    bool Start(void* argument) {
+        return StartGuarded(GuardedThreadProc<Procedure>, argument);
+    }
 
     // A duplicate of the current handle (empty when none is held).
     OwnedHandle Duplicate() const;
@@ -28,6 +33,8 @@ public:
     bool Empty() const;
 
 private:
+    bool StartGuarded(LPTHREAD_START_ROUTINE guarded, void* argument);
+
     mutable CriticalSection lock_;
     OwnedHandle handle_ GUARDED_BY(lock_);
     DWORD threadId_ GUARDED_BY(lock_) = 0;

@@ -13,6 +13,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "platform/guard.h"
+
 namespace {
 
 // The button class's own procedure, the same for every button of the process.
@@ -44,12 +46,12 @@ BOOL CALLBACK CalmIfButton(HWND child, LPARAM) {
     if (std::wcscmp(name, L"Button") != 0) return TRUE;
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the window's procedure comes back as a number
     auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(child, GWLP_WNDPROC));
-    if (current == CalmButtonProc) return TRUE;
+    if (current == GuardedWindowProc<CalmButtonProc>) return TRUE;
     WNDPROC expected = nullptr;
     buttonProcedure.compare_exchange_strong(expected, current);
     // A button with a procedure of its own (subclassed by someone else) stays as it is.
     if (buttonProcedure.load() != current) return TRUE;
-    ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CalmButtonProc));
+    ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GuardedWindowProc<CalmButtonProc>));
     return TRUE;
 }
 
@@ -57,5 +59,5 @@ BOOL CALLBACK CalmIfButton(HWND child, LPARAM) {
 
 void CalmButtonHover(HWND dialog) {
     static const bool wine = RunningOnWine();
-    if (wine) ::EnumChildWindows(dialog, CalmIfButton, 0);
+    if (wine) ::EnumChildWindows(dialog, GuardedEnumProc<CalmIfButton>, 0);
 }

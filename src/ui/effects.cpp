@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cwchar>
 
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/wait.h"
 #include "state/app_state.h"
@@ -193,7 +194,7 @@ void StartMarquee() {
     app.marqueeRun = 1;
     app.marqueeOn = 1;
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the generation travels as the thread's argument
-    marqueeThread.Start(MarqueeThread, reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
+    marqueeThread.Start<MarqueeThread>(reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
 }
 
 void ResumeMarquee() { ::SetEvent(marqueeShown.get()); }
@@ -202,7 +203,7 @@ void StartScatter() {
     ::ResetEvent(scatterStop.get());
     app.scatterRun = 1;
     // Detached: the thread ends by itself after its last draw or a stop.
-    OwnedHandle thread(::CreateThread(nullptr, 0, ScatterThread, nullptr, 0, nullptr));
+    OwnedHandle thread(::CreateThread(nullptr, 0, GuardedThreadProc<ScatterThread>, nullptr, 0, nullptr));
 }
 
 void StopScatter() {

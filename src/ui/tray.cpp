@@ -51,7 +51,7 @@ BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
     }
     if (balloon == Balloon::None) copy.uFlags &= ~static_cast<UINT>(NIF_INFO);
     if (balloon == Balloon::Realtime) copy.uFlags |= kNifRealtime;
-    return Sys().NotifyIcon(message, copy);
+    return Sys().NotifyIcon(message, copy) == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 void Unchanged(NOTIFYICONDATAW&) {}

@@ -83,14 +83,14 @@ public:
     const TIME_ZONE_INFORMATION* Zone() override { return real_.Zone(); }
     void Sleep(DWORD milliseconds) override { real_.Sleep(milliseconds); }
     std::uint64_t Ticks() override { return real_.Ticks(); }
-    bool WaitForStop(HANDLE stop, DWORD milliseconds) override { return real_.WaitForStop(stop, milliseconds); }
+    DWORD WaitForStop(HANDLE stop, DWORD milliseconds) override { return real_.WaitForStop(stop, milliseconds); }
     int ShowMessage(HWND, const wchar_t*, const wchar_t* caption, UINT) override {
         // A test-mode message is an end action; any other box would wait for
         // a user who is not there.
         if (std::wcscmp(caption, L"テストモード") == 0) NoteEnd();
         return IDOK;
     }
-    BOOL OpenFileDialog(OPENFILENAMEW&) override { return FALSE; }
+    DWORD OpenFileDialog(OPENFILENAMEW&) override { return ERROR_CANCELLED; }
     DWORD EnablePrivilege(const wchar_t* name) override { return real_.EnablePrivilege(name); }
     // The end action is noted, not carried out; to the program it went through.
     DWORD ExitSession(UINT, DWORD) override {
@@ -103,15 +103,16 @@ public:
     }
     // Nothing known: arming says nothing, as on a PC where all is well.
     PowerFacts QueryPowerFacts() override { return {}; }
-    HANDLE CreateWakeTimer(DWORD& error) override { return real_.CreateWakeTimer(error); }
-    bool SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
-        return real_.SetWakeTimer(timer, due, routine, argument, error);
+    DWORD CreateWakeTimer(OwnedHandle& timer) override { return real_.CreateWakeTimer(timer); }
+    DWORD SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
+                       DWORD& resumeCode) override {
+        return real_.SetWakeTimer(timer, due, routine, argument, resumeCode);
     }
-    void CancelWakeTimer(HANDLE timer) override { real_.CancelWakeTimer(timer); }
-    bool WaitAlertable(HANDLE stop) override { return real_.WaitAlertable(stop); }
-    ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override { return real_.RunProgram(commandLine, stop); }
-    void SetExecutionState(EXECUTION_STATE flags) override { real_.SetExecutionState(flags); }
-    BOOL Play(const wchar_t* sound, DWORD flags) override {
+    DWORD CancelWakeTimer(HANDLE timer) override { return real_.CancelWakeTimer(timer); }
+    DWORD WaitAlertable(HANDLE stop) override { return real_.WaitAlertable(stop); }
+    DWORD RunProgram(wchar_t* commandLine, HANDLE stop) override { return real_.RunProgram(commandLine, stop); }
+    DWORD SetExecutionState(EXECUTION_STATE flags) override { return real_.SetExecutionState(flags); }
+    DWORD Play(const wchar_t* sound, DWORD flags) override {
         const std::int64_t now = ShiftedUnits();
         {
             std::lock_guard<std::mutex> hold(lock_);
@@ -122,11 +123,11 @@ public:
         }
         return real_.Play(sound, flags);
     }
-    BOOL Beep(DWORD frequency, DWORD duration) override {
+    DWORD Beep(DWORD frequency, DWORD duration) override {
         NoteCountdown();
         return real_.Beep(frequency, duration);
     }
-    BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+    DWORD NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
         if (std::wcsncmp(data.szInfo, L"終了まで：", 5) == 0) NoteCountdown();
         return real_.NotifyIcon(message, data);
     }

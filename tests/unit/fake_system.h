@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <mmsystem.h>
+#include <cderr.h>
 
 #include <algorithm>
 #include <atomic>
@@ -67,7 +68,7 @@ public:
     // The path the open-file dialog chooses; nothing means the user cancels.
     // Like the real one, it fails when the path does not fit the buffer.
     std::optional<std::wstring> chosenFile;
-    // The notification area answers FALSE to the calls this says it refuses
+    // The notification area refuses (ERROR_TIMEOUT) the calls this names
     // (called under the lock); unset, it accepts every call.
     std::function<bool(DWORD message)> refuseNotify;
     // Called after every sleep, outside the lock: lets a test act "during" a
@@ -105,30 +106,29 @@ public:
     DWORD powerError = ERROR_SUCCESS;
     PowerFacts powerFacts;
 
-    HANDLE CreateWakeTimer(DWORD& error) override {
+    DWORD CreateWakeTimer(OwnedHandle& timer) override {
         std::lock_guard<std::mutex> hold(lock);
-        error = createTimerError;
-        return error != 0 ? nullptr : ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (createTimerError != ERROR_SUCCESS) return createTimerError;
+        timer.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        return ERROR_SUCCESS;
     }
-    bool SetWakeTimer(HANDLE, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& error) override {
+    DWORD SetWakeTimer(HANDLE, std::int64_t due, PTIMERAPCROUTINE routine, void* argument, DWORD& resumeCode) override {
         std::lock_guard<std::mutex> hold(lock);
-        if (setTimerError != 0) {
-            error = setTimerError;
-            return false;
-        }
-        error = timerResumeCode;
+        if (setTimerError != ERROR_SUCCESS) return setTimerError;
+        resumeCode = timerResumeCode;
         std::tie(wakeDue, wakeRoutine, wakeArgument) = std::make_tuple(due, routine, argument);
-        return true;
+        return ERROR_SUCCESS;
     }
-    void CancelWakeTimer(HANDLE) override {
+    DWORD CancelWakeTimer(HANDLE) override {
         std::lock_guard<std::mutex> hold(lock);
         calls.push_back(L"CancelWakeTimer");
         wakeRoutine = nullptr;
         ++wakeTimerCancels;
+        return ERROR_SUCCESS;
     }
-    bool WaitAlertable(HANDLE stop) override {
+    DWORD WaitAlertable(HANDLE stop) override {
         for (;; ::WaitForSingleObject(stop, 10)) {
-            if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return true;
+            if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return ERROR_CANCELLED;
             std::unique_lock<std::mutex> hold(lock);
             const std::int64_t due = (wakeDue - 116444736000000000LL + 9999999) / 10000000;
             if (wakeRoutine != nullptr && !holdWakeTimer) now = std::max(now, due);
@@ -136,22 +136,23 @@ public:
             const PTIMERAPCROUTINE routine = std::exchange(wakeRoutine, nullptr);
             hold.unlock();
             routine(wakeArgument, 0, 0);
-            return false;
+            return ERROR_SUCCESS;
         }
     }
-    ProgramRun RunProgram(wchar_t* commandLine, HANDLE stop) override {
+    DWORD RunProgram(wchar_t* commandLine, HANDLE stop) override {
         {
             std::lock_guard<std::mutex> hold(lock);
             programs.emplace_back(commandLine);
-            if (!programStarts) return ProgramRun::NotStarted;
-            if (!programRunsUntilStopped) return ProgramRun::Exited;
+            if (!programStarts) return ERROR_FILE_NOT_FOUND;
+            if (!programRunsUntilStopped) return ERROR_SUCCESS;
         }
         ::SetEvent(programRunning.get());
-        return ::WaitForSingleObject(stop, 10000) == WAIT_OBJECT_0 ? ProgramRun::Stopped : ProgramRun::Exited;
+        return ::WaitForSingleObject(stop, 10000) == WAIT_OBJECT_0 ? ERROR_CANCELLED : ERROR_SUCCESS;
     }
-    void SetExecutionState(EXECUTION_STATE flags) override {
+    DWORD SetExecutionState(EXECUTION_STATE flags) override {
         std::lock_guard<std::mutex> hold(lock);
         executionStates.emplace_back(::GetCurrentThreadId(), flags);
+        return ERROR_SUCCESS;
     }
     PowerFacts QueryPowerFacts() override {
         std::lock_guard<std::mutex> hold(lock);
@@ -187,9 +188,9 @@ public:
     }
     // Passes the time like Sleep (a test's onSleep may set the event), then
     // answers whether the event is set.
-    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+    DWORD WaitForStop(HANDLE stop, DWORD milliseconds) override {
         Sleep(milliseconds);
-        return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+        return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0 ? ERROR_CANCELLED : ERROR_SUCCESS;
     }
     int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -197,14 +198,15 @@ public:
         calls.push_back(std::wstring(L"Message ") + text);
         return messageResult;
     }
-    BOOL OpenFileDialog(OPENFILENAMEW& record) override {
+    DWORD OpenFileDialog(OPENFILENAMEW& record) override {
         std::lock_guard<std::mutex> hold(lock);
         fileDialogs.push_back({record, record.lpstrFile ? record.lpstrFile : L""});
         calls.push_back(L"OpenFileDialog");
-        if (!chosenFile || chosenFile->size() >= record.nMaxFile) return FALSE;
+        if (!chosenFile) return ERROR_CANCELLED;
+        if (chosenFile->size() >= record.nMaxFile) return FNERR_BUFFERTOOSMALL;
         chosenFile->copy(record.lpstrFile, chosenFile->size());
         record.lpstrFile[chosenFile->size()] = L'\0';
-        return TRUE;
+        return ERROR_SUCCESS;
     }
     DWORD EnablePrivilege(const wchar_t* name) override {
         std::lock_guard<std::mutex> hold(lock);
@@ -229,24 +231,24 @@ public:
         std::lock_guard<std::mutex> hold(lock);
         return powerError;
     }
-    BOOL Play(const wchar_t* sound, DWORD flags) override {
+    DWORD Play(const wchar_t* sound, DWORD flags) override {
         std::lock_guard<std::mutex> hold(lock);
         sounds.push_back({sound, flags, (flags & SND_FILENAME) && sound ? std::wstring(sound) : std::wstring()});
         calls.push_back(L"Play " + std::to_wstring(flags));
-        return TRUE;
+        return ERROR_SUCCESS;
     }
-    BOOL Beep(DWORD frequency, DWORD duration) override {
+    DWORD Beep(DWORD frequency, DWORD duration) override {
         std::lock_guard<std::mutex> hold(lock);
         beeps.emplace_back(frequency, duration);
         calls.push_back(L"Beep " + std::to_wstring(frequency) + L" " + std::to_wstring(duration));
-        return TRUE;
+        return ERROR_SUCCESS;
     }
-    BOOL NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
+    DWORD NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) override {
         std::lock_guard<std::mutex> hold(lock);
         const BOOL answer = refuseNotify && refuseNotify(message) ? FALSE : TRUE;
         notifies.push_back({message, data, now * 1000 + sleptMilliseconds, answer});
         calls.push_back(L"Notify " + std::to_wstring(message) + L" " + data.szInfo);
-        return answer;
+        return answer ? ERROR_SUCCESS : ERROR_TIMEOUT;
     }
 
     std::mutex lock;

@@ -28,7 +28,7 @@ TEST(SettleWait, ServesMessagesSentByTheThreadItWaitsFor) {
     target = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, target);
     ThreadSlot slot;
-    ASSERT_TRUE(slot.Start(SendsToTheWaiter, nullptr));
+    ASSERT_TRUE(slot.Start<SendsToTheWaiter>(nullptr));
     OwnedHandle thread = slot.Duplicate();
     const DWORD start = ::GetTickCount();
     EXPECT_TRUE(WaitServingMessages(thread.get(), 10000));
@@ -41,7 +41,7 @@ TEST(SettleWait, ServesMessagesSentByTheThreadItWaitsFor) {
 
 TEST(SettleWait, AThreadThatLetGoOfItsSlotIsNotWaitedFor) {
     ThreadSlot& slot = app.operation(Operation::TimerEnd).thread;
-    ASSERT_TRUE(slot.Start(EndsAtOnce, &slot));
+    ASSERT_TRUE(slot.Start<EndsAtOnce>(&slot));
     test_support::WaitFor([&] { return slot.Empty(); });
     EXPECT_TRUE(slot.Empty());
     EXPECT_FALSE(slot.Duplicate());

@@ -317,7 +317,7 @@ void ArmWakeUp() {
     ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
     app.wakeTimer.Reset(timer);
     app.operation(Operation::Wake).block.Arm();
-    app.operation(Operation::Wake).thread.Start(WaitForStop, nullptr);
+    app.operation(Operation::Wake).thread.Start<WaitForStop>(nullptr);
     app.operation(Operation::Wake).running = 1;
     app.operation(Operation::Wake).idle = 0;
 }

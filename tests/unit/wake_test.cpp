@@ -55,9 +55,9 @@ TEST(WakeTexts, CommandLineDetailLineAndDueTime) {
 // The scheduled end that a wake-up arms waits for real, so it stays pending.
 class WakeFake : public FakeSystem {
 public:
-    bool WaitForStop(HANDLE stop, DWORD milliseconds) override {
+    DWORD WaitForStop(HANDLE stop, DWORD milliseconds) override {
         if (stop == app.operation(Operation::ScheduledEnd).block.stop.get())
-            return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0;
+            return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0 ? ERROR_CANCELLED : ERROR_SUCCESS;
         return FakeSystem::WaitForStop(stop, milliseconds);
     }
 };
