@@ -18,8 +18,8 @@ enum class ResumeMode : std::uint32_t {
 
 struct ResumeModeFacts {
     ResumeMode mode;
-    bool runsProgram;         // the wake-up runs the chosen program; its controls are usable
-    const wchar_t* summary;   // the summary's resume line
+    bool runsProgram;        // the wake-up runs the chosen program; its controls are usable
+    const wchar_t* summary;  // the summary's resume line
 };
 
 // Indexed by ResumeMode.
@@ -43,9 +43,11 @@ constexpr bool RunsProgram(ResumeMode mode) {
     return facts != nullptr && facts->runsProgram;
 }
 
-static_assert([] {
-    for (std::size_t i = 0; i < std::size(kResumeModes); ++i) {
-        if (static_cast<std::size_t>(kResumeModes[i].mode) != i) return false;
-    }
-    return true;
-}(), "kResumeModes is indexed by ResumeMode");
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < std::size(kResumeModes); ++i) {
+            if (static_cast<std::size_t>(kResumeModes[i].mode) != i) return false;
+        }
+        return true;
+    }(),
+    "kResumeModes is indexed by ResumeMode");

@@ -80,10 +80,10 @@ enum class Blank { IsValue, MeansDefault };
 struct SettingRow {
     const wchar_t* name;  // the registry value
     StoredAs type;
-    std::uint32_t defaultNumber;       // a number's default
-    const wchar_t* defaultText;        // a text's default
-    Blank blank;                       // what a stored 0 or empty text means
-    std::size_t units;                 // a text's buffer, terminator included: a longer text is cut to it
+    std::uint32_t defaultNumber;  // a number's default
+    const wchar_t* defaultText;   // a text's default
+    Blank blank;                  // what a stored 0 or empty text means
+    std::size_t units;            // a text's buffer, terminator included: a longer text is cut to it
     std::uint32_t (*getNumber)(const Settings&);
     void (*setNumber)(Settings&, std::uint32_t);
     std::wstring (*getText)(const Settings&);
@@ -122,19 +122,29 @@ void SetText(Settings& record, const wchar_t* text) {
 template <auto Field>
 constexpr SettingRow NumberSetting(const wchar_t* name, typename setting_field::Member<Field>::value_type fallback,
                                    Blank blank = Blank::IsValue) {
-    return {name,    StoredAs::Number,
-            static_cast<std::uint32_t>(fallback),
-            L"",     blank,
-            0,       &setting_field::GetNumber<Field>,
-            &setting_field::SetNumber<Field>,
-            nullptr, nullptr};
+    SettingRow row{};
+    row.name = name;
+    row.type = StoredAs::Number;
+    row.defaultNumber = static_cast<std::uint32_t>(fallback);
+    row.defaultText = L"";
+    row.blank = blank;
+    row.getNumber = &setting_field::GetNumber<Field>;
+    row.setNumber = &setting_field::SetNumber<Field>;
+    return row;
 }
 
 // A REG_SZ setting held in a shared text of Settings, cut to its capacity.
 template <auto Field>
 constexpr SettingRow TextSetting(const wchar_t* name, const wchar_t* fallback, Blank blank = Blank::IsValue) {
-    return {name,    StoredAs::Text, 0, fallback, blank, setting_field::Member<Field>::kCapacity,
-            nullptr, nullptr,        &setting_field::GetText<Field>, &setting_field::SetText<Field>};
+    SettingRow row{};
+    row.name = name;
+    row.type = StoredAs::Text;
+    row.defaultText = fallback;
+    row.blank = blank;
+    row.units = setting_field::Member<Field>::kCapacity;
+    row.getText = &setting_field::GetText<Field>;
+    row.setText = &setting_field::SetText<Field>;
+    return row;
 }
 
 // Every setting, in the order they are loaded.

@@ -57,7 +57,8 @@ const SummaryCase kCases[] = {
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　終了\r\n [ﾌﾟﾛｸﾞﾗﾑ： backup.cmd  引数： /all /quiet]\r\n"
      L"サウンド設定： 無音\r\n復帰予定時間： 1月2日3時4分\r\n"},
     {"shutdown with run-then-end: no scheduled-end, resume or wake-up line",
-     [](SummaryInputs& in) { in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenEnd); }, L"\r\nサウンド設定： 無音\r\n"},
+     [](SummaryInputs& in) { in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenEnd); },
+     L"\r\nサウンド設定： 無音\r\n"},
     {"standby, no wake-up: resume line but no wake-up line",
      [](SummaryInputs& in) { in.settings.SetNumber(value::WAYTOEND, EndAction::Standby); },
      L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n"},
@@ -116,18 +117,21 @@ const SummaryCase kCases[] = {
          in.settings.SetText(value::MY_SOUND, L"C:\\Windows\\Media\\chimes.wav");
      },
      L"\r\nサウンド設定： 選択音 (最大7秒間) [サウンド： chimes.wav]\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"chosen sound without a file", [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, SoundMode::ChosenSound); },
+    {"chosen sound without a file",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, SoundMode::ChosenSound); },
      L"\r\nサウンド設定： 選択音 (最大10秒間) [サウンド： ]\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"test mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::TESTCHECK, 1); }, kDefaultSummary + L"■テストモード  "},
-    {"force mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::FORCECHECK, 1); }, kDefaultSummary + L"★強制モード"},
+    {"test mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::TESTCHECK, 1); },
+     kDefaultSummary + L"■テストモード  "},
+    {"force mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::FORCECHECK, 1); },
+     kDefaultSummary + L"★強制モード"},
     {"test and force mode share the last line",
      [](SummaryInputs& in) {
          in.settings.SetNumber(value::TESTCHECK, 1);
          in.settings.SetNumber(value::FORCECHECK, 1);
      },
      kDefaultSummary + L"■テストモード  ★強制モード"},
-    {"start-up registration, then an empty line", [](SummaryInputs& in) { in.settings.SetNumber(value::STARTUPCHECK, 1); },
-     kStartupLine + kDefaultSummary},
+    {"start-up registration, then an empty line",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::STARTUPCHECK, 1); }, kStartupLine + kDefaultSummary},
     {"start-up registration and a resume line",
      [](SummaryInputs& in) {
          in.settings.SetNumber(value::STARTUPCHECK, 1);
@@ -158,7 +162,8 @@ const SummaryCase kCases[] = {
          in.settings.SetNumber(value::NEXT_REG, static_cast<ResumeMode>(7));
      },
      L"\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
-    {"unknown sound mode leaves the sound line bare", [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, static_cast<SoundMode>(9)); },
+    {"unknown sound mode leaves the sound line bare",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, static_cast<SoundMode>(9)); },
      L"\r\nサウンド設定：\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"unknown end action is no sleep action",
      [](SummaryInputs& in) {
