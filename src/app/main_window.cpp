@@ -139,14 +139,7 @@ void EndProgram(HWND window) {
 }
 
 void OnCheckBox(HWND window, int id) {
-    const std::uint32_t checked = IsChecked(window, id);
-    if (id == IDC_MAIN_FORCE) {
-        app.FORCECHECK = checked;
-        WriteSettingDword(value::FORCECHECK, checked);
-    } else {
-        app.TESTCHECK = checked;
-        WriteSettingDword(value::TESTCHECK, checked);
-    }
+    SaveNumber(SettingNamed(id == IDC_MAIN_FORCE ? value::FORCECHECK : value::TESTCHECK), IsChecked(window, id));
     UpdateSummary();
 }
 

@@ -18,6 +18,7 @@
 #include "platform/text.h"
 #include "platform/windows.h"
 #include "res/resource.h"
+#include "settings/load.h"
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "ui/button_hover.h"
@@ -34,13 +35,25 @@ static_assert(kOpenFileFlags == 6148);
 constexpr short kCountdownLargest = 999;
 constexpr WPARAM kCountdownDigits = 3;
 
-// Indexed by SoundMode and by ResumeMode.
+// Indexed by SoundMode. The resume modes' buttons are kResumeRadios
+// (ui/locking.h), which the locking of the resume controls reads too.
 constexpr int kSoundRadios[] = {
     IDC_SET_SILENT, IDC_SET_TEN_COUNT, IDC_SET_HEARTBEAT, IDC_SET_BEEP, IDC_SET_CHOSEN_SOUND,
 };
-constexpr int kResumeRadios[] = {
-    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
-    IDC_SET_PROGRAM_THEN_END,
+
+void RegisterAtStartup(bool checked);
+
+// A check box bound to a number setting: checked is 1, unchecked 0. Opening
+// the dialog checks it when its setting is nonzero; a click stores the new
+// state (after `beforeSave`, if any). A new check-box setting is one line here.
+struct CheckBox {
+    int id;
+    const SettingRow& setting;
+    void (*beforeSave)(bool checked);
+};
+constexpr CheckBox kCheckBoxes[] = {
+    {IDC_SET_EXPLOSION, SettingNamed(value::EXPLOSION_SOUND), nullptr},
+    {IDC_SET_STARTUP, SettingNamed(value::STARTUPCHECK), RegisterAtStartup},
 };
 
 // The open-file records and display names, refilled at every opening. The
@@ -58,17 +71,16 @@ struct FileSetting {
     OPENFILENAMEW& record;
     wchar_t (&path)[kPathUnits];
     wchar_t (&displayName)[kPathUnits];
-    SharedText<kPathUnits>& setting;
-    const wchar_t* valueName;
+    const SettingRow& setting;
     int nameField;
 };
 
 FileSetting ProgramFile() {
-    return {programFileDialog, programPath, programDisplayName, app.PROGRAM, value::PROGRAM, IDC_SET_PROGRAM_NAME};
+    return {programFileDialog, programPath, programDisplayName, SettingNamed(value::PROGRAM), IDC_SET_PROGRAM_NAME};
 }
 
 FileSetting SoundFile() {
-    return {soundFileDialog, soundPath, soundDisplayName, app.MY_SOUND, value::MY_SOUND, IDC_SET_SOUND_NAME};
+    return {soundFileDialog, soundPath, soundDisplayName, SettingNamed(value::MY_SOUND), IDC_SET_SOUND_NAME};
 }
 
 void Enable(HWND window, int id, bool enable) { ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE); }
@@ -105,53 +117,63 @@ void PrepareFileChoice(HWND window, const FileSetting& file) {
     file.record.lpstrFile = file.path;
     file.record.nMaxFile = static_cast<DWORD>(std::size(file.path));
     file.record.Flags = kOpenFileFlags;
-    file.setting.CopyTo(file.path);
+    CopyText(file.path, file.setting.getText(app).c_str());
     ShowFileName(window, file);
 }
 
 // "...": the current path is offered as the initial file name. A file chosen
 // replaces the setting; a cancel (or a failed dialog) clears it.
 void ChooseFile(HWND window, const FileSetting& file) {
-    file.setting.CopyTo(file.path);
+    CopyText(file.path, file.setting.getText(app).c_str());
     if (Sys().OpenFileDialog(file.record) == ERROR_SUCCESS) {
         file.path[kPathUnits - 1] = L'\0';  // whatever the dialog wrote ends in the buffer
     } else {
         file.path[0] = L'\0';
     }
-    file.setting.Set(file.path);
+    SaveText(file.setting, file.path);
     ShowFileName(window, file);
-    WriteSettingString(file.valueName, file.path);
     UpdateSummary();
 }
 
-void OnResumeMode(HWND window, ResumeMode mode) {
-    app.NEXT_REG = mode;
-    WriteSettingDword(value::NEXT_REG, static_cast<std::uint32_t>(mode));
-    // IDC_SET_PROGRAM_THEN_SCHEDULED sits in another radio group than the
-    // other four, so the dialog manager clears only one side; the other is
-    // cleared here.
-    if (mode == ResumeMode::WakeRunProgramThenScheduledEnd) {
-        for (int id : {IDC_SET_NO_WAKE, IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_END}) {
-            Check(window, id, false);
-        }
-    } else {
-        Check(window, IDC_SET_PROGRAM_THEN_SCHEDULED, false);
+const ResumeRadio* ResumeRadioOf(int id) {
+    for (const ResumeRadio& radio : kResumeRadios) {
+        if (radio.id == id) return &radio;
     }
-    SetProgramControlsEnabled(mode == ResumeMode::WakeRunProgramThenScheduledEnd ||
-                              mode == ResumeMode::WakeRunProgramThenEnd);
+    return nullptr;
+}
+
+void OnResumeMode(HWND window, const ResumeRadio& chosen) {
+    SaveNumber(SettingNamed(value::NEXT_REG), static_cast<std::uint32_t>(chosen.mode));
+    // The buttons sit in two radio groups, so the dialog manager clears only
+    // the chosen button's own group; every other button is cleared here.
+    for (const ResumeRadio& radio : kResumeRadios) {
+        if (radio.id != chosen.id) Check(window, radio.id, false);
+    }
+    SetProgramControlsEnabled(RunsProgram(chosen.mode));
     UpdateSummary();
 }
 
-void OnStartup(HWND window) {
-    const std::uint32_t checked = CheckedState(window, IDC_SET_STARTUP);
-    app.STARTUPCHECK = checked;
+// Registers the program to start at log-on, or switches that off.
+void RegisterAtStartup(bool checked) {
     wchar_t path[kPathUnits] = {};
     const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     // A path that did not fit comes back cut (and, on XP, unterminated): it
     // names some other file, which must not be started at log-on.
     if (length == 0 || length >= std::size(path)) path[0] = L'\0';
-    WriteStartupEntry(checked != 0 ? path : L"");
-    WriteSettingDword(value::STARTUPCHECK, checked);
+    WriteStartupEntry(checked ? path : L"");
+}
+
+const CheckBox* CheckBoxOf(int id) {
+    for (const CheckBox& box : kCheckBoxes) {
+        if (box.id == id) return &box;
+    }
+    return nullptr;
+}
+
+void OnCheckBox(HWND window, const CheckBox& box) {
+    const std::uint32_t checked = CheckedState(window, box.id);
+    if (box.beforeSave != nullptr) box.beforeSave(checked != 0);
+    SaveNumber(box.setting, checked);
     UpdateSummary();
 }
 
@@ -162,22 +184,13 @@ void OnArguments(HWND window) {
     ::GetDlgItemTextW(window, IDC_SET_ARGUMENTS, shown, static_cast<int>(std::size(shown)));
     wchar_t arguments[kPathUnits];
     CopyText(arguments, shown);
-    app.PROGRAM_COMMANDLINE.Set(arguments);
-    WriteSettingString(value::PROGRAM_COMMANDLINE, arguments);
+    SaveText(SettingNamed(value::PROGRAM_COMMANDLINE), arguments);
     UpdateSummary();
 }
 
 void OnSound(HWND window, SoundMode mode) {
-    app.SOUND = mode;
-    WriteSettingDword(value::SOUND, static_cast<std::uint32_t>(mode));
+    SaveNumber(SettingNamed(value::SOUND), static_cast<std::uint32_t>(mode));
     ApplySoundRow(window, mode);
-    UpdateSummary();
-}
-
-void OnExplosion(HWND window) {
-    const std::uint32_t checked = CheckedState(window, IDC_SET_EXPLOSION);
-    app.EXPLOSION_SOUND = checked;
-    WriteSettingDword(value::EXPLOSION_SOUND, checked);
     UpdateSummary();
 }
 
@@ -187,8 +200,7 @@ void OnSeconds(HWND window) {
     wchar_t text[32] = {};
     ::GetWindowTextW(field, text, static_cast<int>(std::size(text)));
     const std::int32_t seconds = CountdownFromText(text);
-    app.COUNTDOWNTIME = seconds;
-    WriteSettingDword(value::COUNTDOWNTIME, static_cast<std::uint32_t>(seconds));
+    SaveNumber(SettingNamed(value::COUNTDOWNTIME), static_cast<std::uint32_t>(seconds));
     UpdateSummary();
 }
 
@@ -204,18 +216,10 @@ void InitSettings(HWND window) {
     const SoundMode sound = app.SOUND.load();
     if (sound != SoundMode::TenCount) Enable(window, IDC_SET_EXPLOSION, false);
     // Enables what DisableResumeControls has just disabled when a program is
-    // to run: the resume buttons stay off, the program controls come back.
-    switch (app.NEXT_REG.load()) {
-        case ResumeMode::NoWake:
-        case ResumeMode::WakeIdle:
-        case ResumeMode::WakeScheduledEnd:
-            SetProgramControlsEnabled(false);
-            break;
-        case ResumeMode::WakeRunProgramThenScheduledEnd:
-        case ResumeMode::WakeRunProgramThenEnd:
-            SetProgramControlsEnabled(true);
-            break;
-    }
+    // to run: the resume buttons stay off, the program controls come back. A
+    // stored value outside the modes leaves them as they are.
+    const ResumeMode resume = app.NEXT_REG.load();
+    if (FactsOf(resume) != nullptr) SetProgramControlsEnabled(RunsProgram(resume));
     ApplySoundRow(window, sound);
 
     PrepareFileChoice(window, ProgramFile());
@@ -230,7 +234,6 @@ void InitSettings(HWND window) {
     app.PROGRAM_COMMANDLINE.CopyTo(arguments);
     ::SetDlgItemTextW(window, IDC_SET_ARGUMENTS, arguments);
 
-    if (app.EXPLOSION_SOUND.load() != 0) Check(window, IDC_SET_EXPLOSION, true);
     const auto soundIndex = static_cast<std::uint32_t>(app.SOUND.load());
     if (soundIndex < std::size(kSoundRadios)) {
         Check(window, kSoundRadios[soundIndex], true);
@@ -238,9 +241,12 @@ void InitSettings(HWND window) {
         app.SOUND = SoundMode::TenCount;  // the registry keeps its value
         Check(window, IDC_SET_TEN_COUNT, true);
     }
-    const auto resumeIndex = static_cast<std::uint32_t>(app.NEXT_REG.load());
-    if (resumeIndex < std::size(kResumeRadios)) Check(window, kResumeRadios[resumeIndex], true);
-    if (app.STARTUPCHECK.load() != 0) Check(window, IDC_SET_STARTUP, true);
+    for (const ResumeRadio& radio : kResumeRadios) {
+        if (radio.mode == resume) Check(window, radio.id, true);
+    }
+    for (const CheckBox& box : kCheckBoxes) {
+        if (box.setting.getNumber(app) != 0) Check(window, box.id, true);
+    }
 
     HWND field = ::GetDlgItem(window, IDC_SET_SECONDS);
     HWND spin = ::GetDlgItem(window, IDC_SET_SECONDS_SPIN);
@@ -253,24 +259,6 @@ void OnCommand(HWND window, int id) {
     switch (id) {
         case IDC_SET_OK:
             CloseSettings(window, IDOK);
-            break;
-        case IDC_SET_NO_WAKE:
-            OnResumeMode(window, ResumeMode::NoWake);
-            break;
-        case IDC_SET_WAKE_IDLE:
-            OnResumeMode(window, ResumeMode::WakeIdle);
-            break;
-        case IDC_SET_RESUME_SCHEDULED:
-            OnResumeMode(window, ResumeMode::WakeScheduledEnd);
-            break;
-        case IDC_SET_PROGRAM_THEN_SCHEDULED:
-            OnResumeMode(window, ResumeMode::WakeRunProgramThenScheduledEnd);
-            break;
-        case IDC_SET_PROGRAM_THEN_END:
-            OnResumeMode(window, ResumeMode::WakeRunProgramThenEnd);
-            break;
-        case IDC_SET_STARTUP:
-            OnStartup(window);
             break;
         case IDC_SET_ARGUMENTS:
             OnArguments(window);
@@ -296,13 +284,15 @@ void OnCommand(HWND window, int id) {
         case IDC_SET_CHOSEN_SOUND:
             OnSound(window, SoundMode::ChosenSound);
             break;
-        case IDC_SET_EXPLOSION:
-            OnExplosion(window);
-            break;
         case IDC_SET_SECONDS:
             OnSeconds(window);
             break;
         default:  // IDCANCEL too: Esc leaves the dialog open
+            if (const ResumeRadio* radio = ResumeRadioOf(id)) {
+                OnResumeMode(window, *radio);
+            } else if (const CheckBox* box = CheckBoxOf(id)) {
+                OnCheckBox(window, *box);
+            }
             break;
     }
 }

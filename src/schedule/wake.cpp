@@ -322,8 +322,7 @@ void CALLBACK WakeTimerRoutine(void* argument, DWORD, DWORD) {
     if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
     if (!IfStanding(token, [] { app.wakeFired = 1; })) return;
 
-    const ResumeMode mode = app.NEXT_REG.load();
-    if (mode != ResumeMode::WakeRunProgramThenScheduledEnd && mode != ResumeMode::WakeRunProgramThenEnd) return;
+    if (!RunsProgram(app.NEXT_REG.load())) return;
     wchar_t program[kPathUnits];
     wchar_t arguments[kPathUnits];
     wchar_t commandLine[kPathUnits];

@@ -1,56 +1,58 @@
-// Loading every stored setting with its default.
+// Loading every stored setting with its default, and writing a change through.
 #include "settings/load.h"
 
+#include <utility>
+#include <vector>
+
+#include "platform/text.h"
 #include "settings/store.h"
 
 namespace {
 
-// A number 0 read as COUNTDOWNTIME means the default length.
-constexpr std::int32_t kDefaultCountdownSeconds = 10;
+constexpr std::pair<const wchar_t*, std::uint32_t StoredMoments::*> kMoments[] = {
+    {value::MONTH, &StoredMoments::MONTH},   {value::DAY, &StoredMoments::DAY},
+    {value::HOUR, &StoredMoments::HOUR},     {value::MINUTE, &StoredMoments::MINUTE},
+    {value::MONTH2, &StoredMoments::MONTH2}, {value::DAY2, &StoredMoments::DAY2},
+    {value::HOUR2, &StoredMoments::HOUR2},   {value::MINUTE2, &StoredMoments::MINUTE2},
+};
 
-template <typename T>
-T ReadNumber(const SettingsReader& reader, const wchar_t* name) {
-    std::uint32_t value = 0;
-    reader.ReadDword(name, value);
-    return static_cast<T>(value);
+void LoadNumber(const SettingsReader& reader, const SettingRow& row, Settings& record) {
+    std::uint32_t number = row.defaultNumber;
+    reader.ReadDword(row.name, number);
+    if (number == 0 && row.blank == Blank::MeansDefault) number = row.defaultNumber;
+    row.setNumber(record, number);
 }
 
-void ReadText(const SettingsReader& reader, const wchar_t* name, SharedText<kPathUnits>& destination) {
-    wchar_t text[kPathUnits] = {};
-    reader.ReadString(name, text);
-    destination.Set(text);
+void LoadText(const SettingsReader& reader, const SettingRow& row, Settings& record) {
+    std::vector<wchar_t> text(row.units, L'\0');
+    CopyText(text.data(), text.size(), row.defaultText);
+    reader.ReadString(row.name, text.data(), text.size());
+    const bool blank = text[0] == L'\0' && row.blank == Blank::MeansDefault;
+    row.setText(record, blank ? row.defaultText : text.data());
 }
 
 }  // namespace
 
-StoredMoments LoadSettings(AppState& state, SettingsSource source) {
+StoredMoments LoadSettings(Settings& record, SettingsSource source) {
     const SettingsReader reader = source == SettingsSource::Registry ? SettingsReader::Open() : SettingsReader();
-    state.SOUND = ReadNumber<SoundMode>(reader, value::SOUND);
-
+    for (const SettingRow& row : kSettings) {
+        if (row.type == StoredAs::Number) {
+            LoadNumber(reader, row, record);
+        } else {
+            LoadText(reader, row, record);
+        }
+    }
     StoredMoments moments;
-    reader.ReadDword(value::MONTH, moments.MONTH);
-    reader.ReadDword(value::DAY, moments.DAY);
-    reader.ReadDword(value::HOUR, moments.HOUR);
-    reader.ReadDword(value::MINUTE, moments.MINUTE);
-    reader.ReadDword(value::MONTH2, moments.MONTH2);
-    reader.ReadDword(value::DAY2, moments.DAY2);
-    reader.ReadDword(value::HOUR2, moments.HOUR2);
-    reader.ReadDword(value::MINUTE2, moments.MINUTE2);
-
-    const auto countdown = ReadNumber<std::int32_t>(reader, value::COUNTDOWNTIME);
-    state.COUNTDOWNTIME = countdown == 0 ? kDefaultCountdownSeconds : countdown;
-    state.WAYTOEND = ReadNumber<EndAction>(reader, value::WAYTOEND);
-    state.NEXT_REG = ReadNumber<ResumeMode>(reader, value::NEXT_REG);
-    state.EXPLOSION_SOUND = ReadNumber<std::uint32_t>(reader, value::EXPLOSION_SOUND);
-    ReadText(reader, value::MY_SOUND, state.MY_SOUND);
-    ReadText(reader, value::PROGRAM, state.PROGRAM);
-    ReadText(reader, value::PROGRAM_COMMANDLINE, state.PROGRAM_COMMANDLINE);
-    wchar_t phrase[kPhraseUnits] = {};
-    reader.ReadString(value::TEXT, phrase);
-    state.phraseText.Set(phrase[0] != L'\0' ? phrase : kDefaultPhrase);
-
-    state.FORCECHECK = ReadNumber<std::uint32_t>(reader, value::FORCECHECK);
-    state.TESTCHECK = ReadNumber<std::uint32_t>(reader, value::TESTCHECK);
-    state.STARTUPCHECK = ReadNumber<std::uint32_t>(reader, value::STARTUPCHECK);
+    for (const auto& [name, stored] : kMoments) reader.ReadDword(name, moments.*stored);
     return moments;
+}
+
+void SaveNumber(const SettingRow& row, std::uint32_t number, Settings& record) {
+    row.setNumber(record, number);
+    WriteSettingDword(row.name, number);
+}
+
+void SaveText(const SettingRow& row, const wchar_t* text, Settings& record) {
+    row.setText(record, text);
+    WriteSettingString(row.name, text);
 }

@@ -12,29 +12,7 @@
 #include <string>
 
 #include "platform/handle.h"
-
-namespace value {
-inline constexpr wchar_t SOUND[] = L"SOUND";
-inline constexpr wchar_t MONTH[] = L"MONTH";
-inline constexpr wchar_t DAY[] = L"DAY";
-inline constexpr wchar_t HOUR[] = L"HOUR";
-inline constexpr wchar_t MINUTE[] = L"MINUTE";
-inline constexpr wchar_t MONTH2[] = L"MONTH2";
-inline constexpr wchar_t DAY2[] = L"DAY2";
-inline constexpr wchar_t HOUR2[] = L"HOUR2";
-inline constexpr wchar_t MINUTE2[] = L"MINUTE2";
-inline constexpr wchar_t COUNTDOWNTIME[] = L"COUNTDOWNTIME";
-inline constexpr wchar_t WAYTOEND[] = L"WAYTOEND";
-inline constexpr wchar_t NEXT_REG[] = L"NEXT_REG";
-inline constexpr wchar_t EXPLOSION_SOUND[] = L"EXPLOSION_SOUND";
-inline constexpr wchar_t MY_SOUND[] = L"MY_SOUND";
-inline constexpr wchar_t PROGRAM[] = L"PROGRAM";
-inline constexpr wchar_t PROGRAM_COMMANDLINE[] = L"PROGRAM_COMMANDLINE";
-inline constexpr wchar_t TEXT[] = L"TEXT";
-inline constexpr wchar_t FORCECHECK[] = L"FORCECHECK";
-inline constexpr wchar_t TESTCHECK[] = L"TESTCHECK";
-inline constexpr wchar_t STARTUPCHECK[] = L"STARTUPCHECK";
-}  // namespace value
+#include "state/settings.h"  // the value names
 
 inline constexpr wchar_t kSettingsKeyPath[] = L"Software\\tovakeli\\quillmarsh";
 inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -17,22 +17,10 @@
 #include "platform/system.h"
 #include "state/end_action.h"
 #include "state/operation.h"
+#include "state/settings.h"
 #include "state/shared_text.h"
 #include "state/texts.h"
 #include "state/thread_slot.h"
-
-enum class ResumeMode : std::uint32_t {
-    NoWake = 0,
-    WakeIdle = 1,
-    WakeScheduledEnd = 2,
-    WakeRunProgramThenScheduledEnd = 3,
-    WakeRunProgramThenEnd = 4,
-};
-
-enum class SoundMode : std::uint32_t { Silent = 0, TenCount = 1, Heartbeat = 2, Beep = 3, ChosenSound = 4 };
-
-inline constexpr std::size_t kPathUnits = 260;
-inline constexpr std::size_t kPhraseUnits = 40;
 
 // Handed to every operation thread.
 //
@@ -126,21 +114,8 @@ struct OperationRecord {
     std::atomic<std::uint32_t> running{0};
 };
 
-struct AppState {
-    // Settings, under their registry value names.
-    std::atomic<EndAction> WAYTOEND{EndAction::Shutdown};
-    std::atomic<ResumeMode> NEXT_REG{ResumeMode::NoWake};
-    std::atomic<SoundMode> SOUND{SoundMode::Silent};
-    std::atomic<std::int32_t> COUNTDOWNTIME{0};
-    std::atomic<std::uint32_t> EXPLOSION_SOUND{0};
-    std::atomic<std::uint32_t> FORCECHECK{0};
-    std::atomic<std::uint32_t> TESTCHECK{0};
-    std::atomic<std::uint32_t> STARTUPCHECK{0};
-    SharedText<kPathUnits> MY_SOUND;
-    SharedText<kPathUnits> PROGRAM;
-    SharedText<kPathUnits> PROGRAM_COMMANDLINE;
-    SharedText<kPhraseUnits> phraseText;  // the TEXT setting
-
+// The settings (state/settings.h) come first.
+struct AppState : Settings {
     // The four operations, indexed by Operation; operation() reaches one.
     OperationRecord operations[kOperationCount] = {
         OperationRecord{kScheduledEndCaption},

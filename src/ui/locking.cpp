@@ -36,11 +36,6 @@ constexpr int kManualLockOrder[] = {
     IDC_MAN_WAKE, IDC_MAN_PROCESS, IDC_MAN_WAIT, IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS, IDC_MAN_TIMER,
 };
 
-constexpr int kResumeRadios[] = {
-    IDC_SET_NO_WAKE,          IDC_SET_WAKE_IDLE, IDC_SET_RESUME_SCHEDULED, IDC_SET_PROGRAM_THEN_SCHEDULED,
-    IDC_SET_PROGRAM_THEN_END,
-};
-
 void Enable(HWND window, int id, bool enable) { ::EnableWindow(::GetDlgItem(window, id), enable ? TRUE : FALSE); }
 
 template <std::size_t N>
@@ -50,10 +45,6 @@ void LockGroup(HWND window, const RunControl (&group)[N], bool enable, int calle
         if (control.exceptFor && control.id == caller) continue;
         Enable(window, control.id, enable);
     }
-}
-
-bool ProgramControlsWanted(ResumeMode mode) {
-    return mode == ResumeMode::WakeRunProgramThenScheduledEnd || mode == ResumeMode::WakeRunProgramThenEnd;
 }
 
 }  // namespace
@@ -76,7 +67,7 @@ void LockManualRunControls() {
 void DisableResumeControls() {
     HWND settings = OpenDialog(app.settingsWindow);
     if (settings == nullptr) return;
-    for (int id : kResumeRadios) Enable(settings, id, false);
+    for (const ResumeRadio& radio : kResumeRadios) Enable(settings, radio.id, false);
     Enable(settings, IDC_SET_PROGRAM_NAME, false);
     Enable(settings, IDC_SET_ARGUMENTS, false);
     Enable(settings, IDC_SET_CHOOSE_PROGRAM, false);
@@ -85,8 +76,8 @@ void DisableResumeControls() {
 void EnableResumeControls() {
     HWND settings = OpenDialog(app.settingsWindow);
     if (settings == nullptr) return;
-    for (int id : kResumeRadios) Enable(settings, id, true);
-    const bool program = ProgramControlsWanted(app.NEXT_REG.load());
+    for (const ResumeRadio& radio : kResumeRadios) Enable(settings, radio.id, true);
+    const bool program = RunsProgram(app.NEXT_REG.load());
     Enable(settings, IDC_SET_PROGRAM_NAME, program);
     Enable(settings, IDC_SET_ARGUMENTS, program);
     Enable(settings, IDC_SET_CHOOSE_PROGRAM, program);

@@ -15,45 +15,30 @@ constexpr int kComboIds[8] = {
     IDC_MAIN_WAKE_MONTH, IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE,
 };
 
-void AppendResumeLine(const SummaryInputs& in, std::wstring& text) {
-    switch (in.NEXT_REG) {
-        case ResumeMode::NoWake:
-            text += L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)";
-            return;
-        case ResumeMode::WakeIdle:
-            text += L"復帰時：何もしない";
-            return;
-        case ResumeMode::WakeScheduledEnd:
-            text += L"復帰時：指定時間終了を実行";
-            return;
-        case ResumeMode::WakeRunProgramThenScheduledEnd:
-            text += L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　指定時間終了を実行";
-            break;
-        case ResumeMode::WakeRunProgramThenEnd:
-            text += L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　終了";
-            break;
-        default:
-            return;
-    }
+void AppendResumeLine(const SettingsSnapshot& in, std::wstring& text) {
+    const ResumeModeFacts* facts = FactsOf(in.Number<ResumeMode>(value::NEXT_REG));
+    if (facts == nullptr) return;
+    text += facts->summary;
+    if (!facts->runsProgram) return;
     text += L"\r\n [ﾌﾟﾛｸﾞﾗﾑ： ";
-    text += FileNamePart(in.PROGRAM.c_str());
+    text += FileNamePart(in.Text(value::PROGRAM).c_str());
     text += L"  引数： ";
-    text += in.PROGRAM_COMMANDLINE;
+    text += in.Text(value::PROGRAM_COMMANDLINE);
     text += L"]";
 }
 
-void AppendSeconds(const SummaryInputs& in, std::wstring& text) {
-    text += L" (最大" + std::to_wstring(in.COUNTDOWNTIME) + L"秒間)";
+void AppendSeconds(const SettingsSnapshot& in, std::wstring& text) {
+    text += L" (最大" + std::to_wstring(in.Number<std::int32_t>(value::COUNTDOWNTIME)) + L"秒間)";
 }
 
-void AppendSoundLine(const SummaryInputs& in, std::wstring& text) {
-    switch (in.SOUND) {
+void AppendSoundLine(const SettingsSnapshot& in, std::wstring& text) {
+    switch (in.Number<SoundMode>(value::SOUND)) {
         case SoundMode::Silent:
             text += L" 無音";
             break;
         case SoundMode::TenCount:
             text += L" テンカウントダウン";
-            if (in.EXPLOSION_SOUND != 0) text += L"(爆発音あり)";
+            if (in.Number(value::EXPLOSION_SOUND) != 0) text += L"(爆発音あり)";
             break;
         case SoundMode::Heartbeat:
             text += L" 鼓動音";
@@ -67,7 +52,7 @@ void AppendSoundLine(const SummaryInputs& in, std::wstring& text) {
             text += L" 選択音";
             AppendSeconds(in, text);
             text += L" [サウンド： ";
-            text += FileNamePart(in.MY_SOUND.c_str());
+            text += FileNamePart(in.Text(value::MY_SOUND).c_str());
             text += L"]";
             break;
         default:
@@ -82,21 +67,24 @@ void AppendMoment(const wchar_t* label, const std::wstring* texts, std::wstring&
 
 }  // namespace
 
-std::wstring BuildSummary(const SummaryInputs& in) {
+std::wstring BuildSummary(const SummaryInputs& inputs) {
+    const SettingsSnapshot& in = inputs.settings;
+    const auto action = in.Number<EndAction>(value::WAYTOEND);
+    const auto resume = in.Number<ResumeMode>(value::NEXT_REG);
     std::wstring text;
-    if (in.STARTUPCHECK != 0) text += L"起動時：ｽﾀｰﾄｱｯﾌﾟ登録し、｢指定時間終了」を実行\r\n";
-    if (SleepsMachine(in.WAYTOEND)) AppendResumeLine(in, text);
+    if (in.Number(value::STARTUPCHECK) != 0) text += L"起動時：ｽﾀｰﾄｱｯﾌﾟ登録し、｢指定時間終了」を実行\r\n";
+    if (SleepsMachine(action)) AppendResumeLine(in, text);
     text += L"\r\nサウンド設定：";
     AppendSoundLine(in, text);
     text += L"\r\n";
-    if (in.NEXT_REG != ResumeMode::WakeRunProgramThenEnd && !in.waitProgramRunning && !in.timerEndRunning) {
-        AppendMoment(L"終了予定時間： ", &in.comboTexts[0], text);
+    if (resume != ResumeMode::WakeRunProgramThenEnd && !inputs.waitProgramRunning && !inputs.timerEndRunning) {
+        AppendMoment(L"終了予定時間： ", &inputs.comboTexts[0], text);
     }
-    if (in.NEXT_REG != ResumeMode::NoWake && SleepsMachine(in.WAYTOEND)) {
-        AppendMoment(L"復帰予定時間： ", &in.comboTexts[4], text);
+    if (resume != ResumeMode::NoWake && SleepsMachine(action)) {
+        AppendMoment(L"復帰予定時間： ", &inputs.comboTexts[4], text);
     }
-    if (in.TESTCHECK != 0) text += L"■テストモード  ";
-    if (in.FORCECHECK != 0) text += L"★強制モード";
+    if (in.Number(value::TESTCHECK) != 0) text += L"■テストモード  ";
+    if (in.Number(value::FORCECHECK) != 0) text += L"★強制モード";
     return text;
 }
 
@@ -104,17 +92,7 @@ void UpdateSummary() {
     HWND main = OpenDialog(app.mainWindow);
     if (main == nullptr) return;
     SummaryInputs in;
-    in.STARTUPCHECK = app.STARTUPCHECK;
-    in.WAYTOEND = app.WAYTOEND;
-    in.NEXT_REG = app.NEXT_REG;
-    in.SOUND = app.SOUND;
-    in.EXPLOSION_SOUND = app.EXPLOSION_SOUND;
-    in.COUNTDOWNTIME = app.COUNTDOWNTIME;
-    in.PROGRAM = app.PROGRAM.Get();
-    in.PROGRAM_COMMANDLINE = app.PROGRAM_COMMANDLINE.Get();
-    in.MY_SOUND = app.MY_SOUND.Get();
-    in.TESTCHECK = app.TESTCHECK;
-    in.FORCECHECK = app.FORCECHECK;
+    in.settings = SettingsSnapshot::Of(app);
     in.waitProgramRunning = app.operation(Operation::WaitProgram).running.load() != 0;
     in.timerEndRunning = app.operation(Operation::TimerEnd).running.load() != 0;
     for (int i = 0; i < 8; ++i) {

@@ -9,17 +9,8 @@
 
 // What the summary describes, gathered from the settings and the operations.
 struct SummaryInputs {
-    std::uint32_t STARTUPCHECK = 0;
-    EndAction WAYTOEND = EndAction::Shutdown;
-    ResumeMode NEXT_REG = ResumeMode::NoWake;
-    SoundMode SOUND = SoundMode::Silent;
-    std::uint32_t EXPLOSION_SOUND = 0;
-    std::int32_t COUNTDOWNTIME = 10;
-    std::wstring PROGRAM;
-    std::wstring PROGRAM_COMMANDLINE;
-    std::wstring MY_SOUND;
-    std::uint32_t TESTCHECK = 0;
-    std::uint32_t FORCECHECK = 0;
+    // Every setting; at its default unless set.
+    SettingsSnapshot settings = SettingsSnapshot::Defaults();
     bool waitProgramRunning = false;
     bool timerEndRunning = false;
     // The texts shown by the eight number combos of the main window, in the

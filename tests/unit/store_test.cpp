@@ -1,6 +1,6 @@
 // The settings store against the real registry of the test prefix: value
 // types and byte counts, defaults that survive absent or unfit data, the
-// start-up entry and the reset.
+// start-up entry, the reset, and the loading of every setting.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,9 +11,11 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/handle.h"
+#include "settings/load.h"
 #include "settings/store.h"
 
 namespace {
@@ -388,6 +390,105 @@ TEST(StoreDecode, UnfitDwordDataKeepsTheDefault) {
         EXPECT_EQ(c.expected, decoded.value);
         EXPECT_EQ(0x5A5A5A5Au, decoded.guard);
     }
+}
+
+// Loading every setting into a record that holds other values first, so a
+// setting the loading skips shows.
+
+void FillWithOthers(Settings& record) {
+    record.WAYTOEND = EndAction::Logoff;
+    record.NEXT_REG = ResumeMode::WakeIdle;
+    record.SOUND = SoundMode::Beep;
+    record.COUNTDOWNTIME = 99;
+    for (auto* flag : {&record.EXPLOSION_SOUND, &record.FORCECHECK, &record.TESTCHECK, &record.STARTUPCHECK}) *flag = 9;
+    for (auto* text : {&record.MY_SOUND, &record.PROGRAM, &record.PROGRAM_COMMANDLINE}) text->Set(L"other");
+    record.phraseText.Set(L"other");
+}
+
+void ExpectFirstStart(const Settings& record) {
+    EXPECT_EQ(EndAction::Shutdown, record.WAYTOEND.load());
+    EXPECT_EQ(ResumeMode::NoWake, record.NEXT_REG.load());
+    EXPECT_EQ(SoundMode::Silent, record.SOUND.load());
+    EXPECT_EQ(10, record.COUNTDOWNTIME.load());
+    for (auto* flag : {&record.EXPLOSION_SOUND, &record.FORCECHECK, &record.TESTCHECK, &record.STARTUPCHECK}) {
+        EXPECT_EQ(0u, flag->load());
+    }
+    for (auto* text : {&record.MY_SOUND, &record.PROGRAM, &record.PROGRAM_COMMANDLINE}) EXPECT_EQ(L"", text->Get());
+    EXPECT_EQ(kDefaultPhrase, record.phraseText.Get());
+}
+
+TEST_F(Store, AFirstStartLoadsEveryDefaultAndTheSummaryStartsFromThem) {
+    for (SettingsSource source : {SettingsSource::Registry, SettingsSource::Defaults}) {
+        Settings record;
+        FillWithOthers(record);
+        const StoredMoments moments = LoadSettings(record, source);
+        ExpectFirstStart(record);
+        EXPECT_EQ(0u, moments.MONTH + moments.DAY + moments.HOUR + moments.MINUTE + moments.MONTH2 + moments.DAY2 +
+                          moments.HOUR2 + moments.MINUTE2);
+        // The summary's snapshot of a first start is its default snapshot.
+        const SettingsSnapshot loaded = SettingsSnapshot::Of(record);
+        const SettingsSnapshot defaults = SettingsSnapshot::Defaults();
+        for (const SettingRow& row : kSettings) {
+            EXPECT_EQ(defaults.Number(row.name), loaded.Number(row.name)) << row.name;
+            EXPECT_EQ(defaults.Text(row.name), loaded.Text(row.name)) << row.name;
+        }
+    }
+}
+
+TEST_F(Store, StoredValuesReachTheirOwnFieldsAndBlankOnesTheirDefault) {
+    const std::wstring longSound(300, L's');
+    const std::pair<const wchar_t*, std::uint32_t> numbers[] = {
+        {value::WAYTOEND, 3},   {value::NEXT_REG, 4},  {value::SOUND, 2},        {value::COUNTDOWNTIME, 37},
+        {value::FORCECHECK, 5}, {value::TESTCHECK, 6}, {value::STARTUPCHECK, 7}, {value::EXPLOSION_SOUND, 8},
+        {value::DAY2, 17},      {value::MINUTE, 59},
+    };
+    for (const auto& [name, number] : numbers) WriteSettingDword(name, number);
+    WriteSettingString(value::MY_SOUND, longSound.c_str());
+    WriteSettingString(value::PROGRAM, L"C:\\p.exe");
+    WriteSettingString(value::PROGRAM_COMMANDLINE, L"-a");
+    WriteSettingString(value::TEXT, L"phrase");
+    Settings record;
+    const StoredMoments moments = LoadSettings(record);
+    EXPECT_EQ(EndAction::Standby, record.WAYTOEND.load());
+    EXPECT_EQ(ResumeMode::WakeRunProgramThenEnd, record.NEXT_REG.load());
+    EXPECT_EQ(SoundMode::Heartbeat, record.SOUND.load());
+    EXPECT_EQ(37, record.COUNTDOWNTIME.load());
+    EXPECT_EQ(5u, record.FORCECHECK.load());
+    EXPECT_EQ(6u, record.TESTCHECK.load());
+    EXPECT_EQ(7u, record.STARTUPCHECK.load());
+    EXPECT_EQ(8u, record.EXPLOSION_SOUND.load());
+    EXPECT_EQ(longSound.substr(0, kPathUnits - 1), record.MY_SOUND.Get());
+    EXPECT_EQ(L"C:\\p.exe", record.PROGRAM.Get());
+    EXPECT_EQ(L"-a", record.PROGRAM_COMMANDLINE.Get());
+    EXPECT_EQ(L"phrase", record.phraseText.Get());
+    EXPECT_EQ(17u, moments.DAY2);
+    EXPECT_EQ(59u, moments.MINUTE);
+    EXPECT_EQ(0u, moments.MONTH);
+
+    // COUNTDOWNTIME's 0 is ten seconds, TEXT's empty value the default phrase;
+    // another number's 0 and another text's emptiness are values.
+    WriteSettingDword(value::COUNTDOWNTIME, 0);
+    WriteSettingString(value::TEXT, L"");
+    WriteSettingDword(value::WAYTOEND, 0);
+    WriteSettingString(value::PROGRAM, L"");
+    LoadSettings(record);
+    EXPECT_EQ(10, record.COUNTDOWNTIME.load());
+    EXPECT_EQ(kDefaultPhrase, record.phraseText.Get());
+    EXPECT_EQ(EndAction::Shutdown, record.WAYTOEND.load());
+    EXPECT_EQ(L"", record.PROGRAM.Get());
+}
+
+TEST_F(Store, EverySettingStoredAsAnotherTypeKeepsItsDefault) {
+    const std::uint32_t five = 5;
+    const std::vector<BYTE> number(reinterpret_cast<const BYTE*>(&five), reinterpret_cast<const BYTE*>(&five) + 4);
+    for (const SettingRow& row : kSettings) {
+        SetRaw(kSettingsKeyPath, row.name, row.type == StoredAs::Number ? REG_SZ : REG_DWORD,
+               row.type == StoredAs::Number ? WithTerminator(L"5") : number);
+    }
+    Settings record;
+    FillWithOthers(record);
+    LoadSettings(record);
+    ExpectFirstStart(record);
 }
 
 }  // namespace

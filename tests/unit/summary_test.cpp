@@ -19,7 +19,6 @@ using test_support::TestDialog;
 // Every combo showing "0", as after a first start.
 SummaryInputs DefaultInputs() {
     SummaryInputs in;
-    in.COUNTDOWNTIME = 10;
     for (std::wstring& text : in.comboTexts) text = L"0";
     return in;
 }
@@ -39,147 +38,152 @@ const SummaryCase kCases[] = {
     {"defaults", [](SummaryInputs&) {}, kDefaultSummary},
     {"hibernate, run a program then the scheduled end",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Hibernate;
-         in.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-         in.PROGRAM = L"C:\\x\\app.exe";
-         in.PROGRAM_COMMANDLINE = L"-x";
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Hibernate);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenScheduledEnd);
+         in.settings.SetText(value::PROGRAM, L"C:\\x\\app.exe");
+         in.settings.SetText(value::PROGRAM_COMMANDLINE, L"-x");
          DistinctMoments(in);
      },
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　指定時間終了を実行\r\n [ﾌﾟﾛｸﾞﾗﾑ： app.exe  引数： -x]\r\n"
      L"サウンド設定： 無音\r\n終了予定時間： 12月31日23時59分\r\n復帰予定時間： 1月2日3時4分\r\n"},
     {"standby, run a program then end: no scheduled-end line",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
-         in.PROGRAM = L"D:/tools/backup.cmd";
-         in.PROGRAM_COMMANDLINE = L"/all /quiet";
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenEnd);
+         in.settings.SetText(value::PROGRAM, L"D:/tools/backup.cmd");
+         in.settings.SetText(value::PROGRAM_COMMANDLINE, L"/all /quiet");
          DistinctMoments(in);
      },
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　終了\r\n [ﾌﾟﾛｸﾞﾗﾑ： backup.cmd  引数： /all /quiet]\r\n"
      L"サウンド設定： 無音\r\n復帰予定時間： 1月2日3時4分\r\n"},
     {"shutdown with run-then-end: no scheduled-end, resume or wake-up line",
-     [](SummaryInputs& in) { in.NEXT_REG = ResumeMode::WakeRunProgramThenEnd; }, L"\r\nサウンド設定： 無音\r\n"},
+     [](SummaryInputs& in) { in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenEnd); },
+     L"\r\nサウンド設定： 無音\r\n"},
     {"standby, no wake-up: resume line but no wake-up line",
-     [](SummaryInputs& in) { in.WAYTOEND = EndAction::Standby; },
+     [](SummaryInputs& in) { in.settings.SetNumber(value::WAYTOEND, EndAction::Standby); },
      L"復帰しない(ｻｽﾍﾟﾝﾄﾞ、休止ﾓｰﾄﾞの時)\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"hibernate, wake and do nothing",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Hibernate;
-         in.NEXT_REG = ResumeMode::WakeIdle;
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Hibernate);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeIdle);
      },
      L"復帰時：何もしない\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
     {"standby, wake to the scheduled end",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = ResumeMode::WakeScheduledEnd;
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeScheduledEnd);
      },
      L"復帰時：指定時間終了を実行\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： "
      L"0月0日0時0分\r\n"},
     {"log-off with a resume mode: no resume or wake-up line",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Logoff;
-         in.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-         in.PROGRAM = L"C:\\x\\app.exe";
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Logoff);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenScheduledEnd);
+         in.settings.SetText(value::PROGRAM, L"C:\\x\\app.exe");
      },
      kDefaultSummary},
-    {"ten-count", [](SummaryInputs& in) { in.SOUND = SoundMode::TenCount; },
+    {"ten-count", [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, SoundMode::TenCount); },
      L"\r\nサウンド設定： テンカウントダウン\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"ten-count with explosion",
      [](SummaryInputs& in) {
-         in.SOUND = SoundMode::TenCount;
-         in.EXPLOSION_SOUND = 1;
+         in.settings.SetNumber(value::SOUND, SoundMode::TenCount);
+         in.settings.SetNumber(value::EXPLOSION_SOUND, 1);
      },
      L"\r\nサウンド設定： テンカウントダウン(爆発音あり)\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"explosion without ten-count is not mentioned",
      [](SummaryInputs& in) {
-         in.SOUND = SoundMode::Beep;
-         in.EXPLOSION_SOUND = 1;
+         in.settings.SetNumber(value::SOUND, SoundMode::Beep);
+         in.settings.SetNumber(value::EXPLOSION_SOUND, 1);
      },
      L"\r\nサウンド設定： ビープ音 (最大10秒間)\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"heartbeat for 10 s", [](SummaryInputs& in) { in.SOUND = SoundMode::Heartbeat; },
+    {"heartbeat for 10 s", [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, SoundMode::Heartbeat); },
      L"\r\nサウンド設定： 鼓動音 (最大10秒間)\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"beep for 125 s",
      [](SummaryInputs& in) {
-         in.SOUND = SoundMode::Beep;
-         in.COUNTDOWNTIME = 125;
+         in.settings.SetNumber(value::SOUND, SoundMode::Beep);
+         in.settings.SetNumber(value::COUNTDOWNTIME, 125);
      },
      L"\r\nサウンド設定： ビープ音 (最大125秒間)\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"a stored count-down beyond 2^31 reads as negative, like %d",
      [](SummaryInputs& in) {
-         in.SOUND = SoundMode::Heartbeat;
-         in.COUNTDOWNTIME = -1;
+         in.settings.SetNumber(value::SOUND, SoundMode::Heartbeat);
+         in.settings.SetNumber(value::COUNTDOWNTIME, -1);
      },
      L"\r\nサウンド設定： 鼓動音 (最大-1秒間)\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"chosen sound with its file name",
      [](SummaryInputs& in) {
-         in.SOUND = SoundMode::ChosenSound;
-         in.COUNTDOWNTIME = 7;
-         in.MY_SOUND = L"C:\\Windows\\Media\\chimes.wav";
+         in.settings.SetNumber(value::SOUND, SoundMode::ChosenSound);
+         in.settings.SetNumber(value::COUNTDOWNTIME, 7);
+         in.settings.SetText(value::MY_SOUND, L"C:\\Windows\\Media\\chimes.wav");
      },
      L"\r\nサウンド設定： 選択音 (最大7秒間) [サウンド： chimes.wav]\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"chosen sound without a file", [](SummaryInputs& in) { in.SOUND = SoundMode::ChosenSound; },
+    {"chosen sound without a file",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, SoundMode::ChosenSound); },
      L"\r\nサウンド設定： 選択音 (最大10秒間) [サウンド： ]\r\n終了予定時間： 0月0日0時0分\r\n"},
-    {"test mode only", [](SummaryInputs& in) { in.TESTCHECK = 1; }, kDefaultSummary + L"■テストモード  "},
-    {"force mode only", [](SummaryInputs& in) { in.FORCECHECK = 1; }, kDefaultSummary + L"★強制モード"},
+    {"test mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::TESTCHECK, 1); },
+     kDefaultSummary + L"■テストモード  "},
+    {"force mode only", [](SummaryInputs& in) { in.settings.SetNumber(value::FORCECHECK, 1); },
+     kDefaultSummary + L"★強制モード"},
     {"test and force mode share the last line",
      [](SummaryInputs& in) {
-         in.TESTCHECK = 1;
-         in.FORCECHECK = 1;
+         in.settings.SetNumber(value::TESTCHECK, 1);
+         in.settings.SetNumber(value::FORCECHECK, 1);
      },
      kDefaultSummary + L"■テストモード  ★強制モード"},
-    {"start-up registration, then an empty line", [](SummaryInputs& in) { in.STARTUPCHECK = 1; },
-     kStartupLine + kDefaultSummary},
+    {"start-up registration, then an empty line",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::STARTUPCHECK, 1); }, kStartupLine + kDefaultSummary},
     {"start-up registration and a resume line",
      [](SummaryInputs& in) {
-         in.STARTUPCHECK = 1;
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = ResumeMode::WakeIdle;
+         in.settings.SetNumber(value::STARTUPCHECK, 1);
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeIdle);
      },
      kStartupLine + L"復帰時：何もしない\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： "
                     L"0月0日0時0分\r\n"},
     {"combos without selection contribute nothing",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = ResumeMode::WakeIdle;
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeIdle);
          for (std::wstring& text : in.comboTexts) text.clear();
      },
      L"復帰時：何もしない\r\nサウンド設定： 無音\r\n終了予定時間： 月日時分\r\n復帰予定時間： 月日時分\r\n"},
     {"timer end running hides the scheduled-end line",
      [](SummaryInputs& in) {
          in.timerEndRunning = true;
-         in.WAYTOEND = EndAction::Hibernate;
-         in.NEXT_REG = ResumeMode::WakeIdle;
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Hibernate);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeIdle);
      },
      L"復帰時：何もしない\r\nサウンド設定： 無音\r\n復帰予定時間： 0月0日0時0分\r\n"},
     {"wait for a program running hides the scheduled-end line", [](SummaryInputs& in) { in.waitProgramRunning = true; },
      L"\r\nサウンド設定： 無音\r\n"},
     {"unknown resume mode with standby: no resume line, both moment lines",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = static_cast<ResumeMode>(7);
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, static_cast<ResumeMode>(7));
      },
      L"\r\nサウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
-    {"unknown sound mode leaves the sound line bare", [](SummaryInputs& in) { in.SOUND = static_cast<SoundMode>(9); },
+    {"unknown sound mode leaves the sound line bare",
+     [](SummaryInputs& in) { in.settings.SetNumber(value::SOUND, static_cast<SoundMode>(9)); },
      L"\r\nサウンド設定：\r\n終了予定時間： 0月0日0時0分\r\n"},
     {"unknown end action is no sleep action",
      [](SummaryInputs& in) {
-         in.WAYTOEND = static_cast<EndAction>(8);
-         in.NEXT_REG = ResumeMode::WakeScheduledEnd;
+         in.settings.SetNumber(value::WAYTOEND, static_cast<EndAction>(8));
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeScheduledEnd);
      },
      kDefaultSummary},
     {"program without a folder, arguments with format characters",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Standby;
-         in.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
-         in.PROGRAM = L"notepad.exe";
-         in.PROGRAM_COMMANDLINE = L"%s %d %ls 100%";
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Standby);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenEnd);
+         in.settings.SetText(value::PROGRAM, L"notepad.exe");
+         in.settings.SetText(value::PROGRAM_COMMANDLINE, L"%s %d %ls 100%");
      },
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　終了\r\n [ﾌﾟﾛｸﾞﾗﾑ： notepad.exe  引数： %s %d %ls 100%]\r\n"
      L"サウンド設定： 無音\r\n復帰予定時間： 0月0日0時0分\r\n"},
     {"no program chosen",
      [](SummaryInputs& in) {
-         in.WAYTOEND = EndAction::Hibernate;
-         in.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+         in.settings.SetNumber(value::WAYTOEND, EndAction::Hibernate);
+         in.settings.SetNumber(value::NEXT_REG, ResumeMode::WakeRunProgramThenScheduledEnd);
      },
      L"復帰時：ﾌﾟﾛｸﾞﾗﾑ実行後　指定時間終了を実行\r\n [ﾌﾟﾛｸﾞﾗﾑ：   引数： ]\r\n"
      L"サウンド設定： 無音\r\n終了予定時間： 0月0日0時0分\r\n復帰予定時間： 0月0日0時0分\r\n"},
