@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "state/app_state.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ DWORD WINAPI ClockThread(void*) {
     for (;;) {
         // A cross-thread send, served by the GUI thread even inside nested
         // modal loops.
-        if (lineSeen.load()) WriteClockLine(app.mainWindow.load());
+        if (lineSeen.load()) WriteClockLine(programWindows.main.load());
         Sys().Sleep(1000);
     }
 }

@@ -24,6 +24,7 @@
 #include "ui/locking.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void InitMainWindow(HWND window) {
     const StoredMoments moments = LoadSettings(app);
     if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
 
-    app.mainWindow = window;
+    programWindows.main = window;
     app.typedPhrase.Clear();
     app.headline.SetFrom(app.phraseText);
 
@@ -133,8 +134,8 @@ void OnPlacementChanged(HWND window) {
 
 // "BYE", the close box and Esc: close the secondary dialogs, then the program.
 void EndProgram(HWND window) {
-    if (HWND settings = app.settingsWindow.load()) ::EndDialog(settings, IDCANCEL);
-    if (HWND manual = app.manualWindow.load()) ::EndDialog(manual, IDCANCEL);
+    if (HWND settings = programWindows.settings.load()) ::EndDialog(settings, IDCANCEL);
+    if (HWND manual = programWindows.manual.load()) ::EndDialog(manual, IDCANCEL);
     ::EndDialog(window, IDCANCEL);
 }
 

@@ -12,6 +12,7 @@
 #include "state/messages.h"
 #include "ui/controls.h"
 #include "ui/locking.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ public:
     void ShowCaption(Operation operation, const wchar_t* caption) override {
         const OperationButton button = ButtonOf(operation);
         if (button.inManualDialog) KeepManualCaption(operation, caption);
-        if (HWND window = OpenDialog(button.inManualDialog ? app.manualWindow : app.mainWindow)) {
+        if (HWND window = OpenDialog(button.inManualDialog ? programWindows.manual : programWindows.main)) {
             ::SetDlgItemTextW(window, button.id, caption);
         }
     }
@@ -30,7 +31,7 @@ public:
     }
 
     void ShowTimeLeft(std::int32_t hours, std::int32_t minutes, std::int32_t seconds) override {
-        HWND manual = OpenDialog(app.manualWindow);
+        HWND manual = OpenDialog(programWindows.manual);
         if (manual == nullptr) return;
         const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
         const std::int32_t values[] = {hours, minutes, seconds};
@@ -42,7 +43,7 @@ public:
     }
 
     int ShowBox(const wchar_t* text, const wchar_t* caption, UINT style) override {
-        return Sys().ShowMessage(OpenDialog(app.mainWindow), text, caption, style);
+        return Sys().ShowMessage(OpenDialog(programWindows.main), text, caption, style);
     }
 
     bool ReturnToIdle(Operation operation, std::uint32_t generation) override {
@@ -51,7 +52,7 @@ public:
     void ArmWake() override { Send(WM_ARMWAKE, 0, 0); }
     void StartScheduledEnd() override { Send(WM_STARTSCHEDULEDEND, 0, 0); }
     void MinimizeWhenShown() override {
-        if (HWND main = OpenDialog(app.mainWindow)) {
+        if (HWND main = OpenDialog(programWindows.main)) {
             // The dialog manager shows the main window when its loop first
             // goes idle; hiding it before that would only have it shown again.
             for (int i = 0; i < 100 && !::IsWindowVisible(main); ++i) ::Sleep(50);
@@ -66,7 +67,7 @@ public:
 private:
     // Without the main window the program is closing: nobody is left to ask.
     static LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
-        HWND main = OpenDialog(app.mainWindow);
+        HWND main = OpenDialog(programWindows.main);
         return main != nullptr ? ::SendMessageW(main, message, wParam, lParam) : FALSE;
     }
 };

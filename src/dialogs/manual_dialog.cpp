@@ -29,6 +29,7 @@
 #include "ui/locking.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ wchar_t keptCaptions[kOperationCount][kCaptionUnits] = {};
 // The snapshot behind the process combo.
 ProcessTable processTable;
 
-ChosenMoments MainWindowMoments() { return ReadChosenMoments(OpenDialog(app.mainWindow)); }
+ChosenMoments MainWindowMoments() { return ReadChosenMoments(OpenDialog(programWindows.main)); }
 
 // The count the three timer fields give.
 std::int32_t TimerEntry(HWND window) {
@@ -64,7 +65,7 @@ void ToggleWait(HWND window) {
 
 // The main window's button IDC_MAIN_MANUAL opens the dialog again once it has ended.
 void CloseManual(HWND window, INT_PTR result) {
-    if (HWND main = OpenDialog(app.mainWindow)) {
+    if (HWND main = OpenDialog(programWindows.main)) {
         ::EnableWindow(::GetDlgItem(main, IDC_MAIN_MANUAL), TRUE);
     }
     ::EndDialog(window, result);
@@ -218,7 +219,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
     KeepHiddenBehindIcon(message, lParam);
     // Recorded first, so the locking and the toggles reach the dialog from
     // its first message on; forgotten as the window goes away.
-    app.manualWindow = message == WM_NCDESTROY ? nullptr : window;
+    programWindows.manual = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
         case WM_INITDIALOG:
             CalmButtonHover(window);
@@ -238,7 +239,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 void RunManualDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_MANUAL), FALSE);
     ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, GuardedDialogProc<ManualDialogProc>, 0);
-    app.manualWindow = nullptr;
+    programWindows.manual = nullptr;
 }
 
 void KeepManualCaption(Operation operation, const wchar_t* caption) {

@@ -12,6 +12,7 @@
 #include "state/messages.h"
 #include "ui/ime.h"
 #include "ui/tray.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ wchar_t* CommandBuffer() {
 }
 
 void InitPhraseDialog(HWND window) {
-    app.phraseWindow = window;
+    programWindows.phrase = window;
     startupRecord = STARTUPINFOW{};
     // The record's own size: 68 bytes in the 32-bit program.
     startupRecord.cb = sizeof startupRecord;
@@ -72,7 +73,7 @@ void OnPhraseOk(HWND window) {
 void FillExplorerCommand() {
     wchar_t* buffer = CommandBuffer();
     CopyText(buffer, kCommandBufferUnits, kExplorerCommand);
-    ::SetDlgItemTextW(app.phraseWindow.load(), IDC_PHRASE_TEXT, buffer);
+    ::SetDlgItemTextW(programWindows.phrase.load(), IDC_PHRASE_TEXT, buffer);
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ INT_PTR CALLBACK PhraseDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
             ::EndDialog(window, LOWORD(wParam));
             return FALSE;
         case WM_DESTROY:
-            app.phraseWindow = nullptr;
+            programWindows.phrase = nullptr;
             return FALSE;
         default:
             return FALSE;

@@ -26,6 +26,7 @@
 #include "ui/locking.h"
 #include "ui/summary.h"
 #include "ui/tray.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -205,7 +206,7 @@ void OnSeconds(HWND window) {
 }
 
 void CloseSettings(HWND window, INT_PTR result) {
-    if (HWND main = OpenDialog(app.mainWindow)) {
+    if (HWND main = OpenDialog(programWindows.main)) {
         ::EnableWindow(::GetDlgItem(main, IDC_MAIN_SETTINGS), TRUE);
     }
     ::EndDialog(window, result);
@@ -303,7 +304,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
     KeepHiddenBehindIcon(message, lParam);
     // Recorded first, so other parts reach the dialog from its first message
     // on (its own initialisation included); forgotten as the window goes away.
-    app.settingsWindow = message == WM_NCDESTROY ? nullptr : window;
+    programWindows.settings = message == WM_NCDESTROY ? nullptr : window;
     switch (message) {
         case WM_INITDIALOG:
             CalmButtonHover(window);
@@ -323,5 +324,5 @@ INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
 void RunSettingsDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_SETTINGS), FALSE);
     ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, GuardedDialogProc<SettingsDialogProc>, 0);
-    app.settingsWindow = nullptr;
+    programWindows.settings = nullptr;
 }

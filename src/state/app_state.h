@@ -161,13 +161,9 @@ struct AppState : Settings {
     std::atomic<std::uint32_t> scatterRun{0};
     std::atomic<std::int32_t> marqueeX{0};
 
-    // Handles. A secondary window's handle is nullptr while it is not open.
+    // Handles.
     HINSTANCE instance = nullptr;
     HICON mainIcon = nullptr;
-    std::atomic<HWND> mainWindow{nullptr};
-    std::atomic<HWND> settingsWindow{nullptr};
-    std::atomic<HWND> manualWindow{nullptr};
-    std::atomic<HWND> phraseWindow{nullptr};
     OwnedHandle scheduleStartedEvent;
 };
 

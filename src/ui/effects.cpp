@@ -13,6 +13,7 @@
 #include "platform/wait.h"
 #include "state/app_state.h"
 #include "ui/tray.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, const wchar_t* text, s
 DWORD WINAPI MarqueeThread(void* argument) {
     const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
     ++liveMarquees;
-    HWND main = app.mainWindow.load();
+    HWND main = programWindows.main.load();
     // Started while the main window is being made, the thread takes its
     // device context and font only once the window is first seen, off the
     // start-up path.

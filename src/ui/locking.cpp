@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "state/app_state.h"
 #include "ui/controls.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -50,22 +51,22 @@ void LockGroup(HWND window, const RunControl (&group)[N], bool enable, int calle
 }  // namespace
 
 void LockRunControls(int enable, int caller) {
-    HWND main = OpenDialog(app.mainWindow);
+    HWND main = OpenDialog(programWindows.main);
     if (main != nullptr) {
         for (const EndActionButtons& buttons : kEndActionButtons) Enable(main, buttons.mainButton, enable != 0);
     }
     LockGroup(main, kMainRunGroup, enable != 0, caller);
-    LockGroup(OpenDialog(app.manualWindow), kManualRunGroup, enable != 0, caller);
+    LockGroup(OpenDialog(programWindows.manual), kManualRunGroup, enable != 0, caller);
 }
 
 void LockManualRunControls() {
-    HWND manual = OpenDialog(app.manualWindow);
+    HWND manual = OpenDialog(programWindows.manual);
     if (manual == nullptr) return;
     for (int id : kManualLockOrder) Enable(manual, id, false);
 }
 
 void DisableResumeControls() {
-    HWND settings = OpenDialog(app.settingsWindow);
+    HWND settings = OpenDialog(programWindows.settings);
     if (settings == nullptr) return;
     for (const ResumeRadio& radio : kResumeRadios) Enable(settings, radio.id, false);
     Enable(settings, IDC_SET_PROGRAM_NAME, false);
@@ -74,7 +75,7 @@ void DisableResumeControls() {
 }
 
 void EnableResumeControls() {
-    HWND settings = OpenDialog(app.settingsWindow);
+    HWND settings = OpenDialog(programWindows.settings);
     if (settings == nullptr) return;
     for (const ResumeRadio& radio : kResumeRadios) Enable(settings, radio.id, true);
     const bool program = RunsProgram(app.NEXT_REG.load());
@@ -84,7 +85,7 @@ void EnableResumeControls() {
 }
 
 void SetProgramControlsEnabled(bool enable) {
-    HWND settings = OpenDialog(app.settingsWindow);
+    HWND settings = OpenDialog(programWindows.settings);
     if (settings == nullptr) return;
     Enable(settings, IDC_SET_PROGRAM_NAME, enable);
     Enable(settings, IDC_SET_CHOOSE_PROGRAM, enable);

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "res/resource.h"
 #include "platform/windows.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ std::wstring BuildSummary(const SummaryInputs& inputs) {
 }
 
 void UpdateSummary() {
-    HWND main = OpenDialog(app.mainWindow);
+    HWND main = OpenDialog(programWindows.main);
     if (main == nullptr) return;
     SummaryInputs in;
     in.settings = SettingsSnapshot::Of(app);

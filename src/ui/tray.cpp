@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "state/app_state.h"
 #include "state/messages.h"
+#include "ui/program_windows.h"
 
 // Built against Windows XP's headers, the record is the full wide layout with
 // balloon fields and item GUID that XP's shell takes.
@@ -119,7 +120,7 @@ void InitTrayIcon() {
     Lock hold(trayLock);
     trayIcon = NOTIFYICONDATAW{};
     trayIcon.cbSize = sizeof(trayIcon);
-    trayIcon.hWnd = app.mainWindow.load();
+    trayIcon.hWnd = programWindows.main.load();
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
@@ -134,7 +135,8 @@ BOOL HideToTray() {
         Lock hold(trayLock);
         WriteHeadlineTexts(trayIcon);
     }
-    static const std::atomic<HWND>* const order[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
+    static const std::atomic<HWND>* const order[] = {&programWindows.settings, &programWindows.manual,
+                                                     &programWindows.main};
     ForEachWindow(order, 3, [](HWND window) {
         ::ShowWindow(window, SW_MINIMIZE);
         ::ShowWindow(window, SW_HIDE);
@@ -156,10 +158,12 @@ void KeepHiddenBehindIcon(UINT message, LPARAM lParam) {
 }
 
 void RestoreFromTray() {
-    static const std::atomic<HWND>* const showOrder[] = {&app.mainWindow, &app.settingsWindow, &app.manualWindow};
+    static const std::atomic<HWND>* const showOrder[] = {&programWindows.main, &programWindows.settings,
+                                                         &programWindows.manual};
     windowsHidden = false;
     ForEachWindow(showOrder, 3, [](HWND window) { ::ShowWindow(window, SW_SHOWNORMAL); });
-    static const std::atomic<HWND>* const raiseOrder[] = {&app.settingsWindow, &app.manualWindow, &app.mainWindow};
+    static const std::atomic<HWND>* const raiseOrder[] = {&programWindows.settings, &programWindows.manual,
+                                                          &programWindows.main};
     ForEachWindow(raiseOrder, 3, [](HWND window) {
         ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

@@ -42,6 +42,7 @@
 #include "schedule/timer_end.h"
 #include "state/app_state.h"
 #include "state/messages.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 // Settings as a fresh program has them, with the end action the recording
 // system refuses and the ten-count.
 void PrepareState(HWND main) {
-    app.mainWindow = main;
+    programWindows.main = main;
     app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
     app.phraseText.Set(L"phrase");
     app.WAYTOEND = EndAction::Shutdown;
@@ -221,11 +222,11 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
 int RunTimer(RecordingSystem& recorder, int seconds) {
     const HWND manual = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, InertProc, 0);
     if (manual == nullptr) return 1;
-    app.manualWindow = manual;
+    programWindows.manual = manual;
     const std::int64_t start = recorder.ShiftedUnits();
     ToggleTimerEnd(seconds, ChosenMoments{});
     const bool ended = AwaitEnd(recorder, static_cast<DWORD>(seconds + 30) * 1000);
-    app.manualWindow = nullptr;
+    programWindows.manual = nullptr;
     ::DestroyWindow(manual);
     if (!ended) {
         std::fputs("timer: no end action\n", stderr);

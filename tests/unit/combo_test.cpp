@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "settings/store.h"
 #include "state/app_state.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -64,14 +65,14 @@ class Combos : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearSettingsKey();
-        savedMainWindow_ = app.mainWindow.load();
+        savedMainWindow_ = programWindows.main.load();
         std::memcpy(savedSummary_, app.summaryText, sizeof savedSummary_);
         dialog_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, InertDialogProc, 0);
         ASSERT_NE(nullptr, dialog_);
         ASSERT_FALSE(::IsWindowVisible(dialog_));
     }
     void TearDown() override {
-        app.mainWindow = savedMainWindow_;
+        programWindows.main = savedMainWindow_;
         std::memcpy(app.summaryText, savedSummary_, sizeof savedSummary_);
         if (dialog_) ::DestroyWindow(dialog_);
         ClearSettingsKey();
@@ -224,7 +225,7 @@ TEST_F(Combos, CommandFromEachComboStoresItsOwnValue) {
 
 TEST_F(Combos, SaveRebuildsTheSummaryOfTheMainWindow) {
     FillAll();
-    app.mainWindow = dialog_;
+    programWindows.main = dialog_;
     Send(IDC_MAIN_END_MONTH, CB_SETCURSEL, 12);
     Send(IDC_MAIN_END_DAY, CB_SETCURSEL, 31);
     Send(IDC_MAIN_END_HOUR, CB_SETCURSEL, 23);

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "ui/effects.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 // Rectangles compare by their four edges; found by argument lookup, as RECT
 // lives in the global namespace.
@@ -99,7 +100,7 @@ protected:
 TEST_F(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
-    app.mainWindow = main.get();
+    programWindows.main = main.get();
     app.marqueeX = 100;
     app.phraseText.Set(L"marquee");
     StartMarquee();
@@ -129,7 +130,7 @@ TEST_F(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
 TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
-    app.mainWindow = main.get();
+    programWindows.main = main.get();
     app.marqueeX = 3;
     app.phraseText.Set(L"好きな言葉を入力すれば？");
     StartMarquee();
@@ -157,7 +158,7 @@ TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
 // sleep, and a stop ends a sleeping thread at once.
 TEST_F(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
     test_support::TestDialog main(IDD_MAIN);  // created hidden
-    app.mainWindow = main.get();
+    programWindows.main = main.get();
     app.marqueeX = 100;
     app.phraseText.Set(L"marquee");
     const auto standsFor = [](DWORD ms) {

@@ -18,6 +18,7 @@
 #include "schedule/wait_program.h"
 #include "state/messages.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ class LifeCycle : public ::testing::TestWithParam<OperationCase> {
 protected:
     void SetUp() override {
         InstallProcesses(&processes);
-        app.mainWindow = main.get();
-        app.manualWindow = manual.get();
+        programWindows.main = main.get();
+        programWindows.manual = manual.get();
         app.phraseText.Set(L"phrase");
         app.COUNTDOWNTIME = 1;
     }
@@ -60,7 +61,7 @@ protected:
                 break;
             }
             case Operation::TimerEnd:
-                app.manualWindow = nullptr;
+                programWindows.manual = nullptr;
                 break;
             default:
                 processes.Name({L"C:\\idle.exe", L"C:\\w\\setup.exe"});

@@ -11,6 +11,7 @@
 #include "ui/locking.h"
 #include "platform/windows.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ protected:
         ASSERT_NE(nullptr, main_.get());
         ASSERT_NE(nullptr, manual_.get());
         ASSERT_NE(nullptr, settings_.get());
-        app.mainWindow = main_.get();
+        programWindows.main = main_.get();
     }
     void TearDown() override { test_support::ResetAppState(); }
 
@@ -91,7 +92,7 @@ TEST_F(LockingTest, RunControlsFollowEnableAndCaller) {
         {0, IDC_MAN_PROCESS},
         {0, IDC_MAIN_SHUTDOWN},
     };
-    app.manualWindow = manual_.get();
+    programWindows.manual = manual_.get();
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "enable " << c.enable << ", caller " << c.caller);
         // Start from the opposite state, so every change shows.
@@ -125,21 +126,21 @@ TEST_F(LockingTest, ManualDialogNeverOpenedChangesOnlyTheMainWindow) {
 }
 
 TEST_F(LockingTest, ManualRunControlsOnly) {
-    app.manualWindow = manual_.get();
+    programWindows.manual = manual_.get();
     LockManualRunControls();
 
     ExpectEnabled(manual_.get(), kManualRunGroup, false, "manual run group");
     ExpectEnabled(manual_.get(), kManualNeverLocked, true, "manual, never locked");
     ExpectEnabled(main_.get(), kMainRunGroup, true, "main run group");
 
-    app.manualWindow = nullptr;
+    programWindows.manual = nullptr;
     SetAll(manual_.get(), kManualRunGroup, true);
     LockManualRunControls();  // no dialog open: nothing happens
     ExpectEnabled(manual_.get(), kManualRunGroup, true, "unrecorded manual dialog");
 }
 
 TEST_F(LockingTest, DisableResumeControls) {
-    app.settingsWindow = settings_.get();
+    programWindows.settings = settings_.get();
     DisableResumeControls();
     ExpectEnabled(settings_.get(), kResumeRadios, false, "resume radios");
     ExpectEnabled(settings_.get(), kProgramControls, false, "program controls");
@@ -159,7 +160,7 @@ TEST_F(LockingTest, EnableResumeControlsProgramOnlyWhenItRuns) {
         {ResumeMode::WakeRunProgramThenEnd, true},
         {static_cast<ResumeMode>(5), false},  // an unknown stored mode runs no program
     };
-    app.settingsWindow = settings_.get();
+    programWindows.settings = settings_.get();
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "NEXT_REG " << static_cast<int>(c.mode));
         app.NEXT_REG = c.mode;
@@ -175,7 +176,7 @@ TEST_F(LockingTest, EnableResumeControlsProgramOnlyWhenItRuns) {
 }
 
 TEST_F(LockingTest, ProgramControlsAlone) {
-    app.settingsWindow = settings_.get();
+    programWindows.settings = settings_.get();
     SetProgramControlsEnabled(false);
     ExpectEnabled(settings_.get(), kProgramControls, false, "program controls");
     ExpectEnabled(settings_.get(), kResumeRadios, true, "resume radios");
@@ -190,15 +191,15 @@ TEST_F(LockingTest, StaleHandlesReachNoOtherWindow) {
     // Dialogs that were destroyed while their handles stayed recorded.
     TestDialog closedManual{IDD_MANUAL};
     TestDialog closedSettings{IDD_SETTINGS};
-    app.manualWindow = closedManual.get();
-    app.settingsWindow = closedSettings.get();
+    programWindows.manual = closedManual.get();
+    programWindows.settings = closedSettings.get();
     closedManual.Destroy();
     closedSettings.Destroy();
     // A dialog made afterwards must not be mistaken for them.
     TestDialog laterManual{IDD_MANUAL};
     TestDialog laterSettings{IDD_SETTINGS};
-    ASSERT_NE(laterManual.get(), app.manualWindow.load());
-    ASSERT_NE(laterSettings.get(), app.settingsWindow.load());
+    ASSERT_NE(laterManual.get(), programWindows.manual.load());
+    ASSERT_NE(laterSettings.get(), programWindows.settings.load());
 
     LockRunControls(0, IDC_MAIN_RUN);
     LockManualRunControls();
@@ -254,8 +255,8 @@ TEST_F(SecondaryDialogs, ForgetTheirHandleWhenTheyEnd) {
         std::atomic<HWND>* slot;
     };
     const Case cases[] = {
-        {IDD_MANUAL, ManualDialogProc, &app.manualWindow},
-        {IDD_SETTINGS, SettingsDialogProc, &app.settingsWindow},
+        {IDD_MANUAL, ManualDialogProc, &programWindows.manual},
+        {IDD_SETTINGS, SettingsDialogProc, &programWindows.settings},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.templateId);

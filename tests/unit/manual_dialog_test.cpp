@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "dialogs/dialogs.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog
 
 class ManualDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { app.mainWindow = main_.get(); }
+    void SetUp() override { programWindows.main = main_.get(); }
     void TearDown() override {
         manual_.reset();
         test_support::ResetAppState();

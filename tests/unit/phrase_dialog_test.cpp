@@ -15,6 +15,7 @@
 #include "ui/effects.h"
 #include "dialogs/phrase_dialog.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ bool dialogOpenAtScatter = false;
 INT_PTR CALLBACK StandInMainProc(HWND, UINT message, WPARAM, LPARAM) {
     if (message == WM_SCATTERPHRASE) {
         ++scatterRequests;
-        dialogOpenAtScatter = ::IsWindowVisible(app.phraseWindow.load()) != FALSE;
+        dialogOpenAtScatter = ::IsWindowVisible(programWindows.phrase.load()) != FALSE;
         StartScatter();
     }
     return FALSE;

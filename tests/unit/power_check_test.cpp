@@ -19,6 +19,7 @@
 #include "state/messages.h"
 #include "ui/locking.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -157,8 +158,8 @@ INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM 
 class Arming : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.mainWindow = main.get();
-        app.manualWindow = manual.get();
+        programWindows.main = main.get();
+        programWindows.manual = manual.get();
         app.WAYTOEND = EndAction::Hibernate;
         fake.powerFacts = HealthyPc();
     }

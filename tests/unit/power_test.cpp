@@ -14,6 +14,7 @@
 #include "ui/controls.h"
 #include "ui/locking.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPA
 // its moment or from a manual action on the GUI thread.
 TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
     test_support::TestDialog main{IDD_MAIN, UnlockingMainProc};
-    app.mainWindow = main.get();
+    programWindows.main = main.get();
     app.TESTCHECK = 1;
     for (bool fromWorker : {false, true}) {
         for (auto* started : {static_cast<std::atomic<std::uint32_t>*>(nullptr),

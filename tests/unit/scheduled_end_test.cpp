@@ -22,6 +22,7 @@
 #include "state/messages.h"
 #include "time_support.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -208,7 +209,7 @@ protected:
         // Tomorrow 8:00 from the fake "now".
         ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, 8, 0);
         ::SendDlgItemMessageW(main, IDC_MAIN_END_MINUTE, CB_SETCURSEL, 0, 0);
-        app.mainWindow = main;
+        programWindows.main = main;
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.phraseText.Set(L"phrase");
         app.SOUND = SoundMode::Silent;
@@ -221,7 +222,7 @@ protected:
         for (auto& gate : gated.gates) ::SetEvent(gate.get());
         if (OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate())
             WaitServingMessages(thread.get(), 5000);
-        app.mainWindow = nullptr;
+        programWindows.main = nullptr;
         ::DestroyWindow(main);
         app.operation(Operation::ScheduledEnd).running = 0;
         app.headline.Clear();

@@ -18,6 +18,7 @@
 #include "dialogs/dialogs.h"
 #include "dialogs/settings_logic.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetSettings();
-        app.mainWindow = main_.get();
+        programWindows.main = main_.get();
         app.WAYTOEND = EndAction::Standby;
         app.COUNTDOWNTIME = 10;
     }
@@ -113,7 +114,7 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredChoices) {
         app.NEXT_REG = static_cast<ResumeMode>(c.resume);
         app.SOUND = static_cast<SoundMode>(c.sound);
         Open();
-        EXPECT_EQ(dialog_->get(), app.settingsWindow.load());
+        EXPECT_EQ(dialog_->get(), programWindows.settings.load());
         EXPECT_EQ(c.resumeChecked, Checked(kResume));
         EXPECT_EQ(c.resumeEnabled, Enabled(kResume));
         EXPECT_EQ(c.soundChecked, Checked(kSoundRadios));

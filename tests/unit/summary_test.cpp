@@ -10,6 +10,7 @@
 #include "state/app_state.h"
 #include "ui/summary.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -206,7 +207,7 @@ protected:
         for (int id : {IDC_MAIN_END_DAY, IDC_MAIN_WAKE_DAY}) FillNumberCombo(31, main_.get(), id);
         for (int id : {IDC_MAIN_END_HOUR, IDC_MAIN_WAKE_HOUR}) FillNumberCombo(23, main_.get(), id);
         for (int id : {IDC_MAIN_END_MINUTE, IDC_MAIN_WAKE_MINUTE}) FillNumberCombo(59, main_.get(), id);
-        app.mainWindow = main_.get();
+        programWindows.main = main_.get();
     }
     void TearDown() override { test_support::ResetAppState(); }
 

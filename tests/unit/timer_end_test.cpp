@@ -21,6 +21,7 @@
 #include "state/messages.h"
 #include "ui/tray.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ struct TimerSystem : FakeSystem {
 class TimerEndRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.mainWindow = main.get();
-        app.manualWindow = manual.get();
+        programWindows.main = main.get();
+        programWindows.manual = manual.get();
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.phraseText.Set(L"phrase");
         InitTrayIcon();       // the icon record as the main window prepares it
@@ -90,7 +91,7 @@ protected:
     std::wstring Fields() {
         std::wstring text;
         for (int id : {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS}) {
-            if (app.manualWindow.load() != nullptr) text += ItemText(manual.get(), id) + L"/";
+            if (programWindows.manual.load() != nullptr) text += ItemText(manual.get(), id) + L"/";
         }
         return text;
     }

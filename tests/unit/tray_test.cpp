@@ -22,6 +22,7 @@
 #include "ui/locking.h"
 #include "ui/tray.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ class TrayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, main_.get());
-        app.mainWindow = main_.get();
+        programWindows.main = main_.get();
         app.mainIcon = ProgramIcon();
         app.phraseText.Set(kPhrase);
         app.headline.Set(kPhrase);
@@ -142,8 +143,8 @@ TEST_F(TrayTest, RecordAsPrepared) {
 TEST_F(TrayTest, MinimiseHidesEveryOpenWindowAndRestoreBringsThemBack) {
     TestDialog settings{IDD_SETTINGS};
     TestDialog manual{IDD_MANUAL};
-    app.settingsWindow = settings.get();
-    app.manualWindow = manual.get();
+    programWindows.settings = settings.get();
+    programWindows.manual = manual.get();
     app.headline.Set(L"指定時間終了 休止");
     app.detailLine.Set(L"\r\n23時59分");
 
@@ -184,7 +185,7 @@ TEST_F(TrayTest, ClosedDialogsAreNeitherHiddenNorShown) {
     // dialog that has closed without its handle being forgotten.
     TestDialog stranger{IDD_MANUAL};
     TestDialog closed{IDD_SETTINGS};
-    app.settingsWindow = closed.get();
+    programWindows.settings = closed.get();
     closed.Destroy();
 
     EXPECT_EQ(TRUE, HideToTray());
@@ -229,7 +230,7 @@ TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
 
 TEST_F(TrayTest, AbortStopsEachRunningOperation) {
     TestDialog manual{IDD_MANUAL};
-    app.manualWindow = manual.get();
+    programWindows.manual = manual.get();
     struct Case {
         const char* name;
         std::atomic<std::uint32_t>* running;
@@ -333,7 +334,7 @@ void ExpectWakeThreadEnded(const OwnedHandle& thread) {
 
 TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
     TestDialog manual{IDD_MANUAL};
-    app.manualWindow = manual.get();
+    programWindows.manual = manual.get();
     for (const wchar_t* typed : {L"", L"notepad"}) {
         SCOPED_TRACE(typed[0] != L'\0' ? "with a typed phrase" : "without a typed phrase");
         ShowOperationStarted(manual.get(), IDC_MAN_WAKE);
@@ -386,7 +387,7 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
 
 TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     TestDialog manual{IDD_MANUAL};
-    app.manualWindow = manual.get();
+    programWindows.manual = manual.get();
     // The scheduled end is armed (its button offers to cancel) but its
     // running flag was cleared by another operation's cancelled count-down.
     ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
@@ -406,7 +407,7 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
 
 TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
     TestDialog manual{IDD_MANUAL};
-    app.manualWindow = manual.get();
+    programWindows.manual = manual.get();
     ShowOperationStarted(manual.get(), IDC_MAN_TIMER);
     ArmWakeUp();
     app.operation(Operation::TimerEnd).running = 1;
@@ -426,7 +427,7 @@ TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
 
 TEST_F(TrayTest, AbortWithNothingRunningOnlyShowsTheHeadlineAgain) {
     TestDialog manual{IDD_MANUAL};
-    app.manualWindow = manual.get();
+    programWindows.manual = manual.get();
     ShowOperationStarted(manual.get(), 0);  // captions and locks that must stay as they are
     app.headline.Set(L"notepad");
     ClearRecords();
@@ -607,7 +608,7 @@ TEST_F(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
     ASSERT_NE(nullptr, tray) << "no taskbar on this desktop";
 
     TestDialog main{IDD_MAIN};
-    app.mainWindow = main.get();
+    programWindows.main = main.get();
     app.mainIcon = ProgramIcon();
     app.phraseText.Set(kPhrase);
     app.headline.Set(kPhrase);

@@ -21,6 +21,7 @@
 #include "res/resource.h"
 #include "settings/load.h"
 #include "state/app_state.h"
+#include "ui/program_windows.h"
 
 namespace test_support {
 
@@ -100,7 +101,7 @@ inline INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generati
 }
 
 // What the main window's combos choose now (nothing when it is not open).
-inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(app.mainWindow)); }
+inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(programWindows.main)); }
 
 // The presses of the operations' buttons, with what the windows show as the
 // dialogs read it: the run button, and the timer, wait and wake-up buttons of
@@ -108,7 +109,7 @@ inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(app.mainWin
 inline void PressRun(Attendance attendance = Attendance::User) { ToggleScheduledEnd(attendance, Moments()); }
 inline void PressTimer() {
     wchar_t texts[3][20] = {};
-    if (HWND manual = OpenDialog(app.manualWindow)) {
+    if (HWND manual = OpenDialog(programWindows.manual)) {
         const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
         for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, fields[i], texts[i], 20);
     }
@@ -116,17 +117,17 @@ inline void PressTimer() {
 }
 inline void PressWait() {
     wchar_t name[260] = {};
-    if (HWND manual = OpenDialog(app.manualWindow)) ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, name, 260);
+    if (HWND manual = OpenDialog(programWindows.manual)) ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, name, 260);
     ToggleWaitProgram(name, Moments());
 }
 inline void PressWake() { ToggleWake(Moments().wake); }
 
 // Puts back every field a window test may change, as a new process has them.
 inline void ResetAppState() {
-    app.mainWindow = nullptr;
-    app.settingsWindow = nullptr;
-    app.manualWindow = nullptr;
-    app.phraseWindow = nullptr;
+    programWindows.main = nullptr;
+    programWindows.settings = nullptr;
+    programWindows.manual = nullptr;
+    programWindows.phrase = nullptr;
     app.mainIcon = nullptr;
 
     LoadSettings(app, SettingsSource::Defaults);

@@ -22,6 +22,7 @@
 #include "schedule/wait_program.h"
 #include "state/messages.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ class WaitProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallProcesses(&processes);
-        app.mainWindow = main.get();
-        app.manualWindow = manual.get();
+        programWindows.main = main.get();
+        programWindows.manual = manual.get();
         app.phraseText.Set(L"phrase");
         app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
         app.COUNTDOWNTIME = 1;

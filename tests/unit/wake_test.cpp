@@ -21,6 +21,7 @@
 #include "state/messages.h"
 #include "time_support.h"
 #include "ui_test_support.h"
+#include "ui/program_windows.h"
 
 namespace {
 
@@ -80,8 +81,8 @@ protected:
         ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_HOUR, CB_SETCURSEL, (LocalTimeOf(fake.now).tm_hour + 2) % 24,
                               0);
         ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_MINUTE, CB_SETCURSEL, 30, 0);
-        app.mainWindow = main.get();
-        app.manualWindow = manual.get();
+        programWindows.main = main.get();
+        programWindows.manual = manual.get();
         app.phraseText.Set(L"phrase");
         app.COUNTDOWNTIME = 2;
     }
