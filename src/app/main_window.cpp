@@ -246,6 +246,12 @@ void SaveComboSetting(int id, HWND window, const wchar_t* name) {
     UpdateSummary();
 }
 
+INT_PTR AnswerReturnToIdleMessage(HWND window, WPARAM operation, LPARAM generation) {
+    const bool stood = AnswerReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
+    return TRUE;
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     KeepHiddenBehindIcon(message, lParam);
     switch (message) {
@@ -278,11 +284,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TRAYNOTIFY:
             OnTrayNotify(wParam, lParam);
             return FALSE;
-        case WM_RETURNTOIDLE: {
-            const bool stood = AnswerReturnToIdle(static_cast<Operation>(wParam), static_cast<std::uint32_t>(lParam));
-            ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
-            return TRUE;  // answered: the result is the dialog's
-        }
+        case WM_RETURNTOIDLE:
+            return AnswerReturnToIdleMessage(window, wParam, lParam);
         case WM_ARMWAKE:
             ArmWakeIfIdle(ReadChosenMoments(window).wake);
             return FALSE;

@@ -8,6 +8,11 @@
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The main window's answer to a worker's WM_RETURNTOIDLE (wParam the
+// operation, lParam the run's generation): TRUE as the handler's result, and
+// as the dialog's result whether that run stood and is now idle.
+INT_PTR AnswerReturnToIdleMessage(HWND window, WPARAM operation, LPARAM generation);
+
 // Appends the items "0" ... maximum to a combo.
 void FillNumberCombo(int maximum, HWND window, int id);
 

@@ -5,9 +5,7 @@
 
 #include "dialogs/dialogs.h"
 #include "platform/system.h"
-#include "platform/text.h"
 #include "platform/windows.h"
-#include "res/resource.h"
 #include "state/app_state.h"
 #include "state/messages.h"
 #include "ui/controls.h"
@@ -31,15 +29,7 @@ public:
     }
 
     void ShowTimeLeft(std::int32_t hours, std::int32_t minutes, std::int32_t seconds) override {
-        HWND manual = OpenDialog(programWindows.manual);
-        if (manual == nullptr) return;
-        const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
-        const std::int32_t values[] = {hours, minutes, seconds};
-        for (int i = 0; i < 3; ++i) {
-            wchar_t text[16];
-            FormatText(text, L"%d", values[i]);
-            ::SetDlgItemTextW(manual, fields[i], text);
-        }
+        if (HWND manual = OpenDialog(programWindows.manual)) ShowManualTimeLeft(manual, hours, minutes, seconds);
     }
 
     int ShowBox(const wchar_t* text, const wchar_t* caption, UINT style) override {

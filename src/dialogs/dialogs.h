@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "schedule/moments.h"
 #include "state/operation.h"
 
@@ -22,6 +24,11 @@ void RunManualDialog(HWND mainWindow);
 void KeepManualCaption(Operation operation, const wchar_t* caption);
 void ForgetManualCaptions();
 const wchar_t* KeptManualCaption(Operation operation);
+
+// The count the manual dialog's timer fields give (TimerEntrySeconds; all
+// empty when `manual` is nullptr), and the time left written into them.
+std::int32_t ManualTimerSeconds(HWND manual);
+void ShowManualTimeLeft(HWND manual, std::int32_t hours, std::int32_t minutes, std::int32_t seconds);
 
 // Refills the manual dialog's process combo: an empty item first, then the
 // name of every process of a fresh snapshot but its first entry (the

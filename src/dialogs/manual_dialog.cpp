@@ -49,13 +49,6 @@ ProcessTable processTable;
 
 ChosenMoments MainWindowMoments() { return ReadChosenMoments(OpenDialog(programWindows.main)); }
 
-// The count the three timer fields give.
-std::int32_t TimerEntry(HWND window) {
-    wchar_t texts[3][20] = {};
-    for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(window, kTimerFields[i], texts[i], 20);
-    return TimerEntrySeconds(texts[0], texts[1], texts[2]);
-}
-
 // The program selected in the process combo.
 void ToggleWait(HWND window) {
     wchar_t text[kPathUnits] = L"";
@@ -199,7 +192,7 @@ void OnCommand(HWND window, WPARAM wParam) {
             ToggleAndSummarise([window] { ToggleWait(window); }, Operation::WaitProgram);
             break;
         case IDC_MAN_TIMER:
-            ToggleAndSummarise([window] { ToggleTimerEnd(TimerEntry(window), MainWindowMoments()); },
+            ToggleAndSummarise([window] { ToggleTimerEnd(ManualTimerSeconds(window), MainWindowMoments()); },
                                Operation::TimerEnd);
             break;
         case IDC_MAN_WAKE:
@@ -261,5 +254,22 @@ void FillProcessCombo(HWND dialog) {
         if (name[0] != L'\0') {
             ::SendDlgItemMessageW(dialog, IDC_MAN_PROCESS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         }
+    }
+}
+
+std::int32_t ManualTimerSeconds(HWND manual) {
+    wchar_t texts[3][20] = {};
+    if (manual != nullptr) {
+        for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, kTimerFields[i], texts[i], 20);
+    }
+    return TimerEntrySeconds(texts[0], texts[1], texts[2]);
+}
+
+void ShowManualTimeLeft(HWND manual, std::int32_t hours, std::int32_t minutes, std::int32_t seconds) {
+    const std::int32_t values[] = {hours, minutes, seconds};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t text[16];
+        FormatText(text, L"%d", values[i]);
+        ::SetDlgItemTextW(manual, kTimerFields[i], text);
     }
 }

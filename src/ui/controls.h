@@ -25,28 +25,30 @@ inline constexpr EndActionButtons kEndActionButtons[] = {
 };
 static_assert(std::size(kEndActionButtons) == kEndActionCount, "every end action has its buttons");
 
-// The action whose main-window radio button, or manual-dialog button, is
-// `id`; nullptr for any other control.
-inline const EndActionFacts* EndActionOfMainButton(int id) {
+// The buttons' row that `matches`; nullptr when none does.
+template <typename Matches>
+const EndActionButtons* FindButtons(Matches matches) {
     for (const EndActionButtons& buttons : kEndActionButtons) {
-        if (buttons.mainButton == id) return FactsOf(buttons.action);
-    }
-    return nullptr;
-}
-
-inline const EndActionFacts* EndActionOfManualButton(int id) {
-    for (const EndActionButtons& buttons : kEndActionButtons) {
-        if (buttons.manualButton == id) return FactsOf(buttons.action);
+        if (matches(buttons)) return &buttons;
     }
     return nullptr;
 }
 
 // The buttons of `action`; nullptr for a value outside the table.
 inline const EndActionButtons* ButtonsOf(EndAction action) {
-    for (const EndActionButtons& buttons : kEndActionButtons) {
-        if (buttons.action == action) return &buttons;
-    }
-    return nullptr;
+    return FindButtons([action](const EndActionButtons& buttons) { return buttons.action == action; });
+}
+
+// The action whose main-window radio button, or manual-dialog button, is
+// `id`; nullptr for any other control.
+inline const EndActionFacts* EndActionOfMainButton(int id) {
+    const EndActionButtons* found = FindButtons([id](const EndActionButtons& b) { return b.mainButton == id; });
+    return found != nullptr ? FactsOf(found->action) : nullptr;
+}
+
+inline const EndActionFacts* EndActionOfManualButton(int id) {
+    const EndActionButtons* found = FindButtons([id](const EndActionButtons& b) { return b.manualButton == id; });
+    return found != nullptr ? FactsOf(found->action) : nullptr;
 }
 
 // The start/cancel button of an operation and the window it is in. The

@@ -161,10 +161,7 @@ private:
 
 // The main window as the workers see it: it answers the return to idle.
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_RETURNTOIDLE) return FALSE;
-    const bool stood = AnswerReturnToIdle(static_cast<Operation>(wParam), static_cast<std::uint32_t>(lParam));
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
-    return TRUE;
+    return message == WM_RETURNTOIDLE ? AnswerReturnToIdleMessage(window, wParam, lParam) : FALSE;
 }
 
 INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }

@@ -23,7 +23,7 @@
 namespace {
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_RETURNTOIDLE ? test_support::AnswerReturnToIdle(window, wParam, lParam) : FALSE;
+    return message == WM_RETURNTOIDLE ? AnswerReturnToIdleMessage(window, wParam, lParam) : FALSE;
 }
 
 struct OperationCase {

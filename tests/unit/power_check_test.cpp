@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "fake_system.h"
 #include "platform/wait.h"
 #include "power/power_actions.h"
@@ -150,7 +151,7 @@ TEST(PowerFindings, EachFactThatMattersIsTold) {
 }
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdleMessage(window, wParam, lParam);
     if (message == WM_ENDACTIONREFUSED) OnEndActionRefused(static_cast<EndAction>(wParam), static_cast<DWORD>(lParam));
     return FALSE;
 }

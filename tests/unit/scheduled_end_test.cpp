@@ -191,7 +191,7 @@ private:
 // The main window as the workers see it: the run button toggles, and the
 // return to idle is answered.
 INT_PTR CALLBACK QuietDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdleMessage(window, wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_MAIN_RUN) test_support::PressRun();
     return FALSE;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "fake_system.h"
 #include "fake_view.h"
 #include "platform/wait.h"
@@ -56,7 +57,7 @@ constexpr UINT kRunOnGui = WM_APP + 60;
 std::atomic<int> wakeRequests{0};
 
 INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_RETURNTOIDLE) return test_support::AnswerReturnToIdle(window, wParam, lParam);
+    if (message == WM_RETURNTOIDLE) return AnswerReturnToIdleMessage(window, wParam, lParam);
     if (message == WM_ARMWAKE) ++wakeRequests;
     if (message == kRunOnGui) reinterpret_cast<void (*)()>(lParam)();
     return FALSE;

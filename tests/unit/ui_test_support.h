@@ -92,14 +92,6 @@ inline bool WaitForSentMessage(DWORD timeoutMs = 20000) {
 
 inline std::wstring ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
 
-// The main window's answer to a worker's WM_RETURNTOIDLE, for the tests'
-// stand-ins of the main window.
-inline INT_PTR AnswerReturnToIdle(HWND window, WPARAM operation, LPARAM generation) {
-    const bool stood = ::AnswerReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
-    return TRUE;
-}
-
 // What the main window's combos choose now (nothing when it is not open).
 inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(programWindows.main)); }
 
@@ -107,14 +99,7 @@ inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(programWind
 // dialogs read it: the run button, and the timer, wait and wake-up buttons of
 // the manual dialog (whose fields read empty when it is not open).
 inline void PressRun(Attendance attendance = Attendance::User) { ToggleScheduledEnd(attendance, Moments()); }
-inline void PressTimer() {
-    wchar_t texts[3][20] = {};
-    if (HWND manual = OpenDialog(programWindows.manual)) {
-        const int fields[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
-        for (int i = 0; i < 3; ++i) ::GetDlgItemTextW(manual, fields[i], texts[i], 20);
-    }
-    ToggleTimerEnd(TimerEntrySeconds(texts[0], texts[1], texts[2]), Moments());
-}
+inline void PressTimer() { ToggleTimerEnd(ManualTimerSeconds(OpenDialog(programWindows.manual)), Moments()); }
 inline void PressWait() {
     wchar_t name[260] = {};
     if (HWND manual = OpenDialog(programWindows.manual)) ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, name, 260);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fake_processes.h"
+#include "app/main_window.h"
 #include "fake_system.h"
 #include "platform/processes.h"
 #include "platform/wait.h"
@@ -49,7 +50,7 @@ TEST(ProgramName, IsTheFileNameUpToItsFirstDotCutToTheField) {
 }
 
 INT_PTR CALLBACK AnsweringMain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_RETURNTOIDLE ? test_support::AnswerReturnToIdle(window, wParam, lParam) : FALSE;
+    return message == WM_RETURNTOIDLE ? AnswerReturnToIdleMessage(window, wParam, lParam) : FALSE;
 }
 
 class WaitProgram : public ::testing::Test {
