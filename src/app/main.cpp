@@ -12,7 +12,9 @@
 #include "state/app_state.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    app.instance = instance;
+    static AppState state;  // never destroyed: the process ends below
+    InstallApp(state);
+    App().instance = instance;
 
     // Held until the process ends, which releases it.
     OwnedHandle guard(::CreateMutexW(nullptr, TRUE, L"tovakeli quillmarsh"));

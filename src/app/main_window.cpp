@@ -63,57 +63,57 @@ std::uint32_t IsChecked(HWND window, int id) { return ::IsDlgButtonChecked(windo
 
 void SetActionName(EndAction action) {
     const wchar_t* name = EndActionName(action);
-    app.actionName.Set(name ? name : L"");
+    App().actionName.Set(name ? name : L"");
 }
 
 void InitMainWindow(HWND window) {
-    const StoredMoments moments = LoadSettings(app);
-    if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
+    const StoredMoments moments = LoadSettings(App());
+    if (App().SOUND.load() != SoundMode::Silent) PlayStartSound();
 
     programWindows.main = window;
-    app.typedPhrase.Clear();
-    app.headline.SetFrom(app.phraseText);
+    App().typedPhrase.Clear();
+    App().headline.SetFrom(App().phraseText);
 
-    app.mainIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.mainIcon));
+    App().mainIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App().mainIcon));
     InitTrayIcon();
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
     ForgetManualCaptions();
     for (const NumberCombo& combo : kNumberCombos) SelectComboValue(window, combo.id, moments.*combo.stored);
 
-    const EndAction action = app.WAYTOEND.load();
+    const EndAction action = App().WAYTOEND.load();
     if (const EndActionButtons* buttons = ButtonsOf(action)) {
         ::SendDlgItemMessageW(window, buttons->mainButton, BM_SETCHECK, BST_CHECKED, 0);
     }
     SetActionName(action);
 
-    app.scheduleStartedEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    App().scheduleStartedEvent.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
 
-    app.resumeCountdownRunning = 0;
-    app.restartAfterResume = 0;
-    for (OperationRecord& record : app.operations) record.running = 0;
+    App().resumeCountdownRunning = 0;
+    App().restartAfterResume = 0;
+    for (OperationRecord& record : App().operations) record.running = 0;
 
     windowWorkersStarted = false;
 
-    app.wakeFired = 0;
-    app.wakeProgramFinished = 0;
+    App().wakeFired = 0;
+    App().wakeProgramFinished = 0;
 
-    if (app.FORCECHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_FORCE, BST_CHECKED);
-    if (app.TESTCHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_TEST, BST_CHECKED);
-    if (app.STARTUPCHECK.load() != 0) ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
+    if (App().FORCECHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_FORCE, BST_CHECKED);
+    if (App().TESTCHECK.load() != 0) ::CheckDlgButton(window, IDC_MAIN_TEST, BST_CHECKED);
+    if (App().STARTUPCHECK.load() != 0) ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_MAIN_RUN, 0), 0);
 
     UpdateSummary();
 }
 
 void OnPaint(HWND window) {
-    wchar_t text[decltype(app.headline)::kCapacity];
-    app.headline.CopyTo(text);
+    wchar_t text[decltype(App().headline)::kCapacity];
+    App().headline.CopyTo(text);
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window, &paint);
     ::SetBkColor(dc, MarqueeBackground());
     ::SetBkMode(dc, OPAQUE);
-    ::TextOutW(dc, kMarqueeLeft + app.marqueeX.load(), kMarqueeTop, text, static_cast<int>(std::wcslen(text)));
+    ::TextOutW(dc, kMarqueeLeft + App().marqueeX.load(), kMarqueeTop, text, static_cast<int>(std::wcslen(text)));
     ::EndPaint(window, &paint);
 }
 
@@ -145,7 +145,7 @@ void OnCheckBox(HWND window, int id) {
 }
 
 void OnActionButton(const EndActionFacts& facts) {
-    app.WAYTOEND = facts.action;
+    App().WAYTOEND = facts.action;
     SetActionName(facts.action);
     WriteSettingDword(value::WAYTOEND, static_cast<std::uint32_t>(facts.action));
     if (facts.sleeps) {
@@ -290,7 +290,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             ArmWakeIfIdle(ReadChosenMoments(window).wake);
             return FALSE;
         case WM_STARTSCHEDULEDEND:
-            if (app.operation(Operation::ScheduledEnd).idle.load() != 0) {
+            if (App().operation(Operation::ScheduledEnd).idle.load() != 0) {
                 ToggleScheduledEnd(Attendance::Unattended, ReadChosenMoments(window));
             }
             return FALSE;

@@ -72,17 +72,17 @@ void CloseManual(HWND window, INT_PTR result) {
 void LockByRunningOperation(HWND window) {
     int ownButton = 0;
     for (Operation operation : {Operation::TimerEnd, Operation::WaitProgram, Operation::Wake}) {
-        if (app.operation(operation).running.load() != 0) {
+        if (App().operation(operation).running.load() != 0) {
             ownButton = ButtonOf(operation).id;
             break;
         }
     }
-    if (app.resumeCountdownRunning.load() != 0) {
+    if (App().resumeCountdownRunning.load() != 0) {
         LockRunControls(0, 0);  // the count-down after a wake-up locks them all
     } else if (ownButton != 0) {
         LockRunControls(0, 0);
         ::EnableWindow(::GetDlgItem(window, ownButton), TRUE);
-    } else if (app.operation(Operation::ScheduledEnd).running.load() != 0) {
+    } else if (App().operation(Operation::ScheduledEnd).running.load() != 0) {
         LockManualRunControls();
     } else {
         LockRunControls(1, 0);
@@ -135,7 +135,7 @@ void OnEndActionButton(HWND window, const EndActionFacts& facts) {
     // A standby or hibernation this PC cannot carry out is refused before it
     // is asked for, and one it carries out differently is told.
     if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, nullptr)) return;
-    if (facts.sleeps && app.TESTCHECK.load() == 0) {
+    if (facts.sleeps && App().TESTCHECK.load() == 0) {
         RequestSleepServingMessages(facts.action);
         return;
     }
@@ -162,7 +162,7 @@ void OnReset(HWND window) {
 template <typename Toggle>
 void ToggleAndSummarise(Toggle toggle, Operation operation) {
     toggle();
-    const OperationRecord& record = app.operation(operation);
+    const OperationRecord& record = App().operation(operation);
     const std::uint32_t shown = record.idle.load() == 0 ? 1 : 0;
     WaitServingMessagesUntil([&] { return record.running.load() == shown; }, kSummaryWaitMs);
     UpdateSummary();
@@ -231,7 +231,7 @@ INT_PTR CALLBACK ManualDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void RunManualDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_MANUAL), FALSE);
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, GuardedDialogProc<ManualDialogProc>, 0);
+    ::DialogBoxParamW(App().instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, GuardedDialogProc<ManualDialogProc>, 0);
     programWindows.manual = nullptr;
 }
 

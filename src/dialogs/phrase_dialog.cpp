@@ -61,7 +61,7 @@ void OnPhraseOk(HWND window) {
     ::GetDlgItemTextW(window, IDC_PHRASE_TEXT, typed, kReadUnits);
     wchar_t phrase[kPhraseUnits];
     CutPhrase(typed, phrase);
-    app.typedPhrase.Set(phrase);
+    App().typedPhrase.Set(phrase);
     if (!StartCommand(phrase)) {
         WriteSettingString(value::TEXT, phrase);
         // Sent while the dialog is open: the scatter runs when it closes.
@@ -105,5 +105,5 @@ INT_PTR CALLBACK PhraseDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void RunPhraseDialog(HWND mainWindow) {
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_PHRASE), mainWindow, GuardedDialogProc<PhraseDialogProc>, 0);
+    ::DialogBoxParamW(App().instance, MAKEINTRESOURCEW(IDD_PHRASE), mainWindow, GuardedDialogProc<PhraseDialogProc>, 0);
 }

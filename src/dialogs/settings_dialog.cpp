@@ -118,14 +118,14 @@ void PrepareFileChoice(HWND window, const FileSetting& file) {
     file.record.lpstrFile = file.path;
     file.record.nMaxFile = static_cast<DWORD>(std::size(file.path));
     file.record.Flags = kOpenFileFlags;
-    CopyText(file.path, file.setting.getText(app).c_str());
+    CopyText(file.path, file.setting.getText(App()).c_str());
     ShowFileName(window, file);
 }
 
 // "...": the current path is offered as the initial file name. A file chosen
 // replaces the setting; a cancel (or a failed dialog) clears it.
 void ChooseFile(HWND window, const FileSetting& file) {
-    CopyText(file.path, file.setting.getText(app).c_str());
+    CopyText(file.path, file.setting.getText(App()).c_str());
     if (Sys().OpenFileDialog(file.record) == ERROR_SUCCESS) {
         file.path[kPathUnits - 1] = L'\0';  // whatever the dialog wrote ends in the buffer
     } else {
@@ -213,13 +213,13 @@ void CloseSettings(HWND window, INT_PTR result) {
 }
 
 void InitSettings(HWND window) {
-    if (EndsSession(app.WAYTOEND.load())) DisableResumeControls();
-    const SoundMode sound = app.SOUND.load();
+    if (EndsSession(App().WAYTOEND.load())) DisableResumeControls();
+    const SoundMode sound = App().SOUND.load();
     if (sound != SoundMode::TenCount) Enable(window, IDC_SET_EXPLOSION, false);
     // Enables what DisableResumeControls has just disabled when a program is
     // to run: the resume buttons stay off, the program controls come back. A
     // stored value outside the modes leaves them as they are.
-    const ResumeMode resume = app.NEXT_REG.load();
+    const ResumeMode resume = App().NEXT_REG.load();
     if (FactsOf(resume) != nullptr) SetProgramControlsEnabled(RunsProgram(resume));
     ApplySoundRow(window, sound);
 
@@ -229,24 +229,24 @@ void InitSettings(HWND window) {
     // Both edits report the new text, so their handlers run here and write
     // COUNTDOWNTIME and PROGRAM_COMMANDLINE back as shown.
     wchar_t seconds[kCountdownTextUnits];
-    CountdownText(app.COUNTDOWNTIME.load(), seconds);
+    CountdownText(App().COUNTDOWNTIME.load(), seconds);
     ::SetDlgItemTextW(window, IDC_SET_SECONDS, seconds);
     wchar_t arguments[kPathUnits];
-    app.PROGRAM_COMMANDLINE.CopyTo(arguments);
+    App().PROGRAM_COMMANDLINE.CopyTo(arguments);
     ::SetDlgItemTextW(window, IDC_SET_ARGUMENTS, arguments);
 
-    const auto soundIndex = static_cast<std::uint32_t>(app.SOUND.load());
+    const auto soundIndex = static_cast<std::uint32_t>(App().SOUND.load());
     if (soundIndex < std::size(kSoundRadios)) {
         Check(window, kSoundRadios[soundIndex], true);
     } else {
-        app.SOUND = SoundMode::TenCount;  // the registry keeps its value
+        App().SOUND = SoundMode::TenCount;  // the registry keeps its value
         Check(window, IDC_SET_TEN_COUNT, true);
     }
     for (const ResumeRadio& radio : kResumeRadios) {
         if (radio.mode == resume) Check(window, radio.id, true);
     }
     for (const CheckBox& box : kCheckBoxes) {
-        if (box.setting.getNumber(app) != 0) Check(window, box.id, true);
+        if (box.setting.getNumber(App()) != 0) Check(window, box.id, true);
     }
 
     HWND field = ::GetDlgItem(window, IDC_SET_SECONDS);
@@ -323,6 +323,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
 
 void RunSettingsDialog(HWND mainWindow) {
     ::EnableWindow(::GetDlgItem(mainWindow, IDC_MAIN_SETTINGS), FALSE);
-    ::DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, GuardedDialogProc<SettingsDialogProc>, 0);
+    ::DialogBoxParamW(App().instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, GuardedDialogProc<SettingsDialogProc>,
+                      0);
     programWindows.settings = nullptr;
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool ForceOn() { return app.FORCECHECK.load() != 0; }
+bool ForceOn() { return App().FORCECHECK.load() != 0; }
 
 // The test-mode message has no owner, so while it was open the user may have
 // started another operation, whose locking must stand. Whether every operation
@@ -53,7 +53,7 @@ DWORD Request(EndAction action) {
 EndResult PerformEndAction(EndAction action) {
     const wchar_t* message = TestModeMessage(action, ForceOn());
     if (message == nullptr) return EndResult::NotAnAction;
-    if (app.TESTCHECK.load() != 0) {
+    if (App().TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, message, kTestModeCaption, MB_OK);
         ReportTestMessageClosed();
         return EndResult::TestMessage;

@@ -22,7 +22,7 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
         ShowWarningBalloon(text.c_str());
         return true;
     }
-    if (refused && app.TESTCHECK.load() == 0) {
+    if (refused && App().TESTCHECK.load() == 0) {
         TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
         return false;
     }
@@ -44,6 +44,6 @@ bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t>
 }
 
 void AdviseWakeUp(DWORD timerCode, Attendance attendance) {
-    const WakePlan plan{app.WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
+    const WakePlan plan{App().WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
     PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance);
 }

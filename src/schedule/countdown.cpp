@@ -29,10 +29,10 @@ void ShowSecondsLeft(long long seconds) {
 bool ShouldStop(const RunToken& token, CountdownResult& result) {
     if (token.Running()) return false;
     const bool current = token.IfCurrent([] {
-        app.headline.SetFrom(app.phraseText);
-        app.resumeCountdownRunning = 0;
+        App().headline.SetFrom(App().phraseText);
+        App().resumeCountdownRunning = 0;
         for (Operation operation : kEndingOperations) {
-            app.operation(operation).running = 0;
+            App().operation(operation).running = 0;
         }
     });
     result = current ? CountdownResult::Cancelled : CountdownResult::Superseded;
@@ -79,7 +79,7 @@ void PlaySecondSound(SoundMode sound, int n) {
             break;
         case SoundMode::ChosenSound: {
             wchar_t path[kPathUnits];
-            app.MY_SOUND.CopyTo(path);
+            App().MY_SOUND.CopyTo(path);
             Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
             break;
         }
@@ -98,17 +98,17 @@ void PlayCountStep(int n) {
         return;
     }
     PlayEmbeddedSound(voice, false);
-    if (app.EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
+    if (App().EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
 }
 
 CountdownResult SoundCountdown(const RunToken& token) {
     CountdownResult stopped = CountdownResult::Completed;
     // Wide enough that counting below the lowest stored value cannot overflow.
-    long long n = app.COUNTDOWNTIME.load();
+    long long n = App().COUNTDOWNTIME.load();
     StepPacer pacer(Sys().Ticks());
     do {
         if (ShouldStop(token, stopped)) return stopped;
-        const SoundMode sound = app.SOUND.load();
+        const SoundMode sound = App().SOUND.load();
         if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
         ShowSecondsLeft(n);
         FinishStep(token, pacer, n <= 0);
@@ -132,5 +132,5 @@ CountdownResult TenCountdown(const RunToken& token) {
 }
 
 CountdownResult RunFinalCountdown(const RunToken& token) {
-    return app.SOUND.load() == SoundMode::TenCount ? TenCountdown(token) : SoundCountdown(token);
+    return App().SOUND.load() == SoundMode::TenCount ? TenCountdown(token) : SoundCountdown(token);
 }

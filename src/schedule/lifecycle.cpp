@@ -19,7 +19,7 @@ void ShowOperationCaption(Operation operation, const wchar_t* caption) { TheView
 void HoldAwakeWhileArmed() {
     bool armed = false;
     for (Operation operation : kEndingOperations) {
-        armed = armed || app.operation(operation).idle.load() == 0;
+        armed = armed || App().operation(operation).idle.load() == 0;
     }
     if (armed == awakeHeld) return;
     awakeHeld = armed;
@@ -27,7 +27,7 @@ void HoldAwakeWhileArmed() {
 }
 
 void ShowOperationRunning(Operation operation) {
-    OperationRecord& record = app.operation(operation);
+    OperationRecord& record = App().operation(operation);
     record.idle = 0;
     HoldAwakeWhileArmed();
     TheView().LockRunControls(false, operation);
@@ -35,7 +35,7 @@ void ShowOperationRunning(Operation operation) {
 }
 
 void ShowOperationIdle(Operation operation) {
-    OperationRecord& record = app.operation(operation);
+    OperationRecord& record = App().operation(operation);
     record.idle = 1;
     HoldAwakeWhileArmed();
     TheView().LockRunControls(true, operation);
@@ -43,18 +43,18 @@ void ShowOperationIdle(Operation operation) {
 }
 
 std::uint32_t BeginRun(Operation operation) {
-    const std::uint32_t generation = app.operation(operation).block.Arm();
+    const std::uint32_t generation = App().operation(operation).block.Arm();
     ShowOperationRunning(operation);
     return generation;
 }
 
 void StopOperation(Operation operation) {
-    app.operation(operation).block.Cancel();
+    App().operation(operation).block.Cancel();
     ShowOperationIdle(operation);
 }
 
 bool ReturnOperationToIdle(Operation operation, std::uint32_t generation) {
-    const OperationRecord& record = app.operation(operation);
+    const OperationRecord& record = App().operation(operation);
     if (record.idle.load() != 0 || !RunStands(record.block, generation)) return false;
     StopOperation(operation);
     return true;
@@ -69,18 +69,18 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token) {
 }
 
 void RequestNextWake() {
-    if (app.NEXT_REG.load() != ResumeMode::NoWake) TheView().ArmWake();
+    if (App().NEXT_REG.load() != ResumeMode::NoWake) TheView().ArmWake();
 }
 
 void EndRunStanding(Operation operation, const RunToken& token) {
     if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
     RequestNextWake();
     // A refusal is reported to the main window, which leaves everything idle.
-    PerformEndAction(app.WAYTOEND.load());
+    PerformEndAction(App().WAYTOEND.load());
 }
 
 void FinishRun(Operation operation, const RunToken& token, bool reached) {
-    OperationRecord& record = app.operation(operation);
+    OperationRecord& record = App().operation(operation);
     const bool current = token.IfCurrent([&] {
         RestoreHeadline();
         record.running = 0;
@@ -91,20 +91,20 @@ void FinishRun(Operation operation, const RunToken& token, bool reached) {
 }
 
 void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail) {
-    wchar_t action[decltype(app.actionName)::kCapacity];
-    app.actionName.CopyTo(action);
+    wchar_t action[decltype(App().actionName)::kCapacity];
+    App().actionName.CopyTo(action);
     wchar_t headline[kHeadlineUnits];
     FormatHeadline(operation, action, headline);
     token.IfCurrent([&] {
-        app.operation(operation).running = 1;
-        app.headline.Set(headline);
-        if (detail != nullptr) app.detailLine.Set(detail);
+        App().operation(operation).running = 1;
+        App().headline.Set(headline);
+        if (detail != nullptr) App().detailLine.Set(detail);
     });
 }
 
 void CountDownAndFinish(Operation operation, const RunToken& token, bool reached) {
     if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
-        app.operation(operation).thread.ReleaseIfCurrentThread();
+        App().operation(operation).thread.ReleaseIfCurrentThread();
         return;
     }
     FinishRun(operation, token, reached);

@@ -78,7 +78,7 @@ void FinishRun(Operation operation, const RunToken& token, bool reached);
 // freed here, and the caller returns the operation to idle).
 template <DWORD(WINAPI* Procedure)(void*), typename Start>
 bool LaunchWorker(Operation operation, std::unique_ptr<Start> start) {
-    if (!app.operation(operation).thread.Start<Procedure>(start.get())) return false;
+    if (!App().operation(operation).thread.Start<Procedure>(start.get())) return false;
     static_cast<void>(start.release());  // the thread owns it now
     return true;
 }

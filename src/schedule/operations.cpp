@@ -19,7 +19,7 @@ namespace {
 void RestoreIdleCaptions() {
     for (std::size_t i = 0; i < kOperationCount; ++i) {
         const auto operation = static_cast<Operation>(i);
-        const OperationRecord& record = app.operation(operation);
+        const OperationRecord& record = App().operation(operation);
         if (record.idle.load() != 0) ShowOperationCaption(operation, record.idleCaption);
     }
 }
@@ -27,16 +27,16 @@ void RestoreIdleCaptions() {
 // Whether the count-down after a wake-up runs for the wake-up's current run;
 // an armed wake-up that came after it is not that count-down.
 bool ResumeCountdownIsCurrent() {
-    return app.resumeCountdownRunning.load() != 0 &&
-           RunStands(app.operation(Operation::Wake).block, app.resumeCountdownGeneration.load());
+    return App().resumeCountdownRunning.load() != 0 &&
+           RunStands(App().operation(Operation::Wake).block, App().resumeCountdownGeneration.load());
 }
 
 void StopRunningOperations() {
     ShowAbortBalloon();
     // Only the final count-down after a wake-up: an armed wake-up stays armed.
-    if (ResumeCountdownIsCurrent()) app.operation(Operation::Wake).block.Cancel();
-    for (Operation operation : kEndingOperations) app.operation(operation).block.Cancel();
-    for (Operation operation : kEndingOperations) app.operation(operation).idle = 1;
+    if (ResumeCountdownIsCurrent()) App().operation(Operation::Wake).block.Cancel();
+    for (Operation operation : kEndingOperations) App().operation(operation).block.Cancel();
+    for (Operation operation : kEndingOperations) App().operation(operation).idle = 1;
     HoldAwakeWhileArmed();
     TheView().LockRunControls(true, std::nullopt);
     RestoreIdleCaptions();
@@ -45,7 +45,7 @@ void StopRunningOperations() {
 
 void DisarmWake() {
     DisarmWakeTimer();
-    OperationRecord& wake = app.operation(Operation::Wake);
+    OperationRecord& wake = App().operation(Operation::Wake);
     wake.idle = 1;
     wake.running = 0;
     RestoreHeadline();
@@ -78,16 +78,16 @@ bool AnswerReturnToIdle(Operation which, std::uint32_t run) {
 
 bool AnyOperationRunning() {
     for (Operation operation : kEndingOperations) {
-        if (app.operation(operation).running.load() != 0) return true;
+        if (App().operation(operation).running.load() != 0) return true;
     }
-    return app.resumeCountdownRunning.load() != 0;
+    return App().resumeCountdownRunning.load() != 0;
 }
 
 bool AllOperationsIdle() {
-    for (const OperationRecord& record : app.operations) {
+    for (const OperationRecord& record : App().operations) {
         if (record.idle.load() == 0) return false;
     }
-    return app.resumeCountdownRunning.load() == 0;
+    return App().resumeCountdownRunning.load() == 0;
 }
 
 void UnlockRunControlsIfIdle() {
@@ -97,7 +97,7 @@ void UnlockRunControlsIfIdle() {
 void AbortFromTray() {
     if (AnyOperationRunning()) {
         StopRunningOperations();
-    } else if (app.operation(Operation::Wake).running.load() != 0) {
+    } else if (App().operation(Operation::Wake).running.load() != 0) {
         DisarmWake();
     }
     ShowHeadlineAfterAbort();
@@ -106,7 +106,7 @@ void AbortFromTray() {
 void OnEndActionRefused(EndAction action, DWORD code) {
     // Every operation idle: the run that ended is, and a wake-up armed to
     // follow this end action is disarmed with its timer.
-    if (app.operation(Operation::Wake).running.load() != 0) CancelWake();
+    if (App().operation(Operation::Wake).running.load() != 0) CancelWake();
     UnlockRunControlsIfIdle();
     ShowHeadlineAfterAbort();
     wchar_t reason[256];

@@ -22,7 +22,7 @@ struct ScheduledStart {
     std::uint32_t generation;
 };
 
-OperationRecord& Record() { return app.operation(kThis); }
+OperationRecord& Record() { return App().operation(kThis); }
 
 void ReportUndeterminedMoment() { TheView().ShowBox(kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING); }
 
@@ -69,14 +69,14 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
         return;
     }
     std::tm moment = *target;
-    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(app.WAYTOEND.load(), attendance, MakeLocalTime(moment), wake)) return;
-    Record().block.startedEvent = app.scheduleStartedEvent.get();
+    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(App().WAYTOEND.load(), attendance, MakeLocalTime(moment), wake)) return;
+    Record().block.startedEvent = App().scheduleStartedEvent.get();
     BeginRun(kThis);
     StartThread(Record().block, *target);
-    if (app.STARTUPCHECK.load() != 0) {
-        app.startupBlock.startedEvent = app.scheduleStartedEvent.get();
-        app.startupMinimizeThread.Start<StartupMinimizeProc>(&app.startupBlock);
+    if (App().STARTUPCHECK.load() != 0) {
+        App().startupBlock.startedEvent = App().scheduleStartedEvent.get();
+        App().startupMinimizeThread.Start<StartupMinimizeProc>(&App().startupBlock);
     }
 }
 
@@ -84,7 +84,7 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
     switch (event) {
         case PBT_APMSUSPEND:
             if (Record().running.load() != 0) {
-                app.restartAfterResume = 1;
+                App().restartAfterResume = 1;
                 Record().block.Cancel();
             }
             return TRUE;
@@ -95,7 +95,7 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
             // still sleep, ends without touching the new one. Once per suspend,
             // however many resume notices follow; not when the user has
             // cancelled meanwhile.
-            if (app.restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
+            if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
                 Record().block.Arm();
                 StartScheduledEnd(Record().block, end);
             }
@@ -118,7 +118,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
     const std::int64_t countdownStart =
-        CountdownStart(targetMoment, Sys().Now(), app.SOUND.load(), app.COUNTDOWNTIME.load());
+        CountdownStart(targetMoment, Sys().Now(), App().SOUND.load(), App().COUNTDOWNTIME.load());
     bool reached = false;
     bool going = token.Running();
     while (going) {
@@ -136,6 +136,6 @@ DWORD WINAPI StartupMinimizeProc(void* parameter) {
     if (block.startedEvent != nullptr) ::WaitForSingleObject(block.startedEvent, 10000);
     Sys().Sleep(100);
     TheView().MinimizeWhenShown();
-    app.startupMinimizeThread.ReleaseIfCurrentThread();
+    App().startupMinimizeThread.ReleaseIfCurrentThread();
     return 0;
 }

@@ -9,7 +9,7 @@ void SettleOperationThreads() {
          {Operation::TimerEnd, Operation::WaitProgram, Operation::ScheduledEnd, Operation::Wake}) {
         // A duplicate is ours alone: it cannot be closed or recycled while we
         // wait on it.
-        OwnedHandle thread = app.operation(operation).thread.Duplicate();
+        OwnedHandle thread = App().operation(operation).thread.Duplicate();
         if (thread) WaitServingMessages(thread.get(), 3000);
     }
 }

@@ -11,9 +11,9 @@
 void PlayEmbeddedSound(int id, bool async) {
     // Located at every play and played from the resource memory; nothing is
     // copied or cached. A missing resource plays nothing.
-    HRSRC found = ::FindResourceW(app.instance, MAKEINTRESOURCEW(id), L"WAV_DAT");
+    HRSRC found = ::FindResourceW(App().instance, MAKEINTRESOURCEW(id), L"WAV_DAT");
     if (found == nullptr) return;
-    HGLOBAL loaded = ::LoadResource(app.instance, found);
+    HGLOBAL loaded = ::LoadResource(App().instance, found);
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (data == nullptr) return;
     Sys().Play(static_cast<const wchar_t*>(data), SND_MEMORY | (async ? SND_ASYNC : 0));

@@ -42,7 +42,7 @@ std::int64_t ReadField(const wchar_t* text) {
     return end == text || value < 0 ? 0 : value;
 }
 
-OperationRecord& Record() { return app.operation(kThis); }
+OperationRecord& Record() { return App().operation(kThis); }
 
 // In the final count-down each second is a balloon of its own. Before it,
 // the first tick shows the time left in the balloon and the later ones only
@@ -52,8 +52,8 @@ OperationRecord& Record() { return app.operation(kThis); }
 void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     const TimerParts parts = SplitSeconds(remaining);
     TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
-    const SoundMode sound = app.SOUND.load();
-    if (InSoundWindow(sound, remaining, app.COUNTDOWNTIME.load())) {
+    const SoundMode sound = App().SOUND.load();
+    if (InSoundWindow(sound, remaining, App().COUNTDOWNTIME.load())) {
         PlaySecondSound(sound, remaining);
         wchar_t balloon[kBalloonUnits];
         FormatSecondsLeft(remaining, balloon);
@@ -62,7 +62,7 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     }
     wchar_t detail[kDetailUnits];
     FormatTimerDetail(detail, std::size(detail), parts);
-    if (!token.IfCurrent([&] { app.detailLine.Set(detail); })) return;
+    if (!token.IfCurrent([&] { App().detailLine.Set(detail); })) return;
     if (first) {
         RefreshTray();
     } else {
@@ -72,8 +72,8 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
 
 void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
     SettleOperationThreads();
-    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(app.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
+    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(App().WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
     auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin});

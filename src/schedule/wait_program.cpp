@@ -57,7 +57,7 @@ bool WasCounted(const CountedProcesses& counted, DWORD id) {
     return std::find(counted.ids, counted.ids + counted.count, id) != counted.ids + counted.count;
 }
 
-OperationRecord& Record() { return app.operation(kThis); }
+OperationRecord& Record() { return App().operation(kThis); }
 
 // Takes a snapshot once a second until the program has gone (true) or the
 // run has ended (false). A snapshot that cannot be taken tells nothing: the
@@ -123,8 +123,8 @@ void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments) {
     }
     SettleOperationThreads();
     if (chosen[0] == L'\0') return;  // refused silently
-    const MomentTexts* wake = app.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(app.WAYTOEND.load(), Attendance::User, std::nullopt, wake)) return;
+    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(App().WAYTOEND.load(), Attendance::User, std::nullopt, wake)) return;
     // Allocated before anything changes, so a failure leaves no trace.
     auto start = std::make_unique<WaitStart>();
     RunBlock& block = Record().block;

@@ -92,7 +92,7 @@ bool IfStanding(const RunToken& token, F f) {
     return stood;
 }
 
-OperationRecord& Record() { return app.operation(kThis); }
+OperationRecord& Record() { return App().operation(kThis); }
 
 // The toggle's arming.
 void ArmWake(Attendance attendance, const MomentTexts& wake) {
@@ -104,7 +104,7 @@ void ArmWake(Attendance attendance, const MomentTexts& wake) {
     if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
     // Set, and still armed: what the system said as it set the timer, and the
     // power plan, tell whether the wake-up will really come.
-    if (Record().running.load() != 0) AdviseWakeUp(app.wakeTimerCode.load(), attendance);
+    if (Record().running.load() != 0) AdviseWakeUp(App().wakeTimerCode.load(), attendance);
 }
 
 void SignalTimerSet(const RunToken& token) {
@@ -133,10 +133,10 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
         return false;
     }
     // Not stored when cancelled meanwhile: then it closes here.
-    IfStanding(token, [&] { app.wakeTimer.Reset(timer.release()); });
+    IfStanding(token, [&] { App().wakeTimer.Reset(timer.release()); });
     bool set = false;
     DWORD resumeCode = ERROR_SUCCESS;
-    app.wakeTimer.With([&](HANDLE held) {
+    App().wakeTimer.With([&](HANDLE held) {
         if (held == nullptr || !token.Running()) return false;
         error = Sys().SetWakeTimer(held, due, GuardedTimerRoutine<WakeTimerRoutine>, &run, resumeCode);
         set = error == ERROR_SUCCESS;
@@ -146,7 +146,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
         FailArming(token, kSetTimerFailed, error);
         return false;
     }
-    if (set) app.wakeTimerCode = resumeCode;
+    if (set) App().wakeTimerCode = resumeCode;
     SignalTimerSet(token);
     return set;
 }
@@ -154,7 +154,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
 // The scheduled end armed afresh, as the main window arms it when nobody
 // pressed its button. An armed one is left alone.
 void RearmScheduledEnd() {
-    if (app.operation(Operation::ScheduledEnd).idle.load() != 0) TheView().StartScheduledEnd();
+    if (App().operation(Operation::ScheduledEnd).idle.load() != 0) TheView().StartScheduledEnd();
 }
 
 // WakeRunProgramThenEnd, after the program has ended: the final count-down, the next
@@ -167,11 +167,11 @@ void EndAgain(const RunToken& token) {
     RequestNextWake();
     Sys().Sleep(100);
     RefreshTray();
-    PerformEndAction(app.WAYTOEND.load());
+    PerformEndAction(App().WAYTOEND.load());
 }
 
 void ActOnResumeMode(const RunToken& token) {
-    switch (app.NEXT_REG.load()) {
+    switch (App().NEXT_REG.load()) {
         case ResumeMode::WakeScheduledEnd:
         case ResumeMode::WakeRunProgramThenScheduledEnd:
             RearmScheduledEnd();
@@ -179,7 +179,7 @@ void ActOnResumeMode(const RunToken& token) {
             RefreshTray();
             break;
         case ResumeMode::WakeRunProgramThenEnd:
-            if (app.wakeProgramFinished.exchange(0) != 0) EndAgain(token);
+            if (App().wakeProgramFinished.exchange(0) != 0) EndAgain(token);
             break;
         default:
             break;
@@ -193,8 +193,8 @@ void ToggleWake(const MomentTexts& wake) {
         ArmWake(Attendance::User, wake);
     } else if (Record().running.load() != 0) {
         CancelWake();
-    } else if (app.wakeFired.load() != 0) {
-        app.wakeFired = 0;
+    } else if (App().wakeFired.load() != 0) {
+        App().wakeFired = 0;
         ShowOperationIdle(kThis);
     }
 }
@@ -213,9 +213,9 @@ bool StartWake(const MomentTexts& wake) {
     // Left over from a cancelled run, they would set off this run's actions;
     // a count-down after the previous wake-up that still runs is superseded
     // by this run and no longer counts as running.
-    app.wakeFired = 0;
-    app.wakeProgramFinished = 0;
-    app.resumeCountdownRunning = 0;
+    App().wakeFired = 0;
+    App().wakeProgramFinished = 0;
+    App().resumeCountdownRunning = 0;
     ::ResetEvent(TimerSetEvent());
     start->generation = block.Arm();
     if (!LaunchWorker<WakeProc>(kThis, std::move(start))) {
@@ -241,16 +241,16 @@ bool ReturnWakeToIdle(std::uint32_t generation) {
     // The program run after the wake-up has ended and the session is to end
     // again: the final count-down follows on the wake thread, and it counts
     // as running until it ends, with every run control locked meanwhile.
-    const bool countdownFollows = app.wakeFired.load() != 0 && app.wakeProgramFinished.load() != 0 &&
-                                  app.NEXT_REG.load() == ResumeMode::WakeRunProgramThenEnd;
-    app.wakeTimer.Reset();
+    const bool countdownFollows = App().wakeFired.load() != 0 && App().wakeProgramFinished.load() != 0 &&
+                                  App().NEXT_REG.load() == ResumeMode::WakeRunProgramThenEnd;
+    App().wakeTimer.Reset();
     RestoreHeadline();
     Record().running = 0;
-    app.wakeFired = 0;
+    App().wakeFired = 0;
     ShowOperationIdle(kThis);
     if (countdownFollows) {
-        app.resumeCountdownGeneration = generation;
-        app.resumeCountdownRunning = 1;
+        App().resumeCountdownGeneration = generation;
+        App().resumeCountdownRunning = 1;
         TheView().LockRunControls(false, std::nullopt);
     }
     return true;
@@ -258,7 +258,7 @@ bool ReturnWakeToIdle(std::uint32_t generation) {
 
 bool EndResumeCountdown(std::uint32_t generation) {
     if (!RunStands(Record().block, generation)) return false;
-    app.resumeCountdownRunning = 0;
+    App().resumeCountdownRunning = 0;
     Record().block.run = 0;
     return true;
 }
@@ -269,7 +269,7 @@ void DisarmWakeTimer() {
         Lock hold(block.lock);
         block.Cancel();
     }
-    app.wakeTimer.CancelTimerAndClose();
+    App().wakeTimer.CancelTimerAndClose();
 }
 
 DWORD WINAPI WakeProc(void* parameter) {
@@ -286,8 +286,8 @@ DWORD WINAPI WakeProc(void* parameter) {
     FormatHeadline(kThis, L"", headline);
     FormatWakeDetail(target.tm_hour, target.tm_min, detail);
     IfStanding(token, [&] {
-        app.headline.Set(headline);
-        app.detailLine.Set(detail);
+        App().headline.Set(headline);
+        App().detailLine.Set(detail);
     });
 
     if (!ArmTimer(run, WakeDueTime(moment))) {
@@ -303,7 +303,7 @@ DWORD WINAPI WakeProc(void* parameter) {
     }
 
     // Not fired only when the wait itself failed: then back to idle as well.
-    if (run.fired && app.TESTCHECK.load() != 0) {
+    if (run.fired && App().TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, kWakeCaption, kTestModeCaption, MB_ICONWARNING);
     }
     const bool stood = RequestReturnToIdle(Operation::Wake, token);
@@ -319,20 +319,20 @@ void CALLBACK WakeTimerRoutine(void* argument, DWORD, DWORD) {
     WakeRun& run = *static_cast<WakeRun*>(argument);
     const RunToken& token = run.token;
     run.fired = true;
-    if (app.SOUND.load() != SoundMode::Silent) PlayStartSound();
-    if (!IfStanding(token, [] { app.wakeFired = 1; })) return;
+    if (App().SOUND.load() != SoundMode::Silent) PlayStartSound();
+    if (!IfStanding(token, [] { App().wakeFired = 1; })) return;
 
-    if (!RunsProgram(app.NEXT_REG.load())) return;
+    if (!RunsProgram(App().NEXT_REG.load())) return;
     wchar_t program[kPathUnits];
     wchar_t arguments[kPathUnits];
     wchar_t commandLine[kPathUnits];
-    app.PROGRAM.CopyTo(program);
-    app.PROGRAM_COMMANDLINE.CopyTo(arguments);
+    App().PROGRAM.CopyTo(program);
+    App().PROGRAM_COMMANDLINE.CopyTo(arguments);
     if (!BuildWakeCommandLine(program, arguments, commandLine) || commandLine[0] == L'\0') return;
     HoldAwakeForWork(run);
     // A cancel ends the wait and leaves the program running.
     if (Sys().RunProgram(commandLine, token.block().stop.get()) == ERROR_SUCCESS) {
-        IfStanding(token, [] { app.wakeProgramFinished = 1; });
+        IfStanding(token, [] { App().wakeProgramFinished = 1; });
     }
 }
 

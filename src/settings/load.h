@@ -36,5 +36,5 @@ StoredMoments LoadSettings(Settings& record, SettingsSource source = SettingsSou
 
 // The write-through of a change: sets the row's field of `record` and writes
 // the value under the row's name, in that order.
-void SaveNumber(const SettingRow& row, std::uint32_t number, Settings& record = app);
-void SaveText(const SettingRow& row, const wchar_t* text, Settings& record = app);
+void SaveNumber(const SettingRow& row, std::uint32_t number, Settings& record = App());
+void SaveText(const SettingRow& row, const wchar_t* text, Settings& record = App());

@@ -1,13 +1,23 @@
 // The process-wide state record.
 #include "state/app_state.h"
 
-AppState app;
+#include <atomic>
+
+namespace {
+
+std::atomic<AppState*> installed{nullptr};
+
+}  // namespace
+
+AppState& App() { return *installed.load(std::memory_order_acquire); }
+
+void InstallApp(AppState& state) { installed.store(&state, std::memory_order_release); }
 
 void RestoreHeadline() {
-    app.detailLine.Clear();
-    if (!app.typedPhrase.Empty()) {
-        app.headline.SetFrom(app.typedPhrase);
+    App().detailLine.Clear();
+    if (!App().typedPhrase.Empty()) {
+        App().headline.SetFrom(App().typedPhrase);
     } else {
-        app.headline.SetFrom(app.phraseText);
+        App().headline.SetFrom(App().phraseText);
     }
 }

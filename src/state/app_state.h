@@ -1,6 +1,6 @@
-// The one process-wide record that every part of the program shares: the
-// in-memory settings, the state of the four operations, the texts that feed
-// the main window and the notification area, and the handles of the windows.
+// The one process-wide record that the program's threads share: the
+// in-memory settings, the state of the four operations, and the texts that
+// feed the main window and the notification area.
 //
 // Flags that threads share are atomics; texts that threads share are
 // SharedText, copied whole under a lock.
@@ -167,7 +167,11 @@ struct AppState : Settings {
     OwnedHandle scheduleStartedEvent;
 };
 
-extern AppState app;
+// The record the program runs on. The process entry installs one that lives
+// until the process ends (worker threads may run until then); a test installs
+// a fresh one for each test.
+AppState& App();
+void InstallApp(AppState& state);
 
 // Empties the detail line and sets the headline back to the typed phrase, or
 // the stored phrase when nothing was typed.

@@ -39,10 +39,10 @@ std::atomic<int> liveMarquees{0};
 std::atomic<int> liveScatters{0};
 
 bool NothingRunsOrIsArmed() {
-    for (const OperationRecord& record : app.operations) {
+    for (const OperationRecord& record : App().operations) {
         if (record.idle.load() == 0 || record.running.load() != 0) return false;
     }
-    return app.resumeCountdownRunning.load() == 0;
+    return App().resumeCountdownRunning.load() == 0;
 }
 
 bool Seen(HWND window) { return ::IsWindowVisible(window) && !::IsIconic(window); }
@@ -73,7 +73,7 @@ DWORD WINAPI MarqueeThread(void* argument) {
     // Started while the main window is being made, the thread takes its
     // device context and font only once the window is first seen, off the
     // start-up path.
-    while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation && !Seen(main)) {
+    while (App().marqueeRun.load() != 0 && marqueeGeneration.load() == generation && !Seen(main)) {
         WaitUntilShownOrStopped(main);
     }
     {
@@ -82,20 +82,20 @@ DWORD WINAPI MarqueeThread(void* argument) {
         ::GetTextMetricsW(dc.get(), &metrics);
         ::SetBkColor(dc.get(), MarqueeBackground());
         ::SetBkMode(dc.get(), OPAQUE);
-        Bounce bounce{app.marqueeX.load(), false};
+        Bounce bounce{App().marqueeX.load(), false};
         RECT band{};
-        while (app.marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
+        while (App().marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
             if (!Seen(main)) {
                 WaitUntilShownOrStopped(main);
                 continue;
             }
-            wchar_t text[decltype(app.headline)::kCapacity];
-            app.headline.CopyTo(text);
+            wchar_t text[decltype(App().headline)::kCapacity];
+            App().headline.CopyTo(text);
             const std::size_t length = std::wcslen(text);
             SIZE extent{};
             ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(length), &extent);
             bounce = BounceStep(bounce, MarqueeLimit(extent.cx));
-            app.marqueeX = bounce.x;
+            App().marqueeX = bounce.x;
             band = DrawMarqueeText(dc.get(), band, bounce.x + kMarqueeLeft, text, length, extent.cx, metrics.tmHeight);
             ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
@@ -111,14 +111,14 @@ DWORD WINAPI ScatterThread(void*) {
     RECT screen{};
     ::GetWindowRect(desktop, &screen);
     ::InvalidateRect(desktop, nullptr, TRUE);
-    wchar_t phrase[decltype(app.typedPhrase)::kCapacity];
-    app.typedPhrase.CopyTo(phrase);
+    wchar_t phrase[decltype(App().typedPhrase)::kCapacity];
+    App().typedPhrase.CopyTo(phrase);
     const int length = static_cast<int>(std::wcslen(phrase));
     {
         WindowDC dc(nullptr);
         std::uint32_t state = 1;
         ScatterPoint point{};
-        for (int i = 0; i < kScatterDraws && app.scatterRun.load() != 0; ++i) {
+        for (int i = 0; i < kScatterDraws && App().scatterRun.load() != 0; ++i) {
             if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point)) break;
             ::TextOutW(dc.get(), point.x, point.y, phrase, length);
             ::WaitForSingleObject(scatterStop.get(), kStepMs);
@@ -129,8 +129,8 @@ DWORD WINAPI ScatterThread(void*) {
 }
 
 void StopMarquee() {
-    app.marqueeRun = 0;
-    app.marqueeOn = 0;
+    App().marqueeRun = 0;
+    App().marqueeOn = 0;
     ::SetEvent(marqueeStop.get());
 }
 
@@ -175,7 +175,7 @@ Bounce BounceStep(Bounce current, std::int32_t limit) {
 }
 
 void ToggleMarquee() {
-    if (app.marqueeOn.load() != 0) {
+    if (App().marqueeOn.load() != 0) {
         StopMarquee();
     } else {
         StartMarquee();
@@ -192,8 +192,8 @@ void StartMarquee() {
     // operation started right after cannot have its headline overwritten.
     if (NothingRunsOrIsArmed()) RestoreHeadline();
     ::ResetEvent(marqueeStop.get());
-    app.marqueeRun = 1;
-    app.marqueeOn = 1;
+    App().marqueeRun = 1;
+    App().marqueeOn = 1;
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the generation travels as the thread's argument
     marqueeThread.Start<MarqueeThread>(reinterpret_cast<void*>(static_cast<std::uintptr_t>(generation)));
 }
@@ -202,13 +202,13 @@ void ResumeMarquee() { ::SetEvent(marqueeShown.get()); }
 
 void StartScatter() {
     ::ResetEvent(scatterStop.get());
-    app.scatterRun = 1;
+    App().scatterRun = 1;
     // Detached: the thread ends by itself after its last draw or a stop.
     OwnedHandle thread(::CreateThread(nullptr, 0, GuardedThreadProc<ScatterThread>, nullptr, 0, nullptr));
 }
 
 void StopScatter() {
-    app.scatterRun = 0;
+    App().scatterRun = 0;
     ::SetEvent(scatterStop.get());
 }
 

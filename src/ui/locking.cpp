@@ -78,7 +78,7 @@ void EnableResumeControls() {
     HWND settings = OpenDialog(programWindows.settings);
     if (settings == nullptr) return;
     for (const ResumeRadio& radio : kResumeRadios) Enable(settings, radio.id, true);
-    const bool program = RunsProgram(app.NEXT_REG.load());
+    const bool program = RunsProgram(App().NEXT_REG.load());
     Enable(settings, IDC_SET_PROGRAM_NAME, program);
     Enable(settings, IDC_SET_ARGUMENTS, program);
     Enable(settings, IDC_SET_CHOOSE_PROGRAM, program);

@@ -93,15 +93,15 @@ void UpdateSummary() {
     HWND main = OpenDialog(programWindows.main);
     if (main == nullptr) return;
     SummaryInputs in;
-    in.settings = SettingsSnapshot::Of(app);
-    in.waitProgramRunning = app.operation(Operation::WaitProgram).running.load() != 0;
-    in.timerEndRunning = app.operation(Operation::TimerEnd).running.load() != 0;
+    in.settings = SettingsSnapshot::Of(App());
+    in.waitProgramRunning = App().operation(Operation::WaitProgram).running.load() != 0;
+    in.timerEndRunning = App().operation(Operation::TimerEnd).running.load() != 0;
     for (int i = 0; i < 8; ++i) {
         // The combos hold at most two digits; an unselected one shows "".
         wchar_t shown[8] = {};
         ::GetDlgItemTextW(main, kComboIds[i], shown, static_cast<int>(std::size(shown)));
         in.comboTexts[i] = shown;
     }
-    CopyText(app.summaryText, BuildSummary(in).c_str());
-    ::SetDlgItemTextW(main, IDC_MAIN_SUMMARY, app.summaryText);
+    CopyText(App().summaryText, BuildSummary(in).c_str());
+    ::SetDlgItemTextW(main, IDC_MAIN_SUMMARY, App().summaryText);
 }

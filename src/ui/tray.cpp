@@ -98,10 +98,10 @@ void AddIconOrRetry() {
 
 // Tip and balloon both read headline followed by detail line.
 void WriteHeadlineTexts(NOTIFYICONDATAW& record) {
-    wchar_t headline[decltype(app.headline)::kCapacity];
-    wchar_t detail[decltype(app.detailLine)::kCapacity];
-    app.headline.CopyTo(headline);
-    app.detailLine.CopyTo(detail);
+    wchar_t headline[decltype(App().headline)::kCapacity];
+    wchar_t detail[decltype(App().detailLine)::kCapacity];
+    App().headline.CopyTo(headline);
+    App().detailLine.CopyTo(detail);
     FormatText(record.szTip, L"%ls%ls", headline, detail);
     FormatText(record.szInfo, L"%ls%ls", headline, detail);
 }
@@ -124,7 +124,7 @@ void InitTrayIcon() {
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    trayIcon.hIcon = ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN));
+    trayIcon.hIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
     trayIcon.uTimeout = 3000;
     CopyText(trayIcon.szInfoTitle, kBalloonTitle);
     trayIcon.dwInfoFlags = NIIF_INFO;
@@ -175,7 +175,7 @@ void RestoreFromTray() {
 // RefreshTray's.
 void ShowAbortBalloon() {
     wchar_t phrase[kPhraseUnits];
-    app.phraseText.CopyTo(phrase);
+    App().phraseText.CopyTo(phrase);
     Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
         record.hIcon = QuestionIcon();
         CopyText(record.szInfo, kAbortBalloon);
@@ -185,9 +185,9 @@ void ShowAbortBalloon() {
 
 void ShowHeadlineAfterAbort() {
     wchar_t headline[kHeadlineUnits];
-    app.headline.CopyTo(headline);
+    App().headline.CopyTo(headline);
     Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
-        record.hIcon = app.mainIcon;
+        record.hIcon = App().mainIcon;
         CopyText(record.szInfo, headline);
     });
 }

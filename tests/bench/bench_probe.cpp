@@ -65,8 +65,8 @@ double Milliseconds(std::int64_t units) { return static_cast<double>(units) / 10
 class RecordingSystem : public System {
 public:
     explicit RecordingSystem(System& real) : real_(real) {
-        HRSRC found = ::FindResourceW(app.instance, MAKEINTRESOURCEW(IDW_VOICE_0), L"WAV_DAT");
-        HGLOBAL loaded = found ? ::LoadResource(app.instance, found) : nullptr;
+        HRSRC found = ::FindResourceW(App().instance, MAKEINTRESOURCEW(IDW_VOICE_0), L"WAV_DAT");
+        HGLOBAL loaded = found ? ::LoadResource(App().instance, found) : nullptr;
         voiceZero_ = loaded ? ::LockResource(loaded) : nullptr;
     }
 
@@ -170,15 +170,15 @@ INT_PTR CALLBACK InertProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 // system refuses and the ten-count.
 void PrepareState(HWND main) {
     programWindows.main = main;
-    app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
-    app.phraseText.Set(L"phrase");
-    app.WAYTOEND = EndAction::Shutdown;
-    app.NEXT_REG = ResumeMode::NoWake;
-    app.SOUND = SoundMode::TenCount;
-    app.COUNTDOWNTIME = 10;
-    app.EXPLOSION_SOUND = 0;
-    app.TESTCHECK = 0;
-    app.FORCECHECK = 0;
+    App().actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+    App().phraseText.Set(L"phrase");
+    App().WAYTOEND = EndAction::Shutdown;
+    App().NEXT_REG = ResumeMode::NoWake;
+    App().SOUND = SoundMode::TenCount;
+    App().COUNTDOWNTIME = 10;
+    App().EXPLOSION_SOUND = 0;
+    App().TESTCHECK = 0;
+    App().FORCECHECK = 0;
 }
 
 bool AwaitEnd(RecordingSystem& recorder, DWORD milliseconds) {
@@ -200,10 +200,10 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
     ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, local.tm_hour, 0);
     ::SendDlgItemMessageW(main, IDC_MAIN_END_MINUTE, CB_SETCURSEL, local.tm_min, 0);
 
-    app.operation(Operation::ScheduledEnd).block.Arm();
-    app.operation(Operation::ScheduledEnd).idle = 0;
-    if (!StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end)) return 1;
-    std::tm target = app.operation(Operation::ScheduledEnd).block.target;
+    App().operation(Operation::ScheduledEnd).block.Arm();
+    App().operation(Operation::ScheduledEnd).idle = 0;
+    if (!StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end)) return 1;
+    std::tm target = App().operation(Operation::ScheduledEnd).block.target;
     const std::int64_t targetUnits = MakeLocalTime(target) * kUnitsPerSecond + kUnixEpochUnits;
     if (!AwaitEnd(recorder, (kLeadSeconds + 15) * 1000)) {
         std::fputs("scheduled: no end action\n", stderr);
@@ -217,7 +217,7 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
 }
 
 int RunTimer(RecordingSystem& recorder, int seconds) {
-    const HWND manual = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, InertProc, 0);
+    const HWND manual = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MANUAL), nullptr, InertProc, 0);
     if (manual == nullptr) return 1;
     programWindows.manual = manual;
     const std::int64_t start = recorder.ShiftedUnits();
@@ -417,7 +417,9 @@ int PostToMain(bool hide) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    app.instance = ::GetModuleHandleW(nullptr);
+    static AppState state;
+    InstallApp(state);
+    App().instance = ::GetModuleHandleW(nullptr);
     InstallView(&WindowView());
     const wchar_t* command = argc > 1 ? argv[1] : L"";
     if (std::wcscmp(command, L"start") == 0 && argc > 2) {
@@ -442,7 +444,7 @@ int wmain(int argc, wchar_t** argv) {
     ::InitCommonControlsEx(&controls);
     RecordingSystem recorder(Sys());
     InstallSystem(&recorder);
-    const HWND main = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);
+    const HWND main = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);
     if (main == nullptr) return 1;
     PrepareState(main);
     const int result = scheduled ? RunScheduled(recorder, main) : RunTimer(recorder, std::wcstol(argv[2], nullptr, 10));

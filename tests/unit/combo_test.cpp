@@ -66,14 +66,14 @@ protected:
     void SetUp() override {
         ClearSettingsKey();
         savedMainWindow_ = programWindows.main.load();
-        std::memcpy(savedSummary_, app.summaryText, sizeof savedSummary_);
-        dialog_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, InertDialogProc, 0);
+        std::memcpy(savedSummary_, App().summaryText, sizeof savedSummary_);
+        dialog_ = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, InertDialogProc, 0);
         ASSERT_NE(nullptr, dialog_);
         ASSERT_FALSE(::IsWindowVisible(dialog_));
     }
     void TearDown() override {
         programWindows.main = savedMainWindow_;
-        std::memcpy(app.summaryText, savedSummary_, sizeof savedSummary_);
+        std::memcpy(App().summaryText, savedSummary_, sizeof savedSummary_);
         if (dialog_) ::DestroyWindow(dialog_);
         ClearSettingsKey();
     }

@@ -17,29 +17,29 @@
 namespace {
 
 const void* ResourceData(int id) {
-    HRSRC found = ::FindResourceW(app.instance, MAKEINTRESOURCEW(id), L"WAV_DAT");
-    HGLOBAL loaded = found ? ::LoadResource(app.instance, found) : nullptr;
+    HRSRC found = ::FindResourceW(App().instance, MAKEINTRESOURCEW(id), L"WAV_DAT");
+    HGLOBAL loaded = found ? ::LoadResource(App().instance, found) : nullptr;
     return loaded ? ::LockResource(loaded) : nullptr;
 }
 
 class Countdown : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.SOUND = SoundMode::Silent;
-        app.COUNTDOWNTIME = 10;
-        app.EXPLOSION_SOUND = 0;
-        app.phraseText.Set(L"phrase");
-        app.typedPhrase.Set(L"typed");
-        app.headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
+        App().SOUND = SoundMode::Silent;
+        App().COUNTDOWNTIME = 10;
+        App().EXPLOSION_SOUND = 0;
+        App().phraseText.Set(L"phrase");
+        App().typedPhrase.Set(L"typed");
+        App().headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
         generation = block.Arm();
     }
     void TearDown() override {
-        app.typedPhrase.Clear();
-        app.phraseText.Clear();
-        app.headline.Clear();
-        app.operation(Operation::ScheduledEnd).running = app.operation(Operation::TimerEnd).running =
-            app.operation(Operation::WaitProgram).running = 0;
-        app.resumeCountdownRunning = 0;
+        App().typedPhrase.Clear();
+        App().phraseText.Clear();
+        App().headline.Clear();
+        App().operation(Operation::ScheduledEnd).running = App().operation(Operation::TimerEnd).running =
+            App().operation(Operation::WaitProgram).running = 0;
+        App().resumeCountdownRunning = 0;
     }
 
     std::vector<std::wstring> Balloons() const {
@@ -63,7 +63,7 @@ protected:
 };
 
 TEST_F(Countdown, BeepModeBeepsAndCountsDownOncePerSecond) {
-    app.SOUND = SoundMode::Beep;
+    App().SOUND = SoundMode::Beep;
     EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
     EXPECT_EQ(Expected({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}), Balloons());
     ASSERT_EQ(11u, fake.beeps.size());
@@ -90,7 +90,7 @@ TEST_F(Countdown, AClockJumpPausesTheCountInsteadOfHurryingIt) {
         SCOPED_TRACE(static_cast<int>(sound));
         FakeSystem local;
         ScopedSystem use(local);
-        app.SOUND = sound;
+        App().SOUND = sound;
         int waits = 0;
         local.onSleep = [&] {
             if (++waits != 3) return;
@@ -118,30 +118,30 @@ TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
 }
 
 TEST_F(Countdown, LengthFollowsCountdownTimeReadOnce) {
-    app.COUNTDOWNTIME = 1;
+    App().COUNTDOWNTIME = 1;
     SoundCountdown(RunToken(block, generation));
     EXPECT_EQ(Expected({1, 0}), Balloons());
 
     fake.notifies.clear();
-    app.COUNTDOWNTIME = -3;
+    App().COUNTDOWNTIME = -3;
     SoundCountdown(RunToken(block, generation));
     EXPECT_EQ(Expected({-3}), Balloons());
 
     fake.notifies.clear();
-    app.COUNTDOWNTIME = static_cast<std::int32_t>(0x80000000u);  // lowest value: no overflow
+    App().COUNTDOWNTIME = static_cast<std::int32_t>(0x80000000u);  // lowest value: no overflow
     SoundCountdown(RunToken(block, generation));
     EXPECT_EQ(1u, Balloons().size());
 
     fake.notifies.clear();
-    app.COUNTDOWNTIME = 3;
-    fake.onSleep = [] { app.COUNTDOWNTIME = 100; };
+    App().COUNTDOWNTIME = 3;
+    fake.onSleep = [] { App().COUNTDOWNTIME = 100; };
     SoundCountdown(RunToken(block, generation));
     EXPECT_EQ(Expected({3, 2, 1, 0}), Balloons());
 }
 
 TEST_F(Countdown, HeartbeatAndChosenFilePlayAsynchronouslyEachStep) {
-    app.SOUND = SoundMode::Heartbeat;
-    app.COUNTDOWNTIME = 2;
+    App().SOUND = SoundMode::Heartbeat;
+    App().COUNTDOWNTIME = 2;
     SoundCountdown(RunToken(block, generation));
     ASSERT_EQ(3u, fake.sounds.size());
     for (const auto& sound : fake.sounds) {
@@ -150,21 +150,21 @@ TEST_F(Countdown, HeartbeatAndChosenFilePlayAsynchronouslyEachStep) {
     }
 
     fake.sounds.clear();
-    app.SOUND = SoundMode::ChosenSound;
-    app.MY_SOUND.Set(L"C:\\sounds\\bell.wav");
+    App().SOUND = SoundMode::ChosenSound;
+    App().MY_SOUND.Set(L"C:\\sounds\\bell.wav");
     SoundCountdown(RunToken(block, generation));
     ASSERT_EQ(3u, fake.sounds.size());
     for (const auto& sound : fake.sounds) {
         EXPECT_EQ(0x20003u, sound.flags);
         EXPECT_EQ(L"C:\\sounds\\bell.wav", sound.file);
     }
-    app.MY_SOUND.Clear();
+    App().MY_SOUND.Clear();
 }
 
 TEST_F(Countdown, SoundModeIsReadAtEveryStep) {
-    app.SOUND = SoundMode::Beep;
-    app.COUNTDOWNTIME = 2;
-    fake.onSleep = [] { app.SOUND = SoundMode::Silent; };
+    App().SOUND = SoundMode::Beep;
+    App().COUNTDOWNTIME = 2;
+    fake.onSleep = [] { App().SOUND = SoundMode::Silent; };
     SoundCountdown(RunToken(block, generation));
     EXPECT_EQ(1u, fake.beeps.size());
 }
@@ -173,8 +173,8 @@ TEST_F(Countdown, TenCountSpeaksEachNumberAndEndsOnTheSynchronousZero) {
     for (int explosion = 0; explosion < 2; ++explosion) {
         FakeSystem local;
         ScopedSystem use(local);
-        app.SOUND = SoundMode::TenCount;
-        app.EXPLOSION_SOUND = explosion;
+        App().SOUND = SoundMode::TenCount;
+        App().EXPLOSION_SOUND = explosion;
         EXPECT_EQ(CountdownResult::Completed, TenCountdown(RunToken(block, generation)));
 
         std::vector<const void*> expectedSounds;
@@ -206,22 +206,22 @@ TEST_F(Countdown, VoicesMapToTheirResources) {
 }
 
 TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
-    app.SOUND = SoundMode::TenCount;
-    app.operation(Operation::ScheduledEnd).running = app.operation(Operation::TimerEnd).running =
-        app.operation(Operation::WaitProgram).running = 1;
-    app.resumeCountdownRunning = 1;
+    App().SOUND = SoundMode::TenCount;
+    App().operation(Operation::ScheduledEnd).running = App().operation(Operation::TimerEnd).running =
+        App().operation(Operation::WaitProgram).running = 1;
+    App().resumeCountdownRunning = 1;
     int steps = 0;
     fake.onSleep = [&] {
         if (++steps == 5) block.run = 0;  // while the balloon shows 6 seconds
     };
     EXPECT_EQ(CountdownResult::Cancelled, TenCountdown(RunToken(block, generation)));
     EXPECT_EQ(Expected({10, 9, 8, 7, 6}), Balloons());
-    EXPECT_EQ(5u, fake.sounds.size());         // the voice for 5 is not played
-    EXPECT_EQ(L"phrase", app.headline.Get());  // the stored phrase, not the typed one
-    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).running.load());
-    EXPECT_EQ(0u, app.operation(Operation::WaitProgram).running.load());
-    EXPECT_EQ(0u, app.resumeCountdownRunning.load());
+    EXPECT_EQ(5u, fake.sounds.size());           // the voice for 5 is not played
+    EXPECT_EQ(L"phrase", App().headline.Get());  // the stored phrase, not the typed one
+    EXPECT_EQ(0u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(0u, App().operation(Operation::TimerEnd).running.load());
+    EXPECT_EQ(0u, App().operation(Operation::WaitProgram).running.load());
+    EXPECT_EQ(0u, App().resumeCountdownRunning.load());
 }
 
 TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
@@ -232,14 +232,14 @@ TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
 }
 
 TEST_F(Countdown, SupersededCountdownLeavesTheNewStartsStateAlone) {
-    app.operation(Operation::ScheduledEnd).running = 1;
+    App().operation(Operation::ScheduledEnd).running = 1;
     fake.onSleep = [&] {
         block.run = 0;  // a suspend ...
         block.Arm();    // ... then the restart after resume
     };
     EXPECT_EQ(CountdownResult::Superseded, SoundCountdown(RunToken(block, generation)));
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", App().headline.Get());
 }
 
 }  // namespace

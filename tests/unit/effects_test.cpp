@@ -90,10 +90,9 @@ TEST(MarqueeBand, CoversTheTextAndTheBandBeforeIt) {
 class Marquee : public ::testing::Test {
 protected:
     void TearDown() override {
-        if (app.marqueeOn.load() != 0) ToggleMarquee();
+        if (App().marqueeOn.load() != 0) ToggleMarquee();
         EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }, 2000));
-        app.marqueeX = 0;
-        test_support::ResetAppState();
+        App().marqueeX = 0;
     }
 };
 
@@ -101,24 +100,24 @@ TEST_F(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
     programWindows.main = main.get();
-    app.marqueeX = 100;
-    app.phraseText.Set(L"marquee");
+    App().marqueeX = 100;
+    App().phraseText.Set(L"marquee");
     StartMarquee();
-    ASSERT_TRUE(test_support::WaitFor([] { return app.marqueeX.load() != 100; }));
+    ASSERT_TRUE(test_support::WaitFor([] { return App().marqueeX.load() != 100; }));
 
     ToggleMarquee();
     ASSERT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
-    const std::int32_t stoppedAt = app.marqueeX.load();
-    EXPECT_EQ(app.marqueeOn.load(), 0u);
-    app.headline.Set(L"something else");
+    const std::int32_t stoppedAt = App().marqueeX.load();
+    EXPECT_EQ(App().marqueeOn.load(), 0u);
+    App().headline.Set(L"something else");
     ToggleMarquee();
-    EXPECT_EQ(app.headline.Get(), L"marquee");  // nothing runs: the headline is restored
+    EXPECT_EQ(App().headline.Get(), L"marquee");  // nothing runs: the headline is restored
     // Quick toggles never leave two threads moving the offset.
     for (int i = 0; i < 6; ++i) ToggleMarquee();
     EXPECT_LE(LiveMarqueeThreads(), 1);
-    EXPECT_EQ(app.marqueeOn.load(), 1u);
-    ASSERT_TRUE(test_support::WaitFor([&] { return app.marqueeX.load() != stoppedAt; }));
-    EXPECT_LE(std::abs(app.marqueeX.load() - stoppedAt), 30);
+    EXPECT_EQ(App().marqueeOn.load(), 1u);
+    ASSERT_TRUE(test_support::WaitFor([&] { return App().marqueeX.load() != stoppedAt; }));
+    EXPECT_LE(std::abs(App().marqueeX.load() - stoppedAt), 30);
     EXPECT_EQ(LiveMarqueeThreads(), 1);
 
     ToggleMarquee();
@@ -131,8 +130,8 @@ TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
     test_support::TestDialog main(IDD_MAIN);
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
     programWindows.main = main.get();
-    app.marqueeX = 3;
-    app.phraseText.Set(L"好きな言葉を入力すれば？");
+    App().marqueeX = 3;
+    App().phraseText.Set(L"好きな言葉を入力すれば？");
     StartMarquee();
     int width = 0;
     {
@@ -144,7 +143,7 @@ TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
     std::int32_t rightmost = 0;
     test_support::WaitFor(
         [&] {
-            rightmost = std::max(rightmost, app.marqueeX.load());
+            rightmost = std::max(rightmost, App().marqueeX.load());
             return false;
         },
         2500);
@@ -159,12 +158,12 @@ TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
 TEST_F(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
     test_support::TestDialog main(IDD_MAIN);  // created hidden
     programWindows.main = main.get();
-    app.marqueeX = 100;
-    app.phraseText.Set(L"marquee");
+    App().marqueeX = 100;
+    App().phraseText.Set(L"marquee");
     const auto standsFor = [](DWORD ms) {
-        const std::int32_t x = app.marqueeX.load();
+        const std::int32_t x = App().marqueeX.load();
         test_support::WaitFor([] { return false; }, ms);
-        return app.marqueeX.load() == x;
+        return App().marqueeX.load() == x;
     };
     StartMarquee();
     EXPECT_TRUE(standsFor(150));
@@ -172,7 +171,7 @@ TEST_F(Marquee, SleepsWhileUnseenAndGoesOnWhenShown) {
 
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
     ResumeMarquee();
-    ASSERT_TRUE(test_support::WaitFor([] { return app.marqueeX.load() != 100; }));
+    ASSERT_TRUE(test_support::WaitFor([] { return App().marqueeX.load() != 100; }));
 
     ::ShowWindow(main.get(), SW_MINIMIZE);
     test_support::WaitFor([] { return false; }, 50);  // the current step ends

@@ -38,12 +38,12 @@ protected:
         InstallProcesses(&processes);
         programWindows.main = main.get();
         programWindows.manual = manual.get();
-        app.phraseText.Set(L"phrase");
-        app.COUNTDOWNTIME = 1;
+        App().phraseText.Set(L"phrase");
+        App().COUNTDOWNTIME = 1;
     }
     void TearDown() override {
+        test_support::EndWorkers();  // while the fakes are installed
         InstallProcesses(nullptr);
-        test_support::ResetAppState();
     }
 
     // Prepares each operation to reach its moment at once: the scheduled end
@@ -82,7 +82,7 @@ protected:
 
 TEST_P(LifeCycle, ACancelRacingTheReturnToIdleNeitherActsNorStartsAgain) {
     const OperationCase& c = GetParam();
-    OperationRecord& record = app.operation(c.operation);
+    OperationRecord& record = App().operation(c.operation);
     PrepareQuickMoment(c.operation);
     c.toggle();
     OwnedHandle thread = record.thread.Duplicate();

@@ -58,7 +58,6 @@ protected:
         ASSERT_NE(nullptr, settings_.get());
         programWindows.main = main_.get();
     }
-    void TearDown() override { test_support::ResetAppState(); }
 
     TestDialog main_{IDD_MAIN};
     TestDialog manual_{IDD_MANUAL};
@@ -163,7 +162,7 @@ TEST_F(LockingTest, EnableResumeControlsProgramOnlyWhenItRuns) {
     programWindows.settings = settings_.get();
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "NEXT_REG " << static_cast<int>(c.mode));
-        app.NEXT_REG = c.mode;
+        App().NEXT_REG = c.mode;
         for (bool before : {false, true}) {
             SetAll(settings_.get(), kResumeRadios, before);
             SetAll(settings_.get(), kProgramControls, before);
@@ -245,7 +244,6 @@ TEST(OpenDialog, OnlyLiveWindowsOfThisProcess) {
 
 class SecondaryDialogs : public ::testing::Test {
 protected:
-    void TearDown() override { test_support::ResetAppState(); }
 };
 
 TEST_F(SecondaryDialogs, ForgetTheirHandleWhenTheyEnd) {

@@ -28,10 +28,7 @@ bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog
 class ManualDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { programWindows.main = main_.get(); }
-    void TearDown() override {
-        manual_.reset();
-        test_support::ResetAppState();
-    }
+    void TearDown() override { manual_.reset(); }
     HWND Open() {
         manual_.reset();  // its end would forget the new dialog's handle
         manual_ = std::make_unique<test_support::TestDialog>(IDD_MANUAL, ManualDialogProc);
@@ -54,15 +51,15 @@ TEST_F(ManualDialogTest, OpensLockedByWhatRunsWithFreshFieldsAndKeptCaptions) {
         bool manualLocked, mainBefore, mainAfter;
     } const cases[] = {
         {{}, 0, false, false, true},
-        {{&app.operation(Operation::TimerEnd).running}, IDC_MAN_TIMER, true, true, false},
-        {{&app.operation(Operation::WaitProgram).running}, IDC_MAN_WAIT, true, true, false},
-        {{&app.operation(Operation::Wake).running}, IDC_MAN_WAKE, true, true, false},
+        {{&App().operation(Operation::TimerEnd).running}, IDC_MAN_TIMER, true, true, false},
+        {{&App().operation(Operation::WaitProgram).running}, IDC_MAN_WAIT, true, true, false},
+        {{&App().operation(Operation::Wake).running}, IDC_MAN_WAKE, true, true, false},
         // The main window stays as the scheduled end locked it; the timer end comes first.
-        {{&app.operation(Operation::ScheduledEnd).running}, 0, true, false, false},
+        {{&App().operation(Operation::ScheduledEnd).running}, 0, true, false, false},
         // The count-down after a wake-up locks every run control.
-        {{&app.resumeCountdownRunning}, 0, true, true, false},
-        {{&app.operation(Operation::ScheduledEnd).running, &app.operation(Operation::Wake).running,
-          &app.operation(Operation::TimerEnd).running},
+        {{&App().resumeCountdownRunning}, 0, true, true, false},
+        {{&App().operation(Operation::ScheduledEnd).running, &App().operation(Operation::Wake).running,
+          &App().operation(Operation::TimerEnd).running},
          IDC_MAN_TIMER,
          true,
          true,
@@ -109,13 +106,13 @@ TEST_F(ManualDialogTest, ImmediateActionsCloseOnlyAfterARequestedShutdownOrReboo
         {IDC_MAN_SHUTDOWN, false, FALSE, L"Exit 8", false},  // refused: the main window says why
         {IDC_MAN_REBOOT, false, TRUE, L"Exit 2", true},
     };
-    app.headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
+    App().headline.Set(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.call);
         FakeSystem local;
         local.exitError = c.systemAgrees ? ERROR_SUCCESS : ERROR_PRIVILEGE_NOT_HELD;
         ScopedSystem use(local);
-        app.TESTCHECK = c.testMode ? 1 : 0;
+        App().TESTCHECK = c.testMode ? 1 : 0;
         ::EnableWindow(::GetDlgItem(main_.get(), IDC_MAIN_MANUAL),
                        FALSE);  // as while the dialog is open
         HWND manual = Open();
@@ -126,7 +123,7 @@ TEST_F(ManualDialogTest, ImmediateActionsCloseOnlyAfterARequestedShutdownOrReboo
         EXPECT_EQ(!c.closes, ::IsWindowVisible(manual) != FALSE);
         EXPECT_EQ(c.closes, Enabled(main_.get(), IDC_MAIN_MANUAL));
         EXPECT_EQ(c.closes, !local.notifies.empty() && local.notifies.back().message == NIM_DELETE);
-        EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());  // nothing released
+        EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", App().headline.Get());  // nothing released
     }
 }
 

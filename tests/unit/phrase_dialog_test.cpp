@@ -55,15 +55,14 @@ protected:
         scatterRequests = 0;
         dialogOpenAtScatter = false;
         WriteSettingString(value::TEXT, L"before");
-        owner_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, StandInMainProc, 0);
-        dialog_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_PHRASE), owner_, PhraseDialogProc, 0);
+        owner_ = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, StandInMainProc, 0);
+        dialog_ = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_PHRASE), owner_, PhraseDialogProc, 0);
     }
     void TearDown() override {
         StopScatter();
         EXPECT_TRUE(test_support::WaitFor([] { return LiveScatterThreads() == 0; }));
         ::DestroyWindow(dialog_);
         ::DestroyWindow(owner_);
-        test_support::ResetAppState();
     }
     void TypeAndConfirm(const std::wstring& text) {
         ::SetDlgItemTextW(dialog_, IDC_PHRASE_TEXT, text.c_str());
@@ -84,18 +83,18 @@ TEST_F(PhraseDialogTest, APhraseIsCutStoredAndScatteredWhileTheDialogIsOpen) {
         ::ShowWindow(dialog_, SW_SHOW);
         scatterRequests = 0;
         TypeAndConfirm(c.typed);
-        EXPECT_EQ(app.typedPhrase.Get(), c.kept);
+        EXPECT_EQ(App().typedPhrase.Get(), c.kept);
         EXPECT_EQ(StoredText(), c.kept);
         EXPECT_EQ(scatterRequests, 1);
         EXPECT_TRUE(dialogOpenAtScatter);
-        EXPECT_EQ(app.scatterRun.load(), 1u);
+        EXPECT_EQ(App().scatterRun.load(), 1u);
     }
 }
 
 TEST_F(PhraseDialogTest, AProgramNameStartsItAndStoresNothing) {
     const std::set<DWORD> before = ProcessesNamed(L"notepad.exe");
     TypeAndConfirm(L"notepad");
-    EXPECT_EQ(app.typedPhrase.Get(), L"notepad");
+    EXPECT_EQ(App().typedPhrase.Get(), L"notepad");
     EXPECT_EQ(StoredText(), L"before");
     EXPECT_EQ(scatterRequests, 0);
     std::set<DWORD> started;

@@ -161,14 +161,13 @@ protected:
     void SetUp() override {
         programWindows.main = main.get();
         programWindows.manual = manual.get();
-        app.WAYTOEND = EndAction::Hibernate;
+        App().WAYTOEND = EndAction::Hibernate;
         fake.powerFacts = HealthyPc();
     }
     void TearDown() override {
-        if (app.operation(Operation::TimerEnd).idle.load() == 0) test_support::PressTimer();
-        if (OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate())
+        if (App().operation(Operation::TimerEnd).idle.load() == 0) test_support::PressTimer();
+        if (OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate())
             WaitServingMessages(thread.get(), 5000);
-        test_support::ResetAppState();
     }
 
     FakeSystem fake;
@@ -194,7 +193,7 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.testMode << " " << static_cast<int>(c.attendance));
         fake.messages.clear(), fake.notifies.clear();
-        app.TESTCHECK = c.testMode ? 1 : 0;
+        App().TESTCHECK = c.testMode ? 1 : 0;
         EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr));
         if (c.icon != 0) {
             ASSERT_EQ(1u, fake.messages.size());
@@ -206,10 +205,10 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
         }
     }
     // Through the timer end's button: nothing starts.
-    app.TESTCHECK = 0;
+    App().TESTCHECK = 0;
     test_support::PressTimer();
-    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
-    EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
+    EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
+    EXPECT_TRUE(App().operation(Operation::TimerEnd).thread.Empty());
 }
 
 // The system stays awake (not the display) while an operation is armed, on
@@ -242,8 +241,8 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         SCOPED_TRACE(static_cast<int>(c.action));
         fake.messages.clear(), fake.exits.clear();
         fake.privilegeError = c.privilegeError, fake.exitError = c.exitError, fake.powerError = c.powerError;
-        app.operation(Operation::Wake).running = 1;  // armed for the end that is refused
-        app.operation(Operation::Wake).idle = 0;
+        App().operation(Operation::Wake).running = 1;  // armed for the end that is refused
+        App().operation(Operation::Wake).idle = 0;
         LockRunControls(0, IDC_MAN_WAKE);
         EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action));
         // A user without the right is not asked for: the refusal is told at once.
@@ -254,8 +253,8 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), fake.messages[0].style);
         EXPECT_EQ(0u, fake.messages[0].text.find(c.named));
         EXPECT_GT(fake.messages[0].text.size(), std::wstring(c.named).size() + 2);  // the reason follows
-        EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());
-        EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
+        EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());
+        EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
     }
 }

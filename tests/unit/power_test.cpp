@@ -21,13 +21,10 @@ namespace {
 class PowerActions : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.FORCECHECK = 0;
-        app.TESTCHECK = 0;
-        app.WAYTOEND = EndAction::Shutdown;
+        App().FORCECHECK = 0;
+        App().TESTCHECK = 0;
+        App().WAYTOEND = EndAction::Shutdown;
     }
-    // Tests here also point the record at their own windows and lock the
-    // run controls: a failed assertion must not leave that to later tests.
-    void TearDown() override { test_support::ResetAppState(); }
     FakeSystem fake;
     ScopedSystem installed{fake};
 };
@@ -47,9 +44,9 @@ TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
     for (const SessionCase& c : cases) {
         FakeSystem local;
         ScopedSystem use(local);
-        app.WAYTOEND = c.action;
-        app.FORCECHECK = c.force ? 1 : 0;
-        EXPECT_EQ(EndResult::Requested, PerformEndAction(app.WAYTOEND.load()));
+        App().WAYTOEND = c.action;
+        App().FORCECHECK = c.force ? 1 : 0;
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load()));
         // A log-off needs no privilege; the others enable it first.
         std::vector<std::wstring> calls = {L"Exit " + std::to_wstring(c.flags)};
         if (c.action != EndAction::Logoff) calls.insert(calls.begin(), std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME);
@@ -73,9 +70,9 @@ TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode
     for (const Case& c : cases) {
         FakeSystem local;
         ScopedSystem use(local);
-        app.WAYTOEND = c.action;
-        app.FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
-        EXPECT_EQ(EndResult::Requested, PerformEndAction(app.WAYTOEND.load()));
+        App().WAYTOEND = c.action;
+        App().FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load()));
         ASSERT_EQ(1u, local.privileges.size());
         ASSERT_EQ(1u, local.powerStates.size());
         EXPECT_EQ(c.suspend, local.powerStates[0].first);
@@ -85,10 +82,10 @@ TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode
 }
 
 TEST_F(PowerActions, TestModeShowsTheMessageAndRequestsNothing) {
-    app.TESTCHECK = 1;
-    app.FORCECHECK = 1;
-    app.WAYTOEND = EndAction::Reboot;
-    EXPECT_EQ(EndResult::TestMessage, PerformEndAction(app.WAYTOEND.load()));
+    App().TESTCHECK = 1;
+    App().FORCECHECK = 1;
+    App().WAYTOEND = EndAction::Reboot;
+    EXPECT_EQ(EndResult::TestMessage, PerformEndAction(App().WAYTOEND.load()));
     ASSERT_EQ(1u, fake.messages.size());
     EXPECT_EQ(L"リブート：強制チェック ON", fake.messages[0].text);
     EXPECT_EQ(L"テストモード", fake.messages[0].caption);
@@ -108,13 +105,13 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
         {L"休止：強制チェック OFF", L"休止：強制チェック ON"},
     };
     const int buttons[5] = {IDC_MAN_SHUTDOWN, IDC_MAN_REBOOT, IDC_MAN_LOGOFF, IDC_MAN_STANDBY, IDC_MAN_HIBERNATE};
-    app.TESTCHECK = 1;
+    App().TESTCHECK = 1;
     for (int action = 0; action < 5; ++action) {
         for (int force = 0; force < 2; ++force) {
             FakeSystem local;
             ScopedSystem use(local);
-            app.FORCECHECK = force;
-            app.WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
+            App().FORCECHECK = force;
+            App().WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
             const EndActionFacts* facts = EndActionOfManualButton(buttons[action]);
             ASSERT_NE(nullptr, facts);
             EXPECT_EQ(EndResult::TestMessage, PerformEndAction(facts->action));
@@ -126,11 +123,11 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
 
 TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     for (std::uint32_t value : {5u, 7u, 0xFFFFFFFFu}) {
-        app.WAYTOEND = static_cast<EndAction>(value);
-        app.TESTCHECK = 1;
-        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(app.WAYTOEND.load()));
-        app.TESTCHECK = 0;
-        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(app.WAYTOEND.load()));
+        App().WAYTOEND = static_cast<EndAction>(value);
+        App().TESTCHECK = 1;
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load()));
+        App().TESTCHECK = 0;
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load()));
     }
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_EQ(nullptr, EndActionOfManualButton(IDC_MAN_PROCESS));
@@ -147,18 +144,19 @@ INT_PTR CALLBACK UnlockingMainProc(HWND window, UINT message, WPARAM wParam, LPA
 TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
     test_support::TestDialog main{IDD_MAIN, UnlockingMainProc};
     programWindows.main = main.get();
-    app.TESTCHECK = 1;
+    App().TESTCHECK = 1;
     for (bool fromWorker : {false, true}) {
-        for (auto* started : {static_cast<std::atomic<std::uint32_t>*>(nullptr),
-                              &app.operation(Operation::ScheduledEnd).idle, &app.operation(Operation::TimerEnd).idle,
-                              &app.operation(Operation::WaitProgram).idle, &app.operation(Operation::Wake).idle}) {
+        for (auto* started :
+             {static_cast<std::atomic<std::uint32_t>*>(nullptr), &App().operation(Operation::ScheduledEnd).idle,
+              &App().operation(Operation::TimerEnd).idle, &App().operation(Operation::WaitProgram).idle,
+              &App().operation(Operation::Wake).idle}) {
             SCOPED_TRACE(::testing::Message() << "worker " << fromWorker << ", started " << started);
             LockRunControls(0, IDC_MAIN_RUN);
             if (started != nullptr) *started = 0;
             if (fromWorker) {
                 std::atomic<bool> done{false};
                 std::thread worker([&] {
-                    PerformEndAction(app.WAYTOEND.load());
+                    PerformEndAction(App().WAYTOEND.load());
                     done = true;
                 });
                 test_support::WaitFor([&] { return done.load(); }, 20000);

@@ -201,7 +201,7 @@ protected:
     void SetUp() override {
         zone = FixedZone(-540);
         gated.zone = &zone;
-        main = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialog, 0);
+        main = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, QuietDialog, 0);
         ASSERT_NE(nullptr, main);
         const int combos[] = {IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY, IDC_MAIN_END_HOUR, IDC_MAIN_END_MINUTE};
         const int maxima[] = {12, 31, 23, 59};
@@ -210,25 +210,16 @@ protected:
         ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, 8, 0);
         ::SendDlgItemMessageW(main, IDC_MAIN_END_MINUTE, CB_SETCURSEL, 0, 0);
         programWindows.main = main;
-        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
-        app.phraseText.Set(L"phrase");
-        app.SOUND = SoundMode::Silent;
-        app.COUNTDOWNTIME = 1;
-        app.NEXT_REG = ResumeMode::NoWake;
+        App().actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        App().phraseText.Set(L"phrase");
+        App().SOUND = SoundMode::Silent;
+        App().COUNTDOWNTIME = 1;
+        App().NEXT_REG = ResumeMode::NoWake;
     }
     void TearDown() override {
-        app.operation(Operation::ScheduledEnd).block.Cancel();
-        app.operation(Operation::ScheduledEnd).idle = 1;
         for (auto& gate : gated.gates) ::SetEvent(gate.get());
-        if (OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate())
-            WaitServingMessages(thread.get(), 5000);
-        programWindows.main = nullptr;
+        test_support::EndWorkers();
         ::DestroyWindow(main);
-        app.operation(Operation::ScheduledEnd).running = 0;
-        app.headline.Clear();
-        app.detailLine.Clear();
-        app.phraseText.Clear();
-        app.actionName.Clear();
     }
 
     // Armed as the run button arms it, with the target an hour or two ahead
@@ -237,10 +228,10 @@ protected:
         const int hour = (LocalTimeOf(gated.Now()).tm_hour + 2) % 24;
         ::SendDlgItemMessageW(main, IDC_MAIN_END_HOUR, CB_SETCURSEL, hour, 0);
         ::SetEvent(gated.gates[0].get());
-        app.operation(Operation::ScheduledEnd).block.Arm();
-        app.operation(Operation::ScheduledEnd).idle = 0;
-        StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
-        return app.operation(Operation::ScheduledEnd).thread.Duplicate();
+        App().operation(Operation::ScheduledEnd).block.Arm();
+        App().operation(Operation::ScheduledEnd).idle = 0;
+        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+        return App().operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
     static bool WaitFor(const OwnedHandle& event) { return ::WaitForSingleObject(event.get(), 5000) == WAIT_OBJECT_0; }
@@ -252,85 +243,85 @@ protected:
 };
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
-    app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
-    OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
+    App().operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    OwnedHandle thread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", app.headline.Get());
-    EXPECT_EQ(L"\r\n終了時間　8時", app.detailLine.Get());  // no minute part for minute 0
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", App().headline.Get());
+    EXPECT_EQ(L"\r\n終了時間　8時", App().detailLine.Get());  // no minute part for minute 0
 
-    app.operation(Operation::ScheduledEnd).block.run = 0;
+    App().operation(Operation::ScheduledEnd).block.run = 0;
     ::SetEvent(gated.gates[0].get());
     ASSERT_TRUE(WaitServingMessages(thread.get(), 5000));
-    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_EQ(L"phrase", app.headline.Get());
-    EXPECT_EQ(L"", app.detailLine.Get());
-    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
+    EXPECT_EQ(0u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(L"phrase", App().headline.Get());
+    EXPECT_EQ(L"", App().detailLine.Get());
+    EXPECT_TRUE(App().operation(Operation::ScheduledEnd).thread.Empty());
     EXPECT_TRUE(gated.exits.empty());
     EXPECT_TRUE(gated.messages.empty());
 }
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
-    app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
-    OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
+    App().operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    OwnedHandle oldThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
-    app.operation(Operation::ScheduledEnd).block.run = 0;
-    app.operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(app.operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    App().operation(Operation::ScheduledEnd).block.run = 0;
+    App().operation(Operation::ScheduledEnd).block.Arm();
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
-    app.headline.Set(L"new thread's headline");
-    app.detailLine.Set(L"new thread's detail");
+    App().headline.Set(L"new thread's headline");
+    App().detailLine.Set(L"new thread's detail");
 
     // The old thread wakes up with the run flag set again for the new one.
     ::SetEvent(gated.gates[0].get());
     ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_EQ(L"new thread's headline", app.headline.Get());
-    EXPECT_EQ(L"new thread's detail", app.detailLine.Get());
-    EXPECT_FALSE(app.operation(Operation::ScheduledEnd).thread.Empty());  // still holds the new thread
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_EQ(L"new thread's headline", App().headline.Get());
+    EXPECT_EQ(L"new thread's detail", App().detailLine.Get());
+    EXPECT_FALSE(App().operation(Operation::ScheduledEnd).thread.Empty());  // still holds the new thread
     EXPECT_TRUE(gated.exits.empty());
     EXPECT_TRUE(gated.messages.empty());
 
     // The new thread is the one that answers to its run flag.
-    OwnedHandle newThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
-    app.operation(Operation::ScheduledEnd).block.run = 0;
+    OwnedHandle newThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
+    App().operation(Operation::ScheduledEnd).block.run = 0;
     ::SetEvent(gated.gates[1].get());
     ASSERT_TRUE(WaitServingMessages(newThread.get(), 5000));
-    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
+    EXPECT_EQ(0u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_TRUE(App().operation(Operation::ScheduledEnd).thread.Empty());
 }
 
 TEST_F(ScheduledEndThread, ReachesItsMomentAndCarriesOutTheAction) {
-    app.WAYTOEND = EndAction::Reboot;
-    app.FORCECHECK = 1;
+    App().WAYTOEND = EndAction::Reboot;
+    App().FORCECHECK = 1;
     OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());  // returned to idle first
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).idle.load());  // returned to idle first
     ASSERT_EQ(1u, gated.exits.size());
     EXPECT_EQ(static_cast<UINT>(EWX_REBOOT | EWX_FORCE), gated.exits[0]);
     // Silent mode: COUNTDOWNTIME + 1 balloons, then the action at or after the target.
-    std::tm target = app.operation(Operation::ScheduledEnd).block.target;
+    std::tm target = App().operation(Operation::ScheduledEnd).block.target;
     EXPECT_GE(gated.Now(), MakeLocalTime(target) + 2);
-    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).running.load());
-    app.WAYTOEND = EndAction::Shutdown;
-    app.FORCECHECK = 0;
+    EXPECT_EQ(0u, App().operation(Operation::ScheduledEnd).running.load());
+    App().WAYTOEND = EndAction::Shutdown;
+    App().FORCECHECK = 0;
 }
 
 // However long each wait overruns, the count-down starts within one overrun
 // of its planned second, and the ten-count's 0 within two of the target.
 TEST_F(ScheduledEndThread, PollsOnWholeSecondsAndPacesTheCountdownFromItsStart) {
-    app.SOUND = SoundMode::TenCount;
+    App().SOUND = SoundMode::TenCount;
     gated.overrunMs = 16;
     gated.FakeSystem::Sleep(300);  // the clock stands 300 ms into a second
     OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
 
-    const std::int64_t target = MakeLocalTime(app.operation(Operation::ScheduledEnd).block.target) * 1000;
+    const std::int64_t target = MakeLocalTime(App().operation(Operation::ScheduledEnd).block.target) * 1000;
     std::vector<std::int64_t> lateness;
     for (const auto& n : gated.notifies) {
         if (std::wstring(n.data.szInfo).rfind(L"終了まで：", 0) == 0) {
@@ -352,20 +343,20 @@ TEST_F(ScheduledEndThread, ACancelAtTheLastMomentHolds) {
     gated.onSleep = [&] {
         std::lock_guard<std::mutex> hold(gated.lock);
         if (!gated.notifies.empty() && std::wstring(gated.notifies.back().data.szInfo) == L"終了まで：0秒") {
-            app.operation(Operation::ScheduledEnd).block.Cancel();
+            App().operation(Operation::ScheduledEnd).block.Cancel();
         }
     };
     OwnedHandle thread = StartSoon();
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
     EXPECT_TRUE(gated.exits.empty());
-    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_EQ(L"phrase", App().headline.Get());
 }
 
 TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
     gated.now = 1'000'000'000'000;
     test_support::PressRun();
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
-    EXPECT_TRUE(app.operation(Operation::ScheduledEnd).thread.Empty());
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).idle.load());
+    EXPECT_TRUE(App().operation(Operation::ScheduledEnd).thread.Empty());
     ASSERT_EQ(1u, gated.messages.size());
     EXPECT_EQ(L"終了時間を決定できませんでした。", gated.messages[0].text);
 }

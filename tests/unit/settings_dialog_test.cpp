@@ -52,13 +52,12 @@ protected:
     void SetUp() override {
         ResetSettings();
         programWindows.main = main_.get();
-        app.WAYTOEND = EndAction::Standby;
-        app.COUNTDOWNTIME = 10;
+        App().WAYTOEND = EndAction::Standby;
+        App().COUNTDOWNTIME = 10;
     }
     void TearDown() override {
         dialog_.reset();
         EXPECT_TRUE(fake_.messages.empty()) << "a box was shown";
-        test_support::ResetAppState();
         ResetSettings();
     }
 
@@ -110,9 +109,9 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredChoices) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "resume " << c.resume << ", sound " << c.sound);
-        app.WAYTOEND = c.action;
-        app.NEXT_REG = static_cast<ResumeMode>(c.resume);
-        app.SOUND = static_cast<SoundMode>(c.sound);
+        App().WAYTOEND = c.action;
+        App().NEXT_REG = static_cast<ResumeMode>(c.resume);
+        App().SOUND = static_cast<SoundMode>(c.sound);
         Open();
         EXPECT_EQ(dialog_->get(), programWindows.settings.load());
         EXPECT_EQ(c.resumeChecked, Checked(kResume));
@@ -120,14 +119,14 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredChoices) {
         EXPECT_EQ(c.soundChecked, Checked(kSoundRadios));
         EXPECT_EQ(c.soundEnabled, Enabled(kSoundControls));
         EXPECT_EQ("1", Enabled({IDC_SET_SECONDS_SPIN}));
-        EXPECT_EQ(c.sound > 4 ? SoundMode::TenCount : SoundMode(c.sound), app.SOUND.load());
+        EXPECT_EQ(c.sound > 4 ? SoundMode::TenCount : SoundMode(c.sound), App().SOUND.load());
         EXPECT_EQ(0xBADu, StoredDword(value::SOUND));
     }
 }
 
 TEST_F(SettingsDialogTest, SoundAndResumeButtonsWriteAndApplyTheirRow) {
-    app.SOUND = SoundMode::ChosenSound;
-    app.NEXT_REG = ResumeMode::WakeIdle;
+    App().SOUND = SoundMode::ChosenSound;
+    App().NEXT_REG = ResumeMode::WakeIdle;
     Open();
     const std::pair<int, const char*> sounds[] = {
         {IDC_SET_SILENT, "0000"}, {IDC_SET_TEN_COUNT, "1000"},    {IDC_SET_EXPLOSION, "1000"},
@@ -136,7 +135,7 @@ TEST_F(SettingsDialogTest, SoundAndResumeButtonsWriteAndApplyTheirRow) {
     for (const auto& [id, enabled] : sounds) {
         Click(id);
         EXPECT_EQ(enabled, Enabled(kSoundControls)) << id;
-        EXPECT_EQ(static_cast<std::uint32_t>(app.SOUND.load()), StoredDword(value::SOUND)) << id;
+        EXPECT_EQ(static_cast<std::uint32_t>(App().SOUND.load()), StoredDword(value::SOUND)) << id;
     }
     EXPECT_EQ(1u, StoredDword(value::EXPLOSION_SOUND));
     EXPECT_NE(std::wstring::npos, Summary().find(L"サウンド設定： 選択音 (最大10秒間)"));
@@ -156,7 +155,7 @@ TEST_F(SettingsDialogTest, SoundAndResumeButtonsWriteAndApplyTheirRow) {
 }
 
 TEST_F(SettingsDialogTest, EndActionChosenInTheMainWindowReachesTheOpenDialog) {
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
     Open();
     const struct {
         bool inMain;
@@ -180,14 +179,14 @@ TEST_F(SettingsDialogTest, EndActionChosenInTheMainWindowReachesTheOpenDialog) {
 TEST_F(SettingsDialogTest, SecondsOfAnySizeAreShownAndTheFieldKeeps0To999) {
     const std::pair<std::int32_t, const wchar_t*> stored[] = {
         {12345, L"12345"}, {INT32_MAX, L"2147483647"}, {INT32_MIN, L"-2147483648"}};
-    app.SOUND = SoundMode::Beep;  // the field and so its arrows are usable
+    App().SOUND = SoundMode::Beep;  // the field and so its arrows are usable
     for (const auto& [seconds, shown] : stored) {
-        app.COUNTDOWNTIME = seconds;
+        App().COUNTDOWNTIME = seconds;
         Open();
         EXPECT_EQ(shown, Text(IDC_SET_SECONDS));
         // Written back as read from the field: a sign is no number.
-        EXPECT_EQ(seconds < 0 ? 0 : seconds, app.COUNTDOWNTIME.load());
-        EXPECT_EQ(static_cast<std::uint32_t>(app.COUNTDOWNTIME.load()), StoredDword(value::COUNTDOWNTIME));
+        EXPECT_EQ(seconds < 0 ? 0 : seconds, App().COUNTDOWNTIME.load());
+        EXPECT_EQ(static_cast<std::uint32_t>(App().COUNTDOWNTIME.load()), StoredDword(value::COUNTDOWNTIME));
     }
     HWND field = Item(IDC_SET_SECONDS);
     ::SetWindowTextW(field, L"");
@@ -232,8 +231,8 @@ TEST_F(SettingsDialogTest, FileChoiceFromOversizedStoredTextsReplacesOrClearsBou
         const wchar_t* name;
         SharedText<kPathUnits>* setting;
     } files[] = {
-        {IDC_SET_CHOOSE_PROGRAM, IDC_SET_PROGRAM_NAME, value::PROGRAM, &app.PROGRAM},
-        {IDC_SET_CHOOSE_SOUND, IDC_SET_SOUND_NAME, value::MY_SOUND, &app.MY_SOUND},
+        {IDC_SET_CHOOSE_PROGRAM, IDC_SET_PROGRAM_NAME, value::PROGRAM, &App().PROGRAM},
+        {IDC_SET_CHOOSE_SOUND, IDC_SET_SOUND_NAME, value::MY_SOUND, &App().MY_SOUND},
     };
     // What the dialog answers, and what the setting holds afterwards.
     const std::pair<std::optional<std::wstring>, std::wstring> answers[] = {
@@ -242,8 +241,8 @@ TEST_F(SettingsDialogTest, FileChoiceFromOversizedStoredTextsReplacesOrClearsBou
         {L"D:\\新しい フォルダー\\after.wav", L"D:\\新しい フォルダー\\after.wav"},
         {huge, L""},  // does not fit the buffer: the dialog fails
     };
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-    app.SOUND = SoundMode::ChosenSound;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    App().SOUND = SoundMode::ChosenSound;
     for (const auto& file : files) {
         // Read as the main window does, into the settings' buffers.
         wchar_t read[kPathUnits];
@@ -251,7 +250,7 @@ TEST_F(SettingsDialogTest, FileChoiceFromOversizedStoredTextsReplacesOrClearsBou
         ReadSettingString(file.name, read);
         file.setting->Set(read);
         ReadSettingString(value::PROGRAM_COMMANDLINE, read);
-        app.PROGRAM_COMMANDLINE.Set(read);
+        App().PROGRAM_COMMANDLINE.Set(read);
         Open();
         EXPECT_EQ(Terminated(cut), Stored(kSettingsKeyPath, value::PROGRAM_COMMANDLINE));
         std::wstring offered = cut;

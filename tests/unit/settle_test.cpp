@@ -40,7 +40,7 @@ TEST(SettleWait, ServesMessagesSentByTheThreadItWaitsFor) {
 }
 
 TEST(SettleWait, AThreadThatLetGoOfItsSlotIsNotWaitedFor) {
-    ThreadSlot& slot = app.operation(Operation::TimerEnd).thread;
+    ThreadSlot& slot = App().operation(Operation::TimerEnd).thread;
     ASSERT_TRUE(slot.Start<EndsAtOnce>(&slot));
     test_support::WaitFor([&] { return slot.Empty(); });
     EXPECT_TRUE(slot.Empty());

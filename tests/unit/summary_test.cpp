@@ -209,7 +209,6 @@ protected:
         for (int id : {IDC_MAIN_END_MINUTE, IDC_MAIN_WAKE_MINUTE}) FillNumberCombo(59, main_.get(), id);
         programWindows.main = main_.get();
     }
-    void TearDown() override { test_support::ResetAppState(); }
 
     void Select(int id, int index) { ::SendDlgItemMessageW(main_.get(), id, CB_SETCURSEL, index, 0); }
 
@@ -225,14 +224,14 @@ TEST_F(UpdateSummaryTest, ShowsTheTextBuiltFromStateAndCombos) {
     Select(IDC_MAIN_WAKE_DAY, 1);
     Select(IDC_MAIN_WAKE_HOUR, 0);
     Select(IDC_MAIN_WAKE_MINUTE, 30);
-    app.WAYTOEND = EndAction::Standby;
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-    app.PROGRAM.Set(L"C:\\Program Files\\sync\\sync.exe");
-    app.PROGRAM_COMMANDLINE.Set(L"--now");
-    app.SOUND = SoundMode::Heartbeat;
-    app.COUNTDOWNTIME = 30;
-    app.STARTUPCHECK = 1;
-    app.FORCECHECK = 1;
+    App().WAYTOEND = EndAction::Standby;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    App().PROGRAM.Set(L"C:\\Program Files\\sync\\sync.exe");
+    App().PROGRAM_COMMANDLINE.Set(L"--now");
+    App().SOUND = SoundMode::Heartbeat;
+    App().COUNTDOWNTIME = 30;
+    App().STARTUPCHECK = 1;
+    App().FORCECHECK = 1;
 
     UpdateSummary();
 
@@ -242,16 +241,16 @@ TEST_F(UpdateSummaryTest, ShowsTheTextBuiltFromStateAndCombos) {
         L"サウンド設定： 鼓動音 (最大30秒間)\r\n終了予定時間： 12月24日7時5分\r\n"
         L"復帰予定時間： 1月1日0時30分\r\n★強制モード";
     EXPECT_EQ(expected, ItemText(main_.get(), IDC_MAIN_SUMMARY));
-    EXPECT_EQ(expected, std::wstring(app.summaryText));
+    EXPECT_EQ(expected, std::wstring(App().summaryText));
 }
 
 TEST_F(UpdateSummaryTest, UnselectedCombosAndRunningTimer) {
-    app.operation(Operation::TimerEnd).running = 1;
+    App().operation(Operation::TimerEnd).running = 1;
     UpdateSummary();
     EXPECT_EQ(L"\r\nサウンド設定： 無音\r\n", ItemText(main_.get(), IDC_MAIN_SUMMARY));
 
     // Once the timer end has stopped, the next rebuild shows the line again.
-    app.operation(Operation::TimerEnd).running = 0;
+    App().operation(Operation::TimerEnd).running = 0;
     UpdateSummary();
     EXPECT_EQ(L"\r\nサウンド設定： 無音\r\n終了予定時間： 月日時分\r\n", ItemText(main_.get(), IDC_MAIN_SUMMARY));
 }
@@ -260,16 +259,16 @@ TEST_F(UpdateSummaryTest, LongestSettingsFitWhole) {
     const std::wstring path(kPathUnits - 1, L'p');
     const std::wstring arguments(kPathUnits - 1, L'a');
     const std::wstring sound(kPathUnits - 1, L's');
-    app.STARTUPCHECK = 1;
-    app.WAYTOEND = EndAction::Hibernate;
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-    app.PROGRAM.Set(path.c_str());
-    app.PROGRAM_COMMANDLINE.Set(arguments.c_str());
-    app.SOUND = SoundMode::ChosenSound;
-    app.MY_SOUND.Set(sound.c_str());
-    app.COUNTDOWNTIME = -2147483647 - 1;
-    app.TESTCHECK = 1;
-    app.FORCECHECK = 1;
+    App().STARTUPCHECK = 1;
+    App().WAYTOEND = EndAction::Hibernate;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    App().PROGRAM.Set(path.c_str());
+    App().PROGRAM_COMMANDLINE.Set(arguments.c_str());
+    App().SOUND = SoundMode::ChosenSound;
+    App().MY_SOUND.Set(sound.c_str());
+    App().COUNTDOWNTIME = -2147483647 - 1;
+    App().TESTCHECK = 1;
+    App().FORCECHECK = 1;
     for (int id : {IDC_MAIN_END_MONTH, IDC_MAIN_END_DAY, IDC_MAIN_END_HOUR, IDC_MAIN_END_MINUTE, IDC_MAIN_WAKE_MONTH,
                    IDC_MAIN_WAKE_DAY, IDC_MAIN_WAKE_HOUR, IDC_MAIN_WAKE_MINUTE}) {
         Select(id, 10);
@@ -278,7 +277,7 @@ TEST_F(UpdateSummaryTest, LongestSettingsFitWhole) {
     UpdateSummary();
 
     const std::wstring shown = ItemText(main_.get(), IDC_MAIN_SUMMARY);
-    EXPECT_LT(shown.size(), std::size(app.summaryText));
+    EXPECT_LT(shown.size(), std::size(App().summaryText));
     EXPECT_NE(std::wstring::npos, shown.find(L"[ﾌﾟﾛｸﾞﾗﾑ： " + path + L"  引数： " + arguments + L"]"));
     EXPECT_NE(std::wstring::npos, shown.find(L"(最大-2147483648秒間) [サウンド： " + sound + L"]"));
     EXPECT_NE(std::wstring::npos, shown.find(L"復帰予定時間： 10月10日10時10分\r\n■テストモード  ★強制モード"));

@@ -65,7 +65,7 @@ INT_PTR CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 struct TimerSystem : FakeSystem {
     DWORD ExitSession(UINT flags, DWORD reason) override {
-        idleAtExit = app.operation(Operation::TimerEnd).idle.load();
+        idleAtExit = App().operation(Operation::TimerEnd).idle.load();
         wakeRequestsAtExit = wakeRequests.load();
         return FakeSystem::ExitSession(flags, reason);
     }
@@ -78,15 +78,15 @@ protected:
     void SetUp() override {
         programWindows.main = main.get();
         programWindows.manual = manual.get();
-        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
-        app.phraseText.Set(L"phrase");
+        App().actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        App().phraseText.Set(L"phrase");
         InitTrayIcon();       // the icon record as the main window prepares it
         fake.overrunMs = 16;  // every wait lasts 16 ms longer than asked
         fake.onSleep = [this, gui = ::GetCurrentThreadId()] {
             if (::GetCurrentThreadId() != gui) OnWorkerWait();
         };
     }
-    void TearDown() override { test_support::ResetAppState(); }
+    void TearDown() override { test_support::EndWorkers(); }
 
     // "h/m/s/" as the dialog shows it; empty while it is closed.
     std::wstring Fields() {
@@ -162,14 +162,14 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
         SCOPED_TRACE(::testing::Message() << c.first << " cancel at " << c.cancelAt);
         fake.exits.clear(), fake.sounds.clear(), fake.beeps.clear(), ticks.clear(), flags.clear();
         wakeRequests = 0;
-        app.SOUND = c.sound, app.COUNTDOWNTIME = c.countdown, app.NEXT_REG = c.next;
+        App().SOUND = c.sound, App().COUNTDOWNTIME = c.countdown, App().NEXT_REG = c.next;
         cancel = c.cancel, cancelAt = c.cancelAt;
         const int ids[] = {IDC_MAN_HOURS, IDC_MAN_MINUTES, IDC_MAN_SECONDS};
         for (int i = 0; i < 3; ++i) ::SetDlgItemTextW(manual.get(), ids[i], c.entry[i]);
         const std::uint64_t begin = fake.Ticks();
         test_support::PressTimer();
         EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_TIMER));
-        OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+        OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 20000));
 
         ASSERT_EQ(c.ticks, ticks.size());
@@ -198,13 +198,13 @@ TEST_F(TimerEndRun, CountsDownShowsEachTickAndActsOnTimeUnlessCancelled) {
             EXPECT_TRUE(fake.exits.empty());
             EXPECT_EQ(c.cancelAt, Fields());  // the time left stays for the next start
         }
-        EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
-        EXPECT_EQ(0u, app.operation(Operation::TimerEnd).running.load());
-        EXPECT_TRUE(app.operation(Operation::TimerEnd).thread.Empty());
+        EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
+        EXPECT_EQ(0u, App().operation(Operation::TimerEnd).running.load());
+        EXPECT_TRUE(App().operation(Operation::TimerEnd).thread.Empty());
         EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
         EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_HOURS)));
-        EXPECT_EQ(L"phrase", app.headline.Get());
-        EXPECT_EQ(L"", app.detailLine.Get());
+        EXPECT_EQ(L"phrase", App().headline.Get());
+        EXPECT_EQ(L"", App().detailLine.Get());
     }
 }
 
@@ -221,7 +221,7 @@ TEST_F(TimerEndRun, TicksStayASecondApartWhenTheFirstIsHeldOrTheClockJumps) {
         ::SetDlgItemTextW(manual.get(), IDC_MAN_SECONDS, L"4");
         const std::uint64_t press = fake.Ticks();
         test_support::PressTimer();
-        OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+        OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
         ASSERT_TRUE(thread);
         if (holdFirst) {
             // The worker's first write waits for this thread, which is busy.
@@ -252,7 +252,7 @@ TEST_F(TimerEndRun, TicksStayASecondApartWhenTheFirstIsHeldOrTheClockJumps) {
 // then the end action.
 class TimerEndView : public ::testing::Test {
 protected:
-    void TearDown() override { test_support::ResetAppState(); }
+    void TearDown() override { test_support::EndWorkers(); }
     FakeSystem fake;
     ScopedSystem installed{fake};
     FakeView view;
@@ -261,7 +261,7 @@ protected:
 
 TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
     ToggleTimerEnd(2, ChosenMoments{});
-    OwnedHandle thread = app.operation(Operation::TimerEnd).thread.Duplicate();
+    OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
 
@@ -274,7 +274,7 @@ TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
     EXPECT_TRUE(view.locks[1].enable);
     EXPECT_EQ(Operation::TimerEnd, view.locks[1].except);
     EXPECT_EQ(1u, fake.exits.size());
-    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
+    EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
 }
 
 }  // namespace

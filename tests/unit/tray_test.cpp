@@ -32,7 +32,7 @@ using test_support::TestDialog;
 constexpr wchar_t kPhrase[] = L"好きな言葉を入力すれば？";
 constexpr wchar_t kCancelCaption[] = L"処理中断";
 
-HICON ProgramIcon() { return ::LoadIconW(app.instance, MAKEINTRESOURCEW(IDI_MAIN)); }
+HICON ProgramIcon() { return ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN)); }
 HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
 
 std::wstring NotifyLine(DWORD message, const std::wstring& balloon) {
@@ -53,16 +53,15 @@ protected:
     void SetUp() override {
         ASSERT_NE(nullptr, main_.get());
         programWindows.main = main_.get();
-        app.mainIcon = ProgramIcon();
-        app.phraseText.Set(kPhrase);
-        app.headline.Set(kPhrase);
+        App().mainIcon = ProgramIcon();
+        App().phraseText.Set(kPhrase);
+        App().headline.Set(kPhrase);
         InitTrayIcon();
         ::ShowWindow(main_.get(), SW_SHOWNORMAL);
     }
     void TearDown() override {
         fake_.refuseNotify = nullptr;  // it may refer to the test's own variables
         RemoveTrayIcon();              // forgets the icon while the fake is still installed
-        test_support::ResetAppState();
     }
 
     void ClearRecords() {
@@ -88,13 +87,13 @@ protected:
         KeepManualCaption(Operation::TimerEnd, kCancelCaption);
         KeepManualCaption(Operation::Wake, kCancelCaption);
         for (RunBlock* block :
-             {&app.operation(Operation::Wake).block, &app.operation(Operation::ScheduledEnd).block,
-              &app.operation(Operation::WaitProgram).block, &app.operation(Operation::TimerEnd).block}) {
+             {&App().operation(Operation::Wake).block, &App().operation(Operation::ScheduledEnd).block,
+              &App().operation(Operation::WaitProgram).block, &App().operation(Operation::TimerEnd).block}) {
             block->run = 1;
         }
-        app.operation(Operation::ScheduledEnd).idle = 0;
-        app.operation(Operation::WaitProgram).idle = 0;
-        app.operation(Operation::TimerEnd).idle = 0;
+        App().operation(Operation::ScheduledEnd).idle = 0;
+        App().operation(Operation::WaitProgram).idle = 0;
+        App().operation(Operation::TimerEnd).idle = 0;
         LockRunControls(0, caller);
     }
 
@@ -145,8 +144,8 @@ TEST_F(TrayTest, MinimiseHidesEveryOpenWindowAndRestoreBringsThemBack) {
     TestDialog manual{IDD_MANUAL};
     programWindows.settings = settings.get();
     programWindows.manual = manual.get();
-    app.headline.Set(L"指定時間終了 休止");
-    app.detailLine.Set(L"\r\n23時59分");
+    App().headline.Set(L"指定時間終了 休止");
+    App().detailLine.Set(L"\r\n23時59分");
 
     EXPECT_EQ(TRUE, MainDialogProc(main_.get(), WM_SYSCOMMAND, SC_MINIMIZE, 0));
 
@@ -205,8 +204,8 @@ TEST_F(TrayTest, ClosedDialogsAreNeitherHiddenNorShown) {
 TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
     HideToTray();
     ClearRecords();
-    app.operation(Operation::TimerEnd).running = 1;  // an abort would show
-    app.operation(Operation::TimerEnd).idle = 0;
+    App().operation(Operation::TimerEnd).running = 1;  // an abort would show
+    App().operation(Operation::TimerEnd).idle = 0;
 
     // Moves, button-ups, double clicks, other buttons, balloon and key events.
     for (LPARAM lParam :
@@ -225,7 +224,7 @@ TEST_F(TrayTest, OtherMouseMessagesAndIdentifiersAreIgnored) {
     EXPECT_TRUE(fake_.calls.empty());
     EXPECT_FALSE(::IsWindowVisible(main_.get()));
     EXPECT_TRUE(TrayIconShown());
-    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).idle.load());
+    EXPECT_EQ(0u, App().operation(Operation::TimerEnd).idle.load());
 }
 
 TEST_F(TrayTest, AbortStopsEachRunningOperation) {
@@ -238,38 +237,39 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         bool wakeArmedToo;
     };
     const Case cases[] = {
-        {"scheduled end", &app.operation(Operation::ScheduledEnd).running, IDC_MAIN_RUN, false},
-        {"timer end", &app.operation(Operation::TimerEnd).running, IDC_MAN_TIMER, false},
-        {"wait for a program", &app.operation(Operation::WaitProgram).running, IDC_MAN_WAIT, false},
-        {"count-down after a wake-up", &app.resumeCountdownRunning, 0, false},
-        {"timer end with a wake-up armed", &app.operation(Operation::TimerEnd).running, IDC_MAN_TIMER, true},
+        {"scheduled end", &App().operation(Operation::ScheduledEnd).running, IDC_MAIN_RUN, false},
+        {"timer end", &App().operation(Operation::TimerEnd).running, IDC_MAN_TIMER, false},
+        {"wait for a program", &App().operation(Operation::WaitProgram).running, IDC_MAN_WAIT, false},
+        {"count-down after a wake-up", &App().resumeCountdownRunning, 0, false},
+        {"timer end with a wake-up armed", &App().operation(Operation::TimerEnd).running, IDC_MAN_TIMER, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ShowOperationStarted(manual.get(), c.caller);
         *c.running = 1;
-        app.resumeCountdownGeneration = app.operation(Operation::Wake).block.generation.load();
-        app.operation(Operation::Wake).running = c.wakeArmedToo ? 1 : 0;
-        app.operation(Operation::Wake).idle = c.wakeArmedToo ? 0 : 1;
-        app.headline.Set(L"タイマー終了");
-        app.detailLine.Set(L"\r\n残り 0時間5分0秒");
+        App().resumeCountdownGeneration = App().operation(Operation::Wake).block.generation.load();
+        App().operation(Operation::Wake).running = c.wakeArmedToo ? 1 : 0;
+        App().operation(Operation::Wake).idle = c.wakeArmedToo ? 0 : 1;
+        App().headline.Set(L"タイマー終了");
+        App().detailLine.Set(L"\r\n残り 0時間5分0秒");
         ClearRecords();
 
         EXPECT_EQ(FALSE, MainDialogProc(main_.get(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
 
         for (RunBlock* block :
-             {&app.operation(Operation::ScheduledEnd).block, &app.operation(Operation::WaitProgram).block,
-              &app.operation(Operation::TimerEnd).block}) {
+             {&App().operation(Operation::ScheduledEnd).block, &App().operation(Operation::WaitProgram).block,
+              &App().operation(Operation::TimerEnd).block}) {
             EXPECT_EQ(0u, block->run.load());
         }
         // The wake block is stopped for its count-down only: an armed wake-up waits on.
-        EXPECT_EQ(c.running == &app.resumeCountdownRunning ? 0u : 1u, app.operation(Operation::Wake).block.run.load());
-        EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).idle.load());
-        EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
-        EXPECT_EQ(1u, app.operation(Operation::TimerEnd).idle.load());
+        EXPECT_EQ(c.running == &App().resumeCountdownRunning ? 0u : 1u,
+                  App().operation(Operation::Wake).block.run.load());
+        EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).idle.load());
+        EXPECT_EQ(1u, App().operation(Operation::WaitProgram).idle.load());
+        EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
         // An armed wake-up stays armed.
-        EXPECT_EQ(c.wakeArmedToo ? 1u : 0u, app.operation(Operation::Wake).running.load());
-        EXPECT_EQ(c.wakeArmedToo ? 0u : 1u, app.operation(Operation::Wake).idle.load());
+        EXPECT_EQ(c.wakeArmedToo ? 1u : 0u, App().operation(Operation::Wake).running.load());
+        EXPECT_EQ(c.wakeArmedToo ? 0u : 1u, App().operation(Operation::Wake).idle.load());
         ExpectAllRunControlsEnabled(manual.get());
 
         EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
@@ -283,8 +283,8 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         EXPECT_EQ(wakeCaption, std::wstring(KeptManualCaption(Operation::Wake)));
 
         // The headline is the stopping thread's to restore.
-        EXPECT_EQ(L"タイマー終了", app.headline.Get());
-        EXPECT_EQ(L"\r\n残り 0時間5分0秒", app.detailLine.Get());
+        EXPECT_EQ(L"タイマー終了", App().headline.Get());
+        EXPECT_EQ(L"\r\n残り 0時間5分0秒", App().detailLine.Get());
 
         const std::vector<std::wstring> expectedCalls = {NotifyLine(NIM_MODIFY, L"終了処理中止"), L"Sleep 1000",
                                                          NotifyLine(NIM_MODIFY, L"タイマー終了")};
@@ -305,8 +305,8 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
 
 // Waits as the wake thread waits, and ends as it ends on a cancel.
 DWORD WINAPI WaitForStop(void*) {
-    ::WaitForSingleObject(app.operation(Operation::Wake).block.stop.get(), INFINITE);
-    app.operation(Operation::Wake).thread.ReleaseIfCurrentThread();
+    ::WaitForSingleObject(App().operation(Operation::Wake).block.stop.get(), INFINITE);
+    App().operation(Operation::Wake).thread.ReleaseIfCurrentThread();
     return 0;
 }
 
@@ -316,11 +316,11 @@ void ArmWakeUp() {
     LARGE_INTEGER due;
     due.QuadPart = -36000000000LL;  // an hour ahead
     ::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
-    app.wakeTimer.Reset(timer);
-    app.operation(Operation::Wake).block.Arm();
-    app.operation(Operation::Wake).thread.Start<WaitForStop>(nullptr);
-    app.operation(Operation::Wake).running = 1;
-    app.operation(Operation::Wake).idle = 0;
+    App().wakeTimer.Reset(timer);
+    App().operation(Operation::Wake).block.Arm();
+    App().operation(Operation::Wake).thread.Start<WaitForStop>(nullptr);
+    App().operation(Operation::Wake).running = 1;
+    App().operation(Operation::Wake).idle = 0;
 }
 
 // The wake thread ended by itself, with exit code 0, and let go of its slot.
@@ -329,7 +329,7 @@ void ExpectWakeThreadEnded(const OwnedHandle& thread) {
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeThread(thread.get(), &code);
     EXPECT_EQ(0u, code);
-    EXPECT_TRUE(app.operation(Operation::Wake).thread.Empty());
+    EXPECT_TRUE(App().operation(Operation::Wake).thread.Empty());
 }
 
 TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
@@ -339,30 +339,30 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
         SCOPED_TRACE(typed[0] != L'\0' ? "with a typed phrase" : "without a typed phrase");
         ShowOperationStarted(manual.get(), IDC_MAN_WAKE);
         for (RunBlock* block :
-             {&app.operation(Operation::ScheduledEnd).block, &app.operation(Operation::WaitProgram).block,
-              &app.operation(Operation::TimerEnd).block})
+             {&App().operation(Operation::ScheduledEnd).block, &App().operation(Operation::WaitProgram).block,
+              &App().operation(Operation::TimerEnd).block})
             block->run = 0;
-        app.operation(Operation::ScheduledEnd).idle = 1;
-        app.operation(Operation::WaitProgram).idle = 1;
-        app.operation(Operation::TimerEnd).idle = 1;
+        App().operation(Operation::ScheduledEnd).idle = 1;
+        App().operation(Operation::WaitProgram).idle = 1;
+        App().operation(Operation::TimerEnd).idle = 1;
         ArmWakeUp();
-        app.typedPhrase.Set(typed);
-        app.headline.Set(L"指定時間復帰");
-        app.detailLine.Set(L"\r\n1月2日3時4分");
-        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
+        App().typedPhrase.Set(typed);
+        App().headline.Set(L"指定時間復帰");
+        App().detailLine.Set(L"\r\n1月2日3時4分");
+        OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate();
         ClearRecords();
 
         OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
 
-        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
-        EXPECT_EQ(0u, app.operation(Operation::Wake).block.run.load());
+        EXPECT_TRUE(App().wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
+        EXPECT_EQ(0u, App().operation(Operation::Wake).block.run.load());
         ExpectWakeThreadEnded(thread);
-        EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());
-        EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
+        EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());
+        EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
 
         const std::wstring restored = typed[0] != L'\0' ? typed : kPhrase;
-        EXPECT_EQ(restored, app.headline.Get());
-        EXPECT_EQ(L"", app.detailLine.Get());
+        EXPECT_EQ(restored, App().headline.Get());
+        EXPECT_EQ(L"", App().detailLine.Get());
 
         ExpectAllRunControlsEnabled(manual.get());
         EXPECT_EQ(L"処理実行", ItemText(main_.get(), IDC_MAIN_RUN));
@@ -391,14 +391,14 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     // The scheduled end is armed (its button offers to cancel) but its
     // running flag was cleared by another operation's cancelled count-down.
     ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
-    app.operation(Operation::WaitProgram).idle = 1;
-    app.operation(Operation::TimerEnd).idle = 1;
+    App().operation(Operation::WaitProgram).idle = 1;
+    App().operation(Operation::TimerEnd).idle = 1;
     ArmWakeUp();
 
     AbortFromTray();
 
-    EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
-    EXPECT_EQ(0u, app.operation(Operation::ScheduledEnd).idle.load());
+    EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
+    EXPECT_EQ(0u, App().operation(Operation::ScheduledEnd).idle.load());
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
@@ -410,16 +410,16 @@ TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
     programWindows.manual = manual.get();
     ShowOperationStarted(manual.get(), IDC_MAN_TIMER);
     ArmWakeUp();
-    app.operation(Operation::TimerEnd).running = 1;
+    App().operation(Operation::TimerEnd).running = 1;
 
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
-    EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
-    EXPECT_FALSE(app.operation(Operation::Wake).thread.Empty());
+    EXPECT_EQ(1u, App().operation(Operation::Wake).running.load());
+    EXPECT_FALSE(App().operation(Operation::Wake).thread.Empty());
 
-    app.operation(Operation::TimerEnd).running = 0;  // as the timer thread does when it sees the cancel
-    OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
+    App().operation(Operation::TimerEnd).running = 0;  // as the timer thread does when it sees the cancel
+    OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate();
     OnTrayNotify(TRAY_ICON_ID, WM_RBUTTONDOWN);
-    EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
+    EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
     ExpectWakeThreadEnded(thread);
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ((std::vector<DWORD>{1000, 1000}), fake_.sleeps);
@@ -429,15 +429,15 @@ TEST_F(TrayTest, AbortWithNothingRunningOnlyShowsTheHeadlineAgain) {
     TestDialog manual{IDD_MANUAL};
     programWindows.manual = manual.get();
     ShowOperationStarted(manual.get(), 0);  // captions and locks that must stay as they are
-    app.headline.Set(L"notepad");
+    App().headline.Set(L"notepad");
     ClearRecords();
 
     AbortFromTray();
 
     EXPECT_EQ((std::vector<std::wstring>{NotifyLine(NIM_MODIFY, L"notepad")}), fake_.calls);
     EXPECT_EQ(ProgramIcon(), fake_.notifies[0].data.hIcon);
-    EXPECT_EQ(1u, app.operation(Operation::TimerEnd).block.run.load());
-    EXPECT_EQ(0u, app.operation(Operation::TimerEnd).idle.load());
+    EXPECT_EQ(1u, App().operation(Operation::TimerEnd).block.run.load());
+    EXPECT_EQ(0u, App().operation(Operation::TimerEnd).idle.load());
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
     EXPECT_EQ(kCancelCaption, std::wstring(KeptManualCaption(Operation::TimerEnd)));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main_.get(), IDC_MAIN_RUN)));
@@ -450,12 +450,12 @@ TEST_F(TrayTest, RestoreHeadlinePrefersTheTypedPhrase) {
     };
     const Case cases[] = {{L"", kPhrase}, {L"calc", L"calc"}, {L"最後に入力した言葉", L"最後に入力した言葉"}};
     for (const Case& c : cases) {
-        app.typedPhrase.Set(c.typed);
-        app.headline.Set(L"指定時間終了 ﾛｸﾞｵﾌ");
-        app.detailLine.Set(L"\r\n12時0分");
+        App().typedPhrase.Set(c.typed);
+        App().headline.Set(L"指定時間終了 ﾛｸﾞｵﾌ");
+        App().detailLine.Set(L"\r\n12時0分");
         RestoreHeadline();
-        EXPECT_EQ(c.expected, app.headline.Get());
-        EXPECT_EQ(L"", app.detailLine.Get());
+        EXPECT_EQ(c.expected, App().headline.Get());
+        EXPECT_EQ(L"", App().detailLine.Get());
     }
     EXPECT_TRUE(fake_.calls.empty());  // the icon is not touched
 }
@@ -463,8 +463,8 @@ TEST_F(TrayTest, RestoreHeadlinePrefersTheTypedPhrase) {
 TEST_F(TrayTest, RefreshTrayCarriesTheLongestTextsWhole) {
     const std::wstring headline(39, L'見');
     const std::wstring detail = L"\r\n" + std::wstring(47, L'細');
-    app.headline.Set(headline.c_str());
-    app.detailLine.Set(detail.c_str());
+    App().headline.Set(headline.c_str());
+    App().detailLine.Set(detail.c_str());
 
     RefreshTray();
 
@@ -482,7 +482,7 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgainOnlyWhileItIsShown) {
     MainDialogProc(main_.get(), taskbarCreated, 0, 0);
     EXPECT_TRUE(fake_.notifies.empty());
 
-    app.detailLine.Set(L"\r\n9時0分");
+    App().detailLine.Set(L"\r\n9時0分");
     HideToTray();
     MainDialogProc(main_.get(), taskbarCreated, 0, 0);
     ASSERT_EQ(2u, fake_.notifies.size());
@@ -564,10 +564,10 @@ TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
                                                L"\r\n残り 1時間"};
     std::atomic<bool> stop{false};
     std::thread headlineWriter([&] {
-        for (std::size_t i = 0; !stop; ++i) app.headline.Set(headlines[i % headlines.size()].c_str());
+        for (std::size_t i = 0; !stop; ++i) App().headline.Set(headlines[i % headlines.size()].c_str());
     });
     std::thread detailWriter([&] {
-        for (std::size_t i = 0; !stop; ++i) app.detailLine.Set(details[i % details.size()].c_str());
+        for (std::size_t i = 0; !stop; ++i) App().detailLine.Set(details[i % details.size()].c_str());
     });
     for (int i = 0; i < 1000; ++i) {
         if (i % 20 == 0) {
@@ -599,7 +599,6 @@ TEST_F(TrayTest, TextsWrittenByOtherThreadsNeverTearTheTip) {
 // Through the Wine desktop's own notification area, without the fake.
 class TrayShell : public ::testing::Test {
 protected:
-    void TearDown() override { test_support::ResetAppState(); }
 };
 
 TEST_F(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
@@ -609,9 +608,9 @@ TEST_F(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
 
     TestDialog main{IDD_MAIN};
     programWindows.main = main.get();
-    app.mainIcon = ProgramIcon();
-    app.phraseText.Set(kPhrase);
-    app.headline.Set(kPhrase);
+    App().mainIcon = ProgramIcon();
+    App().phraseText.Set(kPhrase);
+    App().headline.Set(kPhrase);
     InitTrayIcon();
     ::ShowWindow(main.get(), SW_SHOWNORMAL);
 

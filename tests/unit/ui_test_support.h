@@ -1,13 +1,17 @@
 // Shared by the window tests: real dialogs made from the program's own
-// templates with a do-nothing procedure, and a reset of the application state
-// so that every test starts from the state a fresh process has.
+// templates with a do-nothing procedure, and a fresh application state for
+// every test.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "dialogs/dialogs.h"
@@ -17,10 +21,12 @@
 #include "schedule/timer_end.h"
 #include "schedule/wait_program.h"
 #include "schedule/wake.h"
+#include "platform/wait.h"
 #include "platform/windows.h"
 #include "res/resource.h"
 #include "settings/load.h"
 #include "state/app_state.h"
+#include "ui/effects.h"
 #include "ui/program_windows.h"
 
 namespace test_support {
@@ -42,7 +48,7 @@ class TestDialog {
 public:
     explicit TestDialog(int templateId, DLGPROC procedure = InertDialogProc) {
         RegisterCommonControls();
-        window_ = ::CreateDialogParamW(app.instance, MAKEINTRESOURCEW(templateId), nullptr, procedure, 0);
+        window_ = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(templateId), nullptr, procedure, 0);
     }
     ~TestDialog() { Destroy(); }
     TestDialog(const TestDialog&) = delete;
@@ -107,39 +113,50 @@ inline void PressWait() {
 }
 inline void PressWake() { ToggleWake(Moments().wake); }
 
-// Puts back every field a window test may change, as a new process has them.
-inline void ResetAppState() {
-    programWindows.main = nullptr;
-    programWindows.settings = nullptr;
-    programWindows.manual = nullptr;
-    programWindows.phrase = nullptr;
-    app.mainIcon = nullptr;
-
-    LoadSettings(app, SettingsSource::Defaults);
-
-    for (OperationRecord& record : app.operations) {
-        record.idle = 1;
-        record.running = 0;
-        record.block.run = 0;
+// Cancels every operation and waits for its thread; whether all ended. A
+// test whose workers wait through a fake system calls it before the fake
+// goes.
+inline bool EndWorkers() {
+    bool ended = true;
+    for (OperationRecord& record : App().operations) {
+        record.block.Cancel();
+        if (OwnedHandle thread = record.thread.Duplicate()) {
+            ended = WaitServingMessages(thread.get(), 5000) && ended;
+        }
     }
-    ForgetManualCaptions();
-    for (auto* flag :
-         {&app.wakeFired, &app.wakeProgramFinished, &app.resumeCountdownRunning, &app.restartAfterResume}) {
-        *flag = 0;
-    }
-    app.startupBlock.run = 0;
-    HoldAwakeWhileArmed();  // every operation idle: the machine is let go
-    app.wakeTimer.Reset();
-    // A wake thread ends by itself once its stop event is set.
-    app.operation(Operation::Wake).block.Cancel();
-    if (OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate())
-        ::WaitForSingleObject(thread.get(), 5000);
-
-    app.headline.Clear();
-    app.typedPhrase.Clear();
-    app.actionName.Clear();
-    app.detailLine.Clear();
-    app.summaryText[0] = L'\0';
+    return ended;
 }
+
+// Gives every test a record of its own, as a new process has it, and ends
+// what the test left running before the record goes: an earlier test's
+// thread can then neither dirty a later test's record nor write to a freed
+// one.
+class FreshStatePerTest : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        state_ = std::make_unique<AppState>();
+        InstallApp(*state_);
+        App().instance = ::GetModuleHandleW(nullptr);
+        LoadSettings(App(), SettingsSource::Defaults);
+        programWindows.main = programWindows.settings = programWindows.manual = programWindows.phrase = nullptr;
+        ForgetManualCaptions();
+    }
+
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        const bool ended = EndWorkers() && LiveMarqueeThreads() == 0 && LiveScatterThreads() == 0;
+        for (OperationRecord& record : App().operations) record.idle = 1;
+        HoldAwakeWhileArmed();  // every operation idle: the machine is let go
+        App().wakeTimer.Reset();
+        if (!ended) {
+            // A thread still holds the record: better a leak than a write to
+            // freed memory in some later test.
+            std::fprintf(stderr, "%s.%s left a thread running\n", test.test_suite_name(), test.name());
+            static_cast<void>(state_.release());
+        }
+    }
+
+private:
+    std::unique_ptr<AppState> state_;
+};
 
 }  // namespace test_support

@@ -59,18 +59,17 @@ protected:
         InstallProcesses(&processes);
         programWindows.main = main.get();
         programWindows.manual = manual.get();
-        app.phraseText.Set(L"phrase");
-        app.actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
-        app.COUNTDOWNTIME = 1;
+        App().phraseText.Set(L"phrase");
+        App().actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+        App().COUNTDOWNTIME = 1;
         processes.Name({L"C:\\idle.exe", L"", L"C:\\w\\notepad.exe", L"C:\\w\\Notepad.exe", L"C:\\w\\setup.x86.exe",
                         L"C:\\w\\" + kLong + L".exe", L"C:\\v\\notepad.exe"});
     }
     void TearDown() override {
-        if (app.operation(Operation::WaitProgram).idle.load() == 0) test_support::PressWait();
-        if (OwnedHandle thread = app.operation(Operation::WaitProgram).thread.Duplicate())
+        if (App().operation(Operation::WaitProgram).idle.load() == 0) test_support::PressWait();
+        if (OwnedHandle thread = App().operation(Operation::WaitProgram).thread.Duplicate())
             WaitServingMessages(thread.get(), 5000);
         InstallProcesses(nullptr);
-        test_support::ResetAppState();
     }
     // Lists the processes into the combo and selects the item `name`; the items.
     std::vector<std::wstring> Choose(const std::wstring& name) {
@@ -88,7 +87,7 @@ protected:
     // Presses IDC_MAN_WAIT; the started thread, or none.
     static OwnedHandle Start() {
         test_support::PressWait();
-        return app.operation(Operation::WaitProgram).thread.Duplicate();
+        return App().operation(Operation::WaitProgram).thread.Duplicate();
     }
 
     FakeProcesses processes;
@@ -146,8 +145,8 @@ TEST(RealProcesses, ListThisProcessByItsFileName) {
 TEST_F(WaitProgram, AnEmptySelectionStartsNothing) {
     Choose(L"");
     Start();
-    EXPECT_EQ(1u, app.operation(Operation::WaitProgram).idle.load());
-    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
+    EXPECT_EQ(1u, App().operation(Operation::WaitProgram).idle.load());
+    EXPECT_TRUE(App().operation(Operation::WaitProgram).thread.Empty());
     EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
     EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
 }
@@ -158,7 +157,7 @@ TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
     int sleeps = 0;
     std::wstring headline, detail;
     fake.onSleep = [&] {
-        if (++sleeps == 1) headline = app.headline.Get(), detail = app.detailLine.Get();
+        if (++sleeps == 1) headline = App().headline.Get(), detail = App().detailLine.Get();
         std::lock_guard<std::mutex> hold(processes.lock);
         if (sleeps == 2 || sleeps == 4) processes.list[sleeps == 2 ? 2 : 5].exeFile = L"C:\\gone.exe";
     };
@@ -174,7 +173,7 @@ TEST_F(WaitProgram, WaitsForEveryProcessOfTheNameThenActs) {
     EXPECT_EQ(1u, fake.exits.size());
     EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
     EXPECT_TRUE(::IsWindowEnabled(manual.Item(IDC_MAN_PROCESS)));
-    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_EQ(L"phrase", App().headline.Get());
 }
 
 // What the list shows at each look of the wait for "setup" (process 4); the
@@ -227,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(EachLook, WaitProgramLooks, ::testing::ValuesIn(kLookCa
                          [](const ::testing::TestParamInfo<LookCase>& info) { return info.param.name; });
 
 TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
-    app.NEXT_REG = ResumeMode::WakeIdle;
+    App().NEXT_REG = ResumeMode::WakeIdle;
     OwnedHandle sleeping(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OwnedHandle cancelled(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     fake.onSleep = [&] {
@@ -242,10 +241,10 @@ TEST_F(WaitProgram, ACancelWhileWaitingEndsQuietly) {
     ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
     EXPECT_EQ(1u, fake.sleeps.size());
     EXPECT_TRUE(fake.exits.empty());
-    EXPECT_EQ(1u, app.operation(Operation::Wake).idle.load());  // no wake-up armed
-    EXPECT_EQ(0u, app.operation(Operation::WaitProgram).running.load());
-    EXPECT_EQ(L"phrase", app.headline.Get());
-    EXPECT_TRUE(app.operation(Operation::WaitProgram).thread.Empty());
+    EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());  // no wake-up armed
+    EXPECT_EQ(0u, App().operation(Operation::WaitProgram).running.load());
+    EXPECT_EQ(L"phrase", App().headline.Get());
+    EXPECT_TRUE(App().operation(Operation::WaitProgram).thread.Empty());
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(WakeTexts, CommandLineDetailLineAndDueTime) {
 class WakeFake : public FakeSystem {
 public:
     DWORD WaitForStop(HANDLE stop, DWORD milliseconds) override {
-        if (stop == app.operation(Operation::ScheduledEnd).block.stop.get())
+        if (stop == App().operation(Operation::ScheduledEnd).block.stop.get())
             return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0 ? ERROR_CANCELLED : ERROR_SUCCESS;
         return FakeSystem::WaitForStop(stop, milliseconds);
     }
@@ -83,21 +83,15 @@ protected:
         ::SendDlgItemMessageW(main.get(), IDC_MAIN_WAKE_MINUTE, CB_SETCURSEL, 30, 0);
         programWindows.main = main.get();
         programWindows.manual = manual.get();
-        app.phraseText.Set(L"phrase");
-        app.COUNTDOWNTIME = 2;
+        App().phraseText.Set(L"phrase");
+        App().COUNTDOWNTIME = 2;
     }
-    void TearDown() override {
-        app.operation(Operation::ScheduledEnd).block.Cancel();
-        app.operation(Operation::Wake).block.Cancel();
-        if (OwnedHandle thread = app.operation(Operation::ScheduledEnd).thread.Duplicate())
-            WaitServingMessages(thread.get(), 5000);
-        test_support::ResetAppState();
-    }
+    void TearDown() override { test_support::EndWorkers(); }
 
     // Presses IDC_MAN_WAKE and serves the wake thread until it has ended.
     void ArmAndFinish() {
         test_support::PressWake();
-        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
+        OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate();
         ASSERT_TRUE(thread && WaitServingMessages(thread.get(), 10000));
     }
     std::vector<std::wstring> TakeMessages() {
@@ -107,11 +101,11 @@ protected:
         return texts;
     }
     void ExpectWakeIdle() {
-        EXPECT_EQ(0u, app.operation(Operation::Wake).running.load());
+        EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
         EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
         EXPECT_EQ(L"指定時間復帰", std::wstring(KeptManualCaption(Operation::Wake)));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
-        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
+        EXPECT_TRUE(App().wakeTimer.With([](HANDLE timer) { return timer == nullptr; }));
     }
     bool ScheduledEndArmed() { return ItemText(main.get(), IDC_MAIN_RUN) == L"処理中断"; }
 
@@ -123,16 +117,16 @@ protected:
 };
 
 TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
-    app.TESTCHECK = 1;
-    app.NEXT_REG = ResumeMode::WakeIdle;
+    App().TESTCHECK = 1;
+    App().NEXT_REG = ResumeMode::WakeIdle;
     fake.holdWakeTimer = true;
     test_support::PressWake();
-    OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
+    OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate();
     EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
-    EXPECT_EQ(L"指定時間復帰", app.headline.Get());
-    std::tm target = app.operation(Operation::Wake).block.target;
-    EXPECT_EQ(L"\r\n復帰時間　" + std::to_wstring(target.tm_hour) + L"時30分", app.detailLine.Get());
+    EXPECT_EQ(L"指定時間復帰", App().headline.Get());
+    std::tm target = App().operation(Operation::Wake).block.target;
+    EXPECT_EQ(L"\r\n復帰時間　" + std::to_wstring(target.tm_hour) + L"時30分", App().detailLine.Get());
     EXPECT_EQ(WakeDueTime(MakeLocalTime(target)), fake.wakeDue);
     {
         std::lock_guard<std::mutex> hold(fake.lock);
@@ -141,13 +135,13 @@ TEST_F(WakeCycle, ArmsForTheMomentAndReturnsToIdleWhenTheTimerFires) {
     ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
     EXPECT_EQ(std::vector<std::wstring>{L"指定時間復帰|テストモード"}, TakeMessages());
     ExpectWakeIdle();
-    EXPECT_EQ(L"phrase", app.headline.Get());
+    EXPECT_EQ(L"phrase", App().headline.Get());
     EXPECT_FALSE(ScheduledEndArmed());
 }
 
 TEST_F(WakeCycle, ResumingTheScheduledEndArmsItAfterTheProgram) {
-    app.PROGRAM.Set(L"C:\\Program Files\\tool.exe");
-    app.PROGRAM_COMMANDLINE.Set(L"/q");
+    App().PROGRAM.Set(L"C:\\Program Files\\tool.exe");
+    App().PROGRAM_COMMANDLINE.Set(L"/q");
     const std::vector<std::wstring> quoted = {L"\"C:\\Program Files\\tool.exe\" /q"};
     const struct {
         ResumeMode mode;
@@ -159,7 +153,7 @@ TEST_F(WakeCycle, ResumingTheScheduledEndArmsItAfterTheProgram) {
     for (const auto& c : cases) {
         fake.programs.clear();
         fake.programStarts = c.programStarts;
-        app.NEXT_REG = c.mode;
+        App().NEXT_REG = c.mode;
         ArmAndFinish();
         EXPECT_EQ(c.programs, fake.programs);
         EXPECT_TRUE(ScheduledEndArmed());
@@ -170,9 +164,9 @@ TEST_F(WakeCycle, ResumingTheScheduledEndArmsItAfterTheProgram) {
 }
 
 TEST_F(WakeCycle, RunningTheProgramThenEndingCountsDownEndsAndArmsTheNextWakeUp) {
-    app.TESTCHECK = 1;
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
-    app.PROGRAM.Set(L"C:\\tools\\backup.exe");
+    App().TESTCHECK = 1;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
+    App().PROGRAM.Set(L"C:\\tools\\backup.exe");
     const struct {
         bool programStarts, cancelInCountdown, ends;
     } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
@@ -203,9 +197,9 @@ TEST_F(WakeCycle, RunningTheProgramThenEndingCountsDownEndsAndArmsTheNextWakeUp)
 // and it stops counting; after it, completed or superseded, a tray abort
 // disarms the armed wake-up, timer and all.
 TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDuringIt) {
-    app.TESTCHECK = 1;
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
-    app.PROGRAM.Set(L"C:\\tools\\backup.exe");
+    App().TESTCHECK = 1;
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenEnd;
+    App().PROGRAM.Set(L"C:\\tools\\backup.exe");
     const DWORD gui = ::GetCurrentThreadId();
     for (bool armDuring : {false, true}) {
         SCOPED_TRACE(armDuring ? "armed during the count-down" : "after the count-down");
@@ -215,7 +209,7 @@ TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDur
         fake.onSleep = [&] {
             fake.holdWakeTimer = true;  // the next wake-up stays armed
             if (::GetCurrentThreadId() == gui || ++steps != 1) return;
-            lockedInCountdown = app.resumeCountdownRunning.load() != 0 &&
+            lockedInCountdown = App().resumeCountdownRunning.load() != 0 &&
                                 !::IsWindowEnabled(::GetDlgItem(manual.get(), IDC_MAN_WAKE)) &&
                                 !::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN));
             if (armDuring) ::SendMessageW(main.get(), WM_ARMWAKE, 0, 0);
@@ -223,15 +217,15 @@ TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDur
         ArmAndFinish();
         fake.onSleep = nullptr;
         EXPECT_TRUE(lockedInCountdown);
-        EXPECT_EQ(0u, app.resumeCountdownRunning.load());
+        EXPECT_EQ(0u, App().resumeCountdownRunning.load());
         // The next wake-up is armed, its timer set, whichever way it came.
-        EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
-        EXPECT_TRUE(app.wakeTimer.With([](HANDLE timer) { return timer != nullptr; }));
+        EXPECT_EQ(1u, App().operation(Operation::Wake).running.load());
+        EXPECT_TRUE(App().wakeTimer.With([](HANDLE timer) { return timer != nullptr; }));
         const int cancels = fake.wakeTimerCancels;
         AbortFromTray();
         EXPECT_EQ(cancels + 1, fake.wakeTimerCancels);
         ExpectWakeIdle();
-        if (OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate()) {
+        if (OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate()) {
             ASSERT_TRUE(WaitServingMessages(thread.get(), 10000));
         }
         TakeMessages();
@@ -239,7 +233,7 @@ TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDur
 }
 
 TEST_F(WakeCycle, AFailedArmingIsReportedAndReturnsToIdle) {
-    app.NEXT_REG = ResumeMode::WakeScheduledEnd;
+    App().NEXT_REG = ResumeMode::WakeScheduledEnd;
     for (DWORD createError : {5u, 0u}) {
         fake.createTimerError = createError;
         fake.setTimerError = 87;
@@ -249,24 +243,24 @@ TEST_F(WakeCycle, AFailedArmingIsReportedAndReturnsToIdle) {
         EXPECT_EQ(MB_ICONWARNING, static_cast<int>(fake.messages.at(0).style));
         EXPECT_EQ(std::vector<std::wstring>{message}, TakeMessages());
         ExpectWakeIdle();
-        EXPECT_EQ(L"phrase", app.headline.Get());
+        EXPECT_EQ(L"phrase", App().headline.Get());
         EXPECT_FALSE(ScheduledEndArmed());  // no resume action
     }
 }
 
 TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
-    app.NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
-    app.PROGRAM_COMMANDLINE.Set(L"notepad.exe");
+    App().NEXT_REG = ResumeMode::WakeRunProgramThenScheduledEnd;
+    App().PROGRAM_COMMANDLINE.Set(L"notepad.exe");
     for (bool programRuns : {false, true}) {
         fake.holdWakeTimer = !programRuns;
         fake.programRunsUntilStopped = programRuns;
         test_support::PressWake();
-        OwnedHandle thread = app.operation(Operation::Wake).thread.Duplicate();
+        OwnedHandle thread = App().operation(Operation::Wake).thread.Duplicate();
         if (programRuns) ::WaitForSingleObject(fake.programRunning.get(), 5000);
-        EXPECT_EQ(1u, app.operation(Operation::Wake).running.load());
+        EXPECT_EQ(1u, App().operation(Operation::Wake).running.load());
         test_support::PressWake();
         ExpectWakeIdle();
-        EXPECT_EQ(L"phrase", app.headline.Get());
+        EXPECT_EQ(L"phrase", App().headline.Get());
         // The thread ends by itself, acting on nothing; the program is left running.
         ASSERT_TRUE(WaitServingMessages(thread.get(), 5000));
         EXPECT_FALSE(ScheduledEndArmed());
@@ -279,11 +273,11 @@ TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
 TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
     EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND, test_support::Moments().end));
     EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
-    EXPECT_EQ(0u, app.restartAfterResume.load());  // nothing pending, nothing recorded
+    EXPECT_EQ(0u, App().restartAfterResume.load());  // nothing pending, nothing recorded
     test_support::PressRun();
-    test_support::WaitFor([] { return app.operation(Operation::ScheduledEnd).running.load() != 0; });
-    OwnedHandle oldThread = app.operation(Operation::ScheduledEnd).thread.Duplicate();
-    const std::uint32_t generation = app.operation(Operation::ScheduledEnd).block.generation.load();
+    test_support::WaitFor([] { return App().operation(Operation::ScheduledEnd).running.load() != 0; });
+    OwnedHandle oldThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
+    const std::uint32_t generation = App().operation(Operation::ScheduledEnd).block.generation.load();
 
     fake.executionStates.clear();
     for (WPARAM event : {PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMRESUMECRITICAL}) {
@@ -291,12 +285,12 @@ TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
     }
     // A resume holds nothing awake by itself: the armed scheduled end does.
     EXPECT_TRUE(fake.executionStates.empty());
-    EXPECT_EQ(generation + 1, app.operation(Operation::ScheduledEnd).block.generation.load());  // restarted once
+    EXPECT_EQ(generation + 1, App().operation(Operation::ScheduledEnd).block.generation.load());  // restarted once
     // The old thread has ended; the restarted one holds the slot and the run.
     ASSERT_TRUE(WaitServingMessages(oldThread.get(), 5000));
-    test_support::WaitFor([] { return app.operation(Operation::ScheduledEnd).running.load() != 0; });
-    EXPECT_EQ(1u, app.operation(Operation::ScheduledEnd).running.load());
-    EXPECT_FALSE(app.operation(Operation::ScheduledEnd).thread.Empty());
+    test_support::WaitFor([] { return App().operation(Operation::ScheduledEnd).running.load() != 0; });
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).running.load());
+    EXPECT_FALSE(App().operation(Operation::ScheduledEnd).thread.Empty());
     EXPECT_TRUE(ScheduledEndArmed());
 }
 
