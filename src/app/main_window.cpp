@@ -74,8 +74,8 @@ void InitMainWindow(HWND window) {
     App().typedPhrase.Clear();
     App().headline.SetFrom(App().phraseText);
 
-    App().mainIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(App().mainIcon));
+    const HICON icon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));  // shared: never destroyed
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     InitTrayIcon();
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);

@@ -153,7 +153,6 @@ struct AppState : Settings {
     SharedText<kHeadlineUnits> typedPhrase;
     SharedText<256> actionName;
     SharedText<kDetailUnits> detailLine;
-    wchar_t summaryText[1024] = {};  // GUI thread only
 
     // Text effects.
     std::atomic<std::uint32_t> marqueeOn{1};
@@ -163,7 +162,6 @@ struct AppState : Settings {
 
     // Handles.
     HINSTANCE instance = nullptr;
-    HICON mainIcon = nullptr;
     OwnedHandle scheduleStartedEvent;
 };
 

@@ -102,6 +102,7 @@ void UpdateSummary() {
         ::GetDlgItemTextW(main, kComboIds[i], shown, static_cast<int>(std::size(shown)));
         in.comboTexts[i] = shown;
     }
-    CopyText(App().summaryText, BuildSummary(in).c_str());
-    ::SetDlgItemTextW(main, IDC_MAIN_SUMMARY, App().summaryText);
+    std::wstring text = BuildSummary(in);
+    if (text.size() >= kSummaryUnits) text.resize(kSummaryUnits - 1);  // as the panel's buffer always held it
+    ::SetDlgItemTextW(main, IDC_MAIN_SUMMARY, text.c_str());
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,9 @@ struct SummaryInputs {
     // order end month, day, hour, minute, then wake month, day, hour, minute.
     std::array<std::wstring, 8> comboTexts;
 };
+
+// The panel shows at most this many units, its terminator included.
+inline constexpr std::size_t kSummaryUnits = 1024;
 
 // The whole summary text for the given inputs.
 std::wstring BuildSummary(const SummaryInputs& inputs);

@@ -30,6 +30,7 @@ std::atomic<bool> iconShown{false};      // the shell has accepted it since
 std::atomic<bool> iconPending{false};    // refused so far: the timer retries
 std::atomic<bool> windowsHidden{false};  // between HideToTray and RestoreFromTray
 std::uint64_t retryDeadline = 0;         // Sys().Ticks() to give up at; GUI thread only
+HICON programIcon = nullptr;             // shared, loaded by InitTrayIcon; GUI thread only
 // A warning waiting for the icon (ShowWarningBalloon); empty when none.
 wchar_t pendingWarning[256] GUARDED_BY(trayLock) = {};
 
@@ -124,7 +125,8 @@ void InitTrayIcon() {
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    trayIcon.hIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
+    programIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
+    trayIcon.hIcon = programIcon;
     trayIcon.uTimeout = 3000;
     CopyText(trayIcon.szInfoTitle, kBalloonTitle);
     trayIcon.dwInfoFlags = NIIF_INFO;
@@ -187,7 +189,7 @@ void ShowHeadlineAfterAbort() {
     wchar_t headline[kHeadlineUnits];
     App().headline.CopyTo(headline);
     Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
-        record.hIcon = App().mainIcon;
+        record.hIcon = programIcon;
         CopyText(record.szInfo, headline);
     });
 }

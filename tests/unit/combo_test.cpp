@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <string>
 
@@ -65,15 +65,11 @@ class Combos : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearSettingsKey();
-        savedMainWindow_ = programWindows.main.load();
-        std::memcpy(savedSummary_, App().summaryText, sizeof savedSummary_);
         dialog_ = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, InertDialogProc, 0);
         ASSERT_NE(nullptr, dialog_);
         ASSERT_FALSE(::IsWindowVisible(dialog_));
     }
     void TearDown() override {
-        programWindows.main = savedMainWindow_;
-        std::memcpy(App().summaryText, savedSummary_, sizeof savedSummary_);
         if (dialog_) ::DestroyWindow(dialog_);
         ClearSettingsKey();
     }
@@ -101,8 +97,6 @@ protected:
     ScopedSystem scoped_{fake_};
 
 private:
-    HWND savedMainWindow_ = nullptr;
-    wchar_t savedSummary_[sizeof(AppState::summaryText) / sizeof(wchar_t)];
 };
 
 TEST_F(Combos, FillGivesAscendingNumbersFromZero) {

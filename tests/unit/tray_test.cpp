@@ -53,7 +53,6 @@ protected:
     void SetUp() override {
         ASSERT_NE(nullptr, main_.get());
         programWindows.main = main_.get();
-        App().mainIcon = ProgramIcon();
         App().phraseText.Set(kPhrase);
         App().headline.Set(kPhrase);
         InitTrayIcon();
@@ -608,7 +607,6 @@ TEST_F(TrayShell, IconIsInTheNotificationAreaWhileTheWindowsAreHidden) {
 
     TestDialog main{IDD_MAIN};
     programWindows.main = main.get();
-    App().mainIcon = ProgramIcon();
     App().phraseText.Set(kPhrase);
     App().headline.Set(kPhrase);
     InitTrayIcon();
