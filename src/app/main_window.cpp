@@ -294,6 +294,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 ToggleScheduledEnd(Attendance::Unattended, ReadChosenMoments(window));
             }
             return FALSE;
+        case WM_RESTARTSCHEDULEDEND:
+            RestartScheduledEnd(static_cast<std::uint32_t>(wParam), ReadChosenMoments(window).end);
+            return FALSE;
         case WM_ENDACTIONREFUSED:
             OnEndActionRefused(static_cast<EndAction>(wParam), static_cast<DWORD>(lParam));
             return FALSE;

@@ -41,6 +41,9 @@ public:
     }
     void ArmWake() override { Send(WM_ARMWAKE, 0, 0); }
     void StartScheduledEnd() override { Send(WM_STARTSCHEDULEDEND, 0, 0); }
+    void RestartScheduledEnd(std::uint32_t generation) override {
+        Send(WM_RESTARTSCHEDULEDEND, static_cast<WPARAM>(generation), 0);
+    }
     void MinimizeWhenShown() override {
         if (HWND main = OpenDialog(programWindows.main)) {
             // The dialog manager shows the main window when its loop first

@@ -3,6 +3,18 @@
 
 #include <cstdint>
 
+// A wait that overran its request by more than this on the wall clock spanned
+// a suspend, whether or not anyone was told: the wall clock counts the time
+// the PC slept. A busy PC overruns a short wait by far less.
+inline constexpr std::int64_t kUnreportedSuspendMs = 30000;
+
+// Whether a wait of `askedMs` that began at the wall-clock reading `before`
+// and ended at `after` (both in ms) spanned a suspend. A clock set back
+// counts as no suspend.
+inline bool SleptThrough(std::int64_t before, std::int64_t after, std::int64_t askedMs) {
+    return after - before > askedMs + kUnreportedSuspendMs;
+}
+
 // Plans the steps of a count on the monotonic clock (Sys().Ticks(), in ms).
 //
 // Step k is planned at the start + k seconds, so the work of a step (its

@@ -9,6 +9,7 @@
 #include "platform/system.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
+#include "schedule/pacing.h"
 #include "schedule/settle.h"
 #include "state/view.h"
 
@@ -30,6 +31,14 @@ void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
     LaunchWorker<ScheduledEndProc>(kThis,
                                    std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}));
+}
+
+// A new generation for a run that stays armed, with its target resolved
+// afresh: the thread of the old one, should it still sleep, ends without
+// touching the new one.
+void Rearm(const MomentTexts& end) {
+    Record().block.Arm();
+    StartScheduledEnd(Record().block, end);
 }
 
 }  // namespace
@@ -80,6 +89,10 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
     }
 }
 
+void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end) {
+    if (Record().idle.load() == 0 && RunStands(Record().block, generation)) Rearm(end);
+}
+
 BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
     switch (event) {
         case PBT_APMSUSPEND:
@@ -91,14 +104,9 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
         case PBT_APMRESUMECRITICAL:
         case PBT_APMRESUMESUSPEND:
         case PBT_APMRESUMEAUTOMATIC:
-            // A new generation: the thread stopped at the suspend, should it
-            // still sleep, ends without touching the new one. Once per suspend,
-            // however many resume notices follow; not when the user has
-            // cancelled meanwhile.
-            if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
-                Record().block.Arm();
-                StartScheduledEnd(Record().block, end);
-            }
+            // Once per suspend, however many resume notices follow; not when
+            // the user has cancelled meanwhile.
+            if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) Rearm(end);
             return TRUE;
         default:
             return FALSE;
@@ -125,7 +133,16 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
         const std::int64_t now = Sys().NowMilliseconds();
         reached = now >= countdownStart * 1000;
         if (reached) break;
-        going = token.Wait(MillisecondsToNextSecond(now));
+        const DWORD wait = MillisecondsToNextSecond(now);
+        going = token.Wait(wait);
+        if (going && SleptThrough(now, Sys().NowMilliseconds(), wait)) {
+            // The PC slept through this wait and nobody said so: the moment
+            // may have passed hours ago, with the user now at the keyboard.
+            // Never act in this turn: armed again for the next occurrence,
+            // as after a reported resume, this thread is superseded.
+            TheView().RestartScheduledEnd(token.generation());
+            break;
+        }
     }
     CountDownAndFinish(kThis, token, reached);
     return 0;

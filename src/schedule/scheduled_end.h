@@ -42,5 +42,11 @@ bool StartScheduledEnd(RunBlock& block, const MomentTexts& end);
 // notices, FALSE for any other event.
 BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end);
 
+// GUI thread, asked by the scheduled-end thread of run `generation` whose
+// wait spanned a suspend nobody reported: while that run stands, it is armed
+// again with its target resolved afresh from `end`, so a moment slept
+// through is never acted on at once.
+void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end);
+
 DWORD WINAPI ScheduledEndProc(void* start);
 DWORD WINAPI StartupMinimizeProc(void* block);

@@ -31,4 +31,9 @@ inline constexpr UINT WM_ENDACTIONREFUSED = WM_APP + 6;
 // scheduled end: the main window starts it, unattended, if it is idle.
 inline constexpr UINT WM_STARTSCHEDULEDEND = WM_APP + 7;
 
+// Sent by the scheduled-end thread whose wait spanned a suspend that was not
+// reported: wParam is its generation. The main window arms the scheduled end
+// again for the next occurrence of its moment, if that run still stands.
+inline constexpr UINT WM_RESTARTSCHEDULEDEND = WM_APP + 8;
+
 inline constexpr UINT TRAY_ICON_ID = 0x8001;

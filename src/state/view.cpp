@@ -14,6 +14,7 @@ public:
     bool ReturnToIdle(Operation, std::uint32_t) override { return false; }
     void ArmWake() override {}
     void StartScheduledEnd() override {}
+    void RestartScheduledEnd(std::uint32_t) override {}
     void MinimizeWhenShown() override {}
     void TestMessageClosed() override {}
     void EndActionRefused(EndAction, DWORD) override {}

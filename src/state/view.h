@@ -39,6 +39,10 @@ public:
     virtual void ArmWake() = 0;
     // Start the scheduled end if it is idle, unattended.
     virtual void StartScheduledEnd() = 0;
+    // The scheduled end's run `generation` slept through its wait without a
+    // suspend notice: arm it again for the next occurrence of its moment, as
+    // after a resume that was reported, if that run still stands.
+    virtual void RestartScheduledEnd(std::uint32_t generation) = 0;
     // Hide the windows behind the icon once the main window has been shown.
     virtual void MinimizeWhenShown() = 0;
     // The test-mode message has been closed: unlock if nothing runs.

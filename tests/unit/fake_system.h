@@ -180,6 +180,13 @@ public:
         }
         if (onSleep) onSleep();
     }
+    // The PC sleeps for `seconds` with no notice: both clocks jump. Safe to
+    // call from onSleep on any thread.
+    void Suspend(std::int64_t seconds) {
+        std::lock_guard<std::mutex> hold(lock);
+        now += seconds;
+        ticks += static_cast<std::uint64_t>(seconds) * 1000;
+    }
     // Both clocks follow every sleep and wait, plus `overrunMs` for
     // each: a sleep that lasts longer than asked, as real ones do.
     std::uint64_t Ticks() override {

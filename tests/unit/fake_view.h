@@ -38,6 +38,7 @@ public:
     }
     void ArmWake() override { ++wakeRequests; }
     void StartScheduledEnd() override { ++scheduledEndRequests; }
+    void RestartScheduledEnd(std::uint32_t) override { ++scheduledEndRestarts; }
     void MinimizeWhenShown() override {}
     void TestMessageClosed() override {}
     void EndActionRefused(EndAction, DWORD error) override { refusals.push_back(error); }
@@ -58,6 +59,7 @@ public:
     std::vector<DWORD> refusals;
     int wakeRequests = 0;
     int scheduledEndRequests = 0;
+    std::atomic<int> scheduledEndRestarts{0};
 
 private:
     std::mutex answering;

@@ -6,11 +6,14 @@
 
 #include <ctime>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "app/main_window.h"
 #include "fake_system.h"
+#include "fake_view.h"
 #include "platform/calendar.h"
+#include "platform/text.h"
 #include "platform/wait.h"
 #include "res/resource.h"
 #include "schedule/lifecycle.h"
@@ -362,3 +365,42 @@ TEST_F(ScheduledEndThread, AMomentThatCannotBeDeterminedIsNeverArmed) {
 }
 
 }  // namespace
+
+// With no dialog at all: the scheduled end as its view sees it.
+class ScheduledEndView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zone = FixedZone(-540);
+        fake.zone = &zone;
+        App().actionName.Set(L"ｼｬｯﾄﾀﾞｳﾝ");
+    }
+    void TearDown() override { test_support::EndWorkers(); }
+    // Armed by the user for the next occurrence of two hours from now.
+    OwnedHandle Arm() {
+        ChosenMoments moments;
+        FormatText(moments.end.hour, L"%d", (LocalTimeOf(fake.Now()).tm_hour + 2) % 24);
+        CopyText(moments.end.minute, L"0");
+        ToggleScheduledEnd(Attendance::User, moments);
+        return App().operation(Operation::ScheduledEnd).thread.Duplicate();
+    }
+
+    TIME_ZONE_INFORMATION zone{};
+    FakeSystem fake;
+    ScopedSystem installed{fake};
+    FakeView view;
+    ScopedView shown{view};
+};
+
+// The PC sleeps 8 hours in the middle of a one-second wait and nobody says
+// so: the moment has passed, yet nothing ends; the run is armed again.
+TEST_F(ScheduledEndView, AMomentSleptThroughUnreportedIsNeverActedOn) {
+    fake.onSleep = [this, gui = ::GetCurrentThreadId(), once = std::make_shared<std::atomic<bool>>(false)] {
+        if (::GetCurrentThreadId() != gui && !once->exchange(true)) fake.Suspend(8 * 3600);
+    };
+    OwnedHandle thread = Arm();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    EXPECT_EQ(1, view.scheduledEndRestarts.load());
+    EXPECT_TRUE(fake.exits.empty());
+    EXPECT_TRUE(fake.powerStates.empty());
+}
