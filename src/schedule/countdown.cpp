@@ -47,7 +47,7 @@ void FinishStep(const RunToken& token, StepPacer& pacer, bool last) {
     if (last) {
         token.Wait(StepPacer::kStepMs);
     } else {
-        token.WaitUntil(pacer.Next(Sys().Ticks()));
+        token.WaitUntil(pacer.Next(Sys().Ticks()), StepPacer::kLongestWaitMs);
     }
 }
 

@@ -1,6 +1,8 @@
 // The pace of the steps of a count: one a second on the monotonic clock.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 // A wait that overran its request by more than this on the wall clock spanned
@@ -31,6 +33,8 @@ public:
     static constexpr std::uint64_t kStepMs = 1000;
     static constexpr std::uint64_t kLateMs = 500;
     static constexpr std::uint64_t kMinimumGapMs = 900;
+    // The longest wait for a planned step: one step plus its allowed lateness.
+    static constexpr DWORD kLongestWaitMs = kStepMs + kLateMs;
 
     // Step 0 is planned at `start`.
     explicit StepPacer(std::uint64_t start) : anchor_(start) {}

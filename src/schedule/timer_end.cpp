@@ -121,7 +121,7 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     bool going = token.Running();
     for (bool first = true; going && remaining >= 0; first = false) {
         ShowTick(token, remaining, first);
-        going = token.WaitUntil(pacer.Next(Sys().Ticks()));
+        going = token.WaitUntil(pacer.Next(Sys().Ticks()), StepPacer::kLongestWaitMs);
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.

@@ -76,11 +76,15 @@ public:
     }
 
     // Waits until the monotonic clock (Sys().Ticks()) reaches `deadline`,
-    // ended early by a cancel; then whether the operation may go on. Steps
-    // paced this way keep their rhythm whatever the work between them costs.
-    bool WaitUntil(std::uint64_t deadline) const {
+    // but never longer than `longest`, ended early by a cancel; then whether
+    // the operation may go on. Steps paced this way keep their rhythm
+    // whatever the work between them costs; the cap holds where the clock
+    // steps back (the performance counter of some multi-core XP machines)
+    // and would otherwise stretch one wait without bound.
+    bool WaitUntil(std::uint64_t deadline, DWORD longest) const {
         const std::uint64_t now = Sys().Ticks();
-        return Wait(deadline > now ? static_cast<DWORD>(deadline - now) : 0);
+        const std::uint64_t left = deadline > now ? deadline - now : 0;
+        return Wait(left < longest ? static_cast<DWORD>(left) : longest);
     }
 
     // Runs f under the block's lock if this thread is still current; returns

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "fake_system.h"
 #include "res/resource.h"
 #include "schedule/countdown.h"
+#include "schedule/pacing.h"
 #include "state/app_state.h"
 
 namespace {
@@ -108,6 +110,19 @@ TEST_F(Countdown, AClockJumpPausesTheCountInsteadOfHurryingIt) {
             EXPECT_LE(gap, k == 3 ? 61000 : 1000) << k;
         }
     }
+}
+
+// The performance counter of some multi-core XP machines steps back between
+// cores: no wait then grows past one step and its allowed lateness.
+TEST_F(Countdown, AClockSteppingBackNeverStretchesAWait) {
+    int waits = 0;
+    fake.onSleep = [&] {
+        if (++waits != 3) return;
+        std::lock_guard<std::mutex> hold(fake.lock);
+        fake.ticks -= 60000;
+    };
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_LE(*std::max_element(fake.sleeps.begin(), fake.sleeps.end()), StepPacer::kLongestWaitMs);
 }
 
 TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
