@@ -12,15 +12,15 @@
 
 namespace {
 
-// After an abort the buttons of the stopped operations offer to start again,
-// so their captions read their idle texts again, kept ones included. A button
-// whose operation the abort left armed (its idle flag still 0) keeps its
-// cancel caption, so caption and next click always agree.
-void RestoreIdleCaptions() {
+// After an abort the buttons of the operations it stopped offer to start
+// again, so their captions read their idle texts again, kept ones included.
+// Only those: a button whose operation the abort left armed keeps its cancel
+// caption, so caption and next click always agree, and one whose operation
+// never ran keeps the caption its dialog was made with.
+void RestoreIdleCaptions(const bool (&stopped)[kOperationCount]) {
     for (std::size_t i = 0; i < kOperationCount; ++i) {
         const auto operation = static_cast<Operation>(i);
-        const OperationRecord& record = App().operation(operation);
-        if (record.idle.load() != 0) ShowOperationCaption(operation, record.idleCaption);
+        if (stopped[i]) ShowOperationCaption(operation, App().operation(operation).idleCaption);
     }
 }
 
@@ -33,24 +33,31 @@ bool ResumeCountdownIsCurrent() {
 
 void StopRunningOperations() {
     ShowAbortBalloon();
+    bool stopped[kOperationCount] = {};
     // Only the final count-down after a wake-up: an armed wake-up stays armed.
-    if (ResumeCountdownIsCurrent()) App().operation(Operation::Wake).block.Cancel();
+    if (ResumeCountdownIsCurrent()) {
+        App().operation(Operation::Wake).block.Cancel();
+        stopped[AppState::RecordIndex(Operation::Wake)] = true;
+    }
     for (Operation operation : kEndingOperations) App().operation(operation).block.Cancel();
-    for (Operation operation : kEndingOperations) App().operation(operation).idle = 1;
+    for (Operation operation : kEndingOperations) {
+        stopped[AppState::RecordIndex(operation)] = App().operation(operation).idle.exchange(1) == 0;
+    }
     HoldAwakeWhileArmed();
     TheView().LockRunControls(true, std::nullopt);
-    RestoreIdleCaptions();
+    RestoreIdleCaptions(stopped);
     Sys().Sleep(1000);  // the abort balloon stays up for a second
 }
 
 void DisarmWake() {
     DisarmWakeTimer();
     OperationRecord& wake = App().operation(Operation::Wake);
-    wake.idle = 1;
+    bool stopped[kOperationCount] = {};
+    stopped[AppState::RecordIndex(Operation::Wake)] = wake.idle.exchange(1) == 0;
     wake.running = 0;
     RestoreHeadline();
     TheView().LockRunControls(true, std::nullopt);
-    RestoreIdleCaptions();
+    RestoreIdleCaptions(stopped);
     ShowAbortBalloon();
     Sys().Sleep(1000);
 }
@@ -104,9 +111,11 @@ void AbortFromTray() {
 }
 
 void OnEndActionRefused(EndAction action, DWORD code) {
-    // Every operation idle: the run that ended is, and a wake-up armed to
-    // follow this end action is disarmed with its timer.
-    if (App().operation(Operation::Wake).running.load() != 0) CancelWake();
+    // The run that ended is idle already. A wake-up armed to follow this end
+    // action is disarmed with its timer; one the user armed by hand, and any
+    // other operation, stay as they are.
+    const OperationRecord& wake = App().operation(Operation::Wake);
+    if (wake.running.load() != 0 && wake.block.generation.load() == App().wakeFollowingEnd) CancelWake();
     UnlockRunControlsIfIdle();
     ShowHeadlineAfterAbort();
     wchar_t reason[256];

@@ -233,7 +233,12 @@ void CancelWake() {
 }
 
 void ArmWakeIfIdle(const MomentTexts& wake) {
-    if (Record().idle.load() != 0) ArmWake(Attendance::Unattended, wake);
+    if (Record().idle.load() != 0) {
+        ArmWake(Attendance::Unattended, wake);
+        // Armed to follow the end action that comes next: should the system
+        // refuse that action, this run, and only this one, is disarmed.
+        if (Record().idle.load() == 0) App().wakeFollowingEnd = Record().block.generation.load();
+    }
 }
 
 bool ReturnWakeToIdle(std::uint32_t generation) {

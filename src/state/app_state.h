@@ -151,6 +151,9 @@ struct AppState : Settings {
     // whether the system can resume on it.
     std::atomic<DWORD> wakeTimerCode{0};
     std::atomic<std::uint32_t> restartAfterResume{0};
+    // The generation of the wake-up's run armed to follow an end action
+    // (ArmWakeIfIdle); 0: none. GUI thread only.
+    std::uint32_t wakeFollowingEnd = 0;
 
     // Texts.
     SharedText<kHeadlineUnits> headline;

@@ -243,6 +243,7 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         fake.privilegeError = c.privilegeError, fake.exitError = c.exitError, fake.powerError = c.powerError;
         App().operation(Operation::Wake).running = 1;  // armed for the end that is refused
         App().operation(Operation::Wake).idle = 0;
+        App().wakeFollowingEnd = App().operation(Operation::Wake).block.Arm();
         LockRunControls(0, IDC_MAN_WAKE);
         EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action));
         // A user without the right is not asked for: the refusal is told at once.
@@ -257,6 +258,19 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         EXPECT_EQ(0u, App().operation(Operation::Wake).running.load());
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_RUN)));
     }
+}
+
+// A wake-up the user armed by hand before asking for a standby is not the
+// one that was to follow it: a refused standby leaves it armed.
+TEST_F(Arming, ARefusalLeavesAWakeUpArmedByHand) {
+    fake.powerError = ERROR_NOT_SUPPORTED;
+    App().operation(Operation::Wake).running = 1;
+    App().operation(Operation::Wake).idle = 0;
+    App().wakeFollowingEnd = App().operation(Operation::Wake).block.Arm();
+    App().operation(Operation::Wake).block.Arm();  // disarmed since, then armed again by hand
+    EXPECT_EQ(EndResult::Refused, PerformEndAction(EndAction::Standby));
+    EXPECT_EQ(1u, App().operation(Operation::Wake).running.load());
+    EXPECT_EQ(0u, App().operation(Operation::Wake).idle.load());
 }
 
 }  // namespace

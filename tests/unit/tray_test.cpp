@@ -249,6 +249,7 @@ TEST_F(TrayTest, AbortStopsEachRunningOperation) {
         App().resumeCountdownGeneration = App().operation(Operation::Wake).block.generation.load();
         App().operation(Operation::Wake).running = c.wakeArmedToo ? 1 : 0;
         App().operation(Operation::Wake).idle = c.wakeArmedToo ? 0 : 1;
+        if (!c.wakeArmedToo) ShowOperationCaption(Operation::Wake, kWakeCaption);
         App().headline.Set(L"タイマー終了");
         App().detailLine.Set(L"\r\n残り 0時間5分0秒");
         ClearRecords();
@@ -341,9 +342,10 @@ TEST_F(TrayTest, AbortDisarmsAPendingWakeUp) {
              {&App().operation(Operation::ScheduledEnd).block, &App().operation(Operation::WaitProgram).block,
               &App().operation(Operation::TimerEnd).block})
             block->run = 0;
-        App().operation(Operation::ScheduledEnd).idle = 1;
-        App().operation(Operation::WaitProgram).idle = 1;
-        App().operation(Operation::TimerEnd).idle = 1;
+        for (Operation idle : {Operation::ScheduledEnd, Operation::WaitProgram, Operation::TimerEnd}) {
+            App().operation(idle).idle = 1;
+            ShowOperationCaption(idle, App().operation(idle).idleCaption);
+        }
         ArmWakeUp();
         App().typedPhrase.Set(typed);
         App().headline.Set(L"指定時間復帰");
@@ -390,8 +392,11 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     // The scheduled end is armed (its button offers to cancel) but its
     // running flag was cleared by another operation's cancelled count-down.
     ShowOperationStarted(manual.get(), IDC_MAIN_RUN);
+    // The wait and the timer end never ran: their buttons show the dialog's own captions.
     App().operation(Operation::WaitProgram).idle = 1;
     App().operation(Operation::TimerEnd).idle = 1;
+    ::SetDlgItemTextW(manual.get(), IDC_MAN_WAIT, L"待機ﾌﾟﾛｸﾞﾗﾑ終了");
+    ::SetDlgItemTextW(manual.get(), IDC_MAN_TIMER, L"タイマー終了");
     ArmWakeUp();
 
     AbortFromTray();
@@ -401,7 +406,7 @@ TEST_F(TrayTest, DisarmKeepsTheCancelCaptionOfAnOperationStillArmed) {
     EXPECT_EQ(kCancelCaption, ItemText(main_.get(), IDC_MAIN_RUN));
     EXPECT_EQ(L"指定時間復帰", ItemText(manual.get(), IDC_MAN_WAKE));
     EXPECT_EQ(L"タイマー終了", ItemText(manual.get(), IDC_MAN_TIMER));
-    EXPECT_EQ(L"ﾌﾟﾛｸﾞﾗﾑ待機終了", ItemText(manual.get(), IDC_MAN_WAIT));
+    EXPECT_EQ(L"待機ﾌﾟﾛｸﾞﾗﾑ終了", ItemText(manual.get(), IDC_MAN_WAIT));
 }
 
 TEST_F(TrayTest, SecondRightClickDisarmsTheWakeUpTheFirstLeftArmed) {
