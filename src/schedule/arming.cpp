@@ -18,16 +18,20 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
         if (!text.empty()) text += L"\r\n\r\n";
         text += finding.text;
     }
-    if (attendance == Attendance::Unattended) {
-        ShowWarningBalloon(text.c_str());
-        return true;
-    }
-    if (refused && App().TESTCHECK.load() == 0) {
+    if (attendance == Attendance::User && refused && App().TESTCHECK.load() == 0) {
         TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONWARNING);
+    Warn(text.c_str(), attendance);
     return true;
+}
+
+void Warn(const wchar_t* text, Attendance attendance) {
+    if (attendance == Attendance::Unattended) {
+        ShowWarningBalloon(text);
+    } else {
+        TheView().ShowBox(text, kBoxCaption, MB_OK | MB_ICONWARNING);
+    }
 }
 
 bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake) {

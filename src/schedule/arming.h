@@ -22,6 +22,10 @@ enum class Attendance { User, Unattended };
 // always goes on.
 bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance);
 
+// A warning box with the user at the screen; without the user, a warning
+// balloon of the icon, since a box would wait for nobody.
+void Warn(const wchar_t* text, Attendance attendance);
+
 // Before an operation that ends in `action` is armed: the end action's
 // findings, and, when a wake-up follows (`wake`, the wake-up's moment as the
 // combos choose it, is given when a resume mode arms one after the action)

@@ -123,7 +123,9 @@ void OnEndActionRefused(EndAction action, DWORD code) {
     const wchar_t* name = EndActionName(action);
     wchar_t text[512];
     FormatText(text, kEndActionRefused, name != nullptr ? name : L"", reason);
-    TheView().ShowBox(text, kBoxCaption, MB_OK | MB_ICONERROR);
+    // Comes at a moment the user did not choose, owned by a window that may
+    // be hidden: on top, and brought to the front.
+    TheView().ShowBox(text, kBoxCaption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void OnTrayNotify(WPARAM wParam, LPARAM lParam) {

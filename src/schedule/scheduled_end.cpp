@@ -25,8 +25,6 @@ struct ScheduledStart {
 
 OperationRecord& Record() { return App().operation(kThis); }
 
-void ReportUndeterminedMoment() { TheView().ShowBox(kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING); }
-
 void StartThread(RunBlock& block, const std::tm& target) {
     block.target = target;
     LaunchWorker<ScheduledEndProc>(kThis,
@@ -38,7 +36,7 @@ void StartThread(RunBlock& block, const std::tm& target) {
 // touching the new one.
 void Rearm(const MomentTexts& end) {
     Record().block.Arm();
-    StartScheduledEnd(Record().block, end);
+    StartScheduledEnd(Record().block, end, Attendance::Unattended);
 }
 
 }  // namespace
@@ -54,11 +52,11 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
     return static_cast<DWORD>(1000 - intoSecond);
 }
 
-bool StartScheduledEnd(RunBlock& block, const MomentTexts& end) {
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance) {
     const std::optional<std::tm> target = ResolveMoment(end, Sys().Now());
     if (!target) {
         if (&block == &Record().block) StopOperation(kThis);
-        ReportUndeterminedMoment();
+        Warn(kEndMomentUndetermined, attendance);
         return false;
     }
     StartThread(block, *target);
@@ -72,14 +70,21 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
     }
     SettleOperationThreads();
     // Resolved before anything changes, so a refused start leaves no trace.
-    const std::optional<std::tm> target = ResolveMoment(moments.end, Sys().Now());
+    std::optional<std::tm> target = ResolveMoment(moments.end, Sys().Now());
     if (!target) {
-        ReportUndeterminedMoment();
+        Warn(kEndMomentUndetermined, attendance);
         return;
     }
-    std::tm moment = *target;
     const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), attendance, MakeLocalTime(moment), wake)) return;
+    if (!MayArm(App().WAYTOEND.load(), attendance, MakeLocalTime(*target), wake)) return;
+    // Resolved again once any box has been answered: a box left open past
+    // the moment must not lead to a count-down at once, but to the moment's
+    // next occurrence, as a start without a box would choose.
+    target = ResolveMoment(moments.end, Sys().Now());
+    if (!target) {
+        Warn(kEndMomentUndetermined, attendance);
+        return;
+    }
     Record().block.startedEvent = App().scheduleStartedEvent.get();
     BeginRun(kThis);
     StartThread(Record().block, *target);

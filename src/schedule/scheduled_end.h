@@ -33,8 +33,9 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments);
 // Resolves the target from the end combos' texts `end` into the block and
 // starts its thread for the block's current generation. The caller has armed
 // the block (RunBlock::Arm). When the moment cannot be determined, the
-// operation is returned to idle, the user is told, and the result is false.
-bool StartScheduledEnd(RunBlock& block, const MomentTexts& end);
+// operation is returned to idle, the user is told (a balloon when nobody
+// armed it), and the result is false.
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance);
 
 // The main window's handling of WM_POWERBROADCAST: a pending scheduled end is
 // stopped at the suspend notice and started again, with a target freshly

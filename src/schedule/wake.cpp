@@ -98,7 +98,7 @@ OperationRecord& Record() { return App().operation(kThis); }
 void ArmWake(Attendance attendance, const MomentTexts& wake) {
     SettleOperationThreads();
     ShowOperationRunning(kThis);
-    if (!StartWake(wake)) return;
+    if (!StartWake(wake, attendance)) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
     if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
@@ -199,11 +199,11 @@ void ToggleWake(const MomentTexts& wake) {
     }
 }
 
-bool StartWake(const MomentTexts& wake) {
+bool StartWake(const MomentTexts& wake, Attendance attendance) {
     const std::optional<std::tm> target = ResolveMoment(wake, Sys().Now());
     if (!target) {
         ShowOperationIdle(kThis);
-        TheView().ShowBox(kWakeMomentUndetermined, kBoxCaption, MB_ICONWARNING);
+        Warn(kWakeMomentUndetermined, attendance);
         return false;
     }
     RunBlock& block = Record().block;

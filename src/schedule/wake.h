@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "schedule/arming.h"
 #include "schedule/moments.h"
 #include "state/app_state.h"
 
@@ -28,7 +29,7 @@ void ArmWakeIfIdle(const MomentTexts& wake);
 // texts and starts the wake thread for a newly armed run.
 // When no moment can be determined (the user is told) or the thread cannot
 // start, the wake-up is back to idle and the result is false.
-bool StartWake(const MomentTexts& wake);
+bool StartWake(const MomentTexts& wake, Attendance attendance);
 
 // GUI thread: the return to idle once the timer has fired (or could not be
 // armed), only while that run (`generation`) still stands; whether it did.

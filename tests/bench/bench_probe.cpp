@@ -202,7 +202,9 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
 
     App().operation(Operation::ScheduledEnd).block.Arm();
     App().operation(Operation::ScheduledEnd).idle = 0;
-    if (!StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end)) return 1;
+    if (!StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end,
+                           Attendance::User))
+        return 1;
     std::tm target = App().operation(Operation::ScheduledEnd).block.target;
     const std::int64_t targetUnits = MakeLocalTime(target) * kUnitsPerSecond + kUnixEpochUnits;
     if (!AwaitEnd(recorder, (kLeadSeconds + 15) * 1000)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,8 +28,11 @@ public:
         timeLeft.push_back(hours * 3600 + minutes * 60 + seconds);
     }
     int ShowBox(const wchar_t* text, const wchar_t*, UINT) override {
-        std::lock_guard<std::mutex> hold(lock);
-        boxes.emplace_back(text);
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            boxes.emplace_back(text);
+        }
+        if (onBox) onBox();  // while the box is "open"
         return IDOK;
     }
     // The main window's answer, given where it is asked.
@@ -59,6 +63,7 @@ public:
     std::vector<DWORD> refusals;
     int wakeRequests = 0;
     int scheduledEndRequests = 0;
+    std::function<void()> onBox;
     std::atomic<int> scheduledEndRestarts{0};
 
 private:

@@ -251,7 +251,7 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
                   fake.exits.size());
         ASSERT_EQ(1u, fake.messages.size());
         EXPECT_EQ(main.get(), fake.messages[0].owner);
-        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), fake.messages[0].style);
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST), fake.messages[0].style);
         EXPECT_EQ(0u, fake.messages[0].text.find(c.named));
         EXPECT_GT(fake.messages[0].text.size(), std::wstring(c.named).size() + 2);  // the reason follows
         EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());

@@ -21,6 +21,7 @@
 #include "schedule/scheduled_end.h"
 #include "schedule/settle.h"
 #include "schedule/target_time.h"
+#include "schedule/wake.h"
 #include "state/app_state.h"
 #include "state/messages.h"
 #include "time_support.h"
@@ -233,7 +234,8 @@ protected:
         ::SetEvent(gated.gates[0].get());
         App().operation(Operation::ScheduledEnd).block.Arm();
         App().operation(Operation::ScheduledEnd).idle = 0;
-        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end,
+                          Attendance::User);
         return App().operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
@@ -247,7 +249,7 @@ protected:
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
     OwnedHandle thread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
@@ -268,14 +270,14 @@ TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
     OwnedHandle oldThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
     App().operation(Operation::ScheduledEnd).block.run = 0;
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
     App().headline.Set(L"new thread's headline");
     App().detailLine.Set(L"new thread's detail");
@@ -403,4 +405,31 @@ TEST_F(ScheduledEndView, AMomentSleptThroughUnreportedIsNeverActedOn) {
     EXPECT_EQ(1, view.scheduledEndRestarts.load());
     EXPECT_TRUE(fake.exits.empty());
     EXPECT_TRUE(fake.powerStates.empty());
+}
+
+// A warning box answered after the moment has passed: the moment's next
+// occurrence, never a count-down at once.
+TEST_F(ScheduledEndView, AMomentPassedWhileABoxWasOpenIsTakenTomorrow) {
+    App().TESTCHECK = 1;
+    fake.privilegeError = ERROR_NOT_ALL_ASSIGNED;  // in test mode, a warning box
+    view.onBox = [this] { fake.Suspend(120); };    // answered two minutes later
+    const std::tm soon = LocalTimeOf(fake.Now() + 60);
+    ChosenMoments moments;
+    FormatText(moments.end.hour, L"%d", soon.tm_hour);
+    FormatText(moments.end.minute, L"%d", soon.tm_min);
+    ToggleScheduledEnd(Attendance::User, moments);
+    ASSERT_EQ(1u, view.boxes.size());
+    EXPECT_GT(MakeLocalTime(App().operation(Operation::ScheduledEnd).block.target), fake.Now() + 20 * 3600);
+}
+
+// Nobody armed it: a moment that cannot be determined is a balloon, never a
+// box waiting for nobody.
+TEST_F(ScheduledEndView, AnUndeterminedMomentNobodyArmedIsNoBox) {
+    ChosenMoments moments;
+    CopyText(moments.end.month, L"9999999");  // beyond any date the system can hold
+    ToggleScheduledEnd(Attendance::Unattended, moments);
+    ArmWakeIfIdle(moments.end);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).idle.load());
+    EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());
 }
