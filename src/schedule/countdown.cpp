@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+
 #include "platform/system.h"
 #include "res/resource.h"
 #include "schedule/pacing.h"
@@ -41,14 +43,40 @@ bool ShouldStop(const RunToken& token, CountdownResult& result) {
 
 // Ends a step of a count-down once it has been shown: the next step comes
 // when the pacer plans it, so the steps keep to whole seconds from the start
-// however long their sounds and balloons take, and pause across a suspend.
-// The last step still gets its full second after its sounds.
-void FinishStep(const RunToken& token, StepPacer& pacer, bool last) {
+// however long their sounds and balloons take. The last step still gets its
+// full second after its sounds. Whether the PC slept through the wait.
+bool FinishStep(const RunToken& token, StepPacer& pacer, bool last) {
+    const std::int64_t before = Sys().NowMilliseconds();
     if (last) {
         token.Wait(StepPacer::kStepMs);
     } else {
         token.WaitUntil(pacer.Next(Sys().Ticks()), StepPacer::kLongestWaitMs);
     }
+    return SleptThrough(before, Sys().NowMilliseconds(), StepPacer::kLongestWaitMs);
+}
+
+// One count from `first` down to 0 (one step when `first` is below 0), a
+// step a second: step(n) makes its sound, then the balloon shows n. A step
+// the PC slept through starts the count over from kAfterSleepSteps or more,
+// so nothing ends within seconds of waking without a whole count to see and
+// stop.
+template <typename Step>
+CountdownResult Count(const RunToken& token, long long first, Step step) {
+    CountdownResult stopped = CountdownResult::Completed;
+    StepPacer pacer(Sys().Ticks());
+    long long n = first;
+    do {
+        if (ShouldStop(token, stopped)) return stopped;
+        step(n);
+        ShowSecondsLeft(n);
+        if (FinishStep(token, pacer, n <= 0)) {
+            n = std::max(first, kAfterSleepSteps) + 1;
+            pacer = StepPacer(Sys().Ticks());
+        }
+    } while (--n >= 0);
+    // A cancel during the last step holds too: the end action has not begun.
+    if (ShouldStop(token, stopped)) return stopped;
+    return CountdownResult::Completed;
 }
 
 }  // namespace
@@ -101,36 +129,21 @@ void PlayCountStep(int n) {
     if (App().EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
 }
 
-CountdownResult SoundCountdown(const RunToken& token) {
-    CountdownResult stopped = CountdownResult::Completed;
+CountdownResult SoundCountdown(const RunToken& token, bool afterSleep) {
     // Wide enough that counting below the lowest stored value cannot overflow.
-    long long n = App().COUNTDOWNTIME.load();
-    StepPacer pacer(Sys().Ticks());
-    do {
-        if (ShouldStop(token, stopped)) return stopped;
+    const long long length = App().COUNTDOWNTIME.load();
+    return Count(token, afterSleep ? std::max(length, kAfterSleepSteps) : length, [length](long long n) {
+        // Silent above the stored length: the steps added after a sleep.
         const SoundMode sound = App().SOUND.load();
-        if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
-        ShowSecondsLeft(n);
-        FinishStep(token, pacer, n <= 0);
-    } while (--n >= 0);
-    // A cancel during the last step holds too: the end action has not begun.
-    if (ShouldStop(token, stopped)) return stopped;
-    return CountdownResult::Completed;
+        if (n <= length && sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
+    });
 }
 
-CountdownResult TenCountdown(const RunToken& token) {
-    CountdownResult stopped = CountdownResult::Completed;
-    StepPacer pacer(Sys().Ticks());
-    for (int n = 10; n >= 0; --n) {
-        if (ShouldStop(token, stopped)) return stopped;
-        PlayCountStep(n);
-        ShowSecondsLeft(n);
-        FinishStep(token, pacer, n == 0);
-    }
-    if (ShouldStop(token, stopped)) return stopped;
-    return CountdownResult::Completed;
+CountdownResult TenCountdown(const RunToken& token, bool afterSleep) {
+    return Count(token, afterSleep ? kAfterSleepSteps : 10, [](long long n) { PlayCountStep(static_cast<int>(n)); });
 }
 
-CountdownResult RunFinalCountdown(const RunToken& token) {
-    return App().SOUND.load() == SoundMode::TenCount ? TenCountdown(token) : SoundCountdown(token);
+CountdownResult RunFinalCountdown(const RunToken& token, bool afterSleep) {
+    return App().SOUND.load() == SoundMode::TenCount ? TenCountdown(token, afterSleep)
+                                                     : SoundCountdown(token, afterSleep);
 }

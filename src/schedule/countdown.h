@@ -20,16 +20,24 @@ enum class CountdownResult {
 // count-down this early, and the timer end plays its sounds this long.
 std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds);
 
-// COUNTDOWNTIME + 1 steps with the heartbeat, beep, chosen file or silence.
-// On Cancelled or Superseded the calling thread must end at once, running
-// none of its own remaining steps.
-CountdownResult SoundCountdown(const RunToken& token);
+// After the PC has slept through its moment or a step, a count-down has at
+// least this many steps: time to see it and stop it before anything ends.
+// The steps it adds are silent; their balloons show the seconds left.
+inline constexpr long long kAfterSleepSteps = 30;
 
-// The spoken ten-count from 10 to 0, the explosion after 0 when asked for.
-CountdownResult TenCountdown(const RunToken& token);
+// COUNTDOWNTIME + 1 steps with the heartbeat, beep, chosen file or silence
+// (`afterSleep`: at least kAfterSleepSteps + 1). On Cancelled or Superseded
+// the calling thread must end at once, running none of its own remaining
+// steps.
+CountdownResult SoundCountdown(const RunToken& token, bool afterSleep = false);
 
-// The count-down the SOUND setting asks for.
-CountdownResult RunFinalCountdown(const RunToken& token);
+// The spoken ten-count from 10 to 0, the explosion after 0 when asked for
+// (`afterSleep`: from kAfterSleepSteps, the voices from 10).
+CountdownResult TenCountdown(const RunToken& token, bool afterSleep = false);
+
+// The count-down the SOUND setting asks for. Either starts over from
+// kAfterSleepSteps or more when the PC sleeps through one of its steps.
+CountdownResult RunFinalCountdown(const RunToken& token, bool afterSleep = false);
 
 // Plays the sound of one ten-count step: the voice for 1 to 10 (returns at
 // once), the voice for 0 and the explosion played to their end. Nothing for

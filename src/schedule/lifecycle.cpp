@@ -102,8 +102,8 @@ void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail) 
     });
 }
 
-void CountDownAndFinish(Operation operation, const RunToken& token, bool reached) {
-    if (reached && RunFinalCountdown(token) != CountdownResult::Completed) {
+void CountDownAndFinish(Operation operation, const RunToken& token, bool reached, bool afterSleep) {
+    if (reached && RunFinalCountdown(token, afterSleep) != CountdownResult::Completed) {
         App().operation(operation).thread.ReleaseIfCurrentThread();
         return;
     }

@@ -88,7 +88,8 @@ bool LaunchWorker(Operation operation, std::unique_ptr<Start> start) {
 // `detail` (nullptr: the detail line as it is).
 void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail);
 
-// Worker side, once its wait is over (`reached`: its moment has come): the
-// final count-down, then FinishRun. A count-down that was cancelled or
-// superseded ends the thread with nothing more.
-void CountDownAndFinish(Operation operation, const RunToken& token, bool reached);
+// Worker side, once its wait is over (`reached`: its moment has come;
+// `afterSleep`: the PC slept through the wait that found it): the final
+// count-down, then FinishRun. A count-down that was cancelled or superseded
+// ends the thread with nothing more.
+void CountDownAndFinish(Operation operation, const RunToken& token, bool reached, bool afterSleep = false);

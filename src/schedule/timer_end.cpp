@@ -2,6 +2,7 @@
 // the plain arithmetic and texts of each tick.
 #include "schedule/timer_end.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cwchar>
 #include <iterator>
@@ -44,17 +45,19 @@ std::int64_t ReadField(const wchar_t* text) {
 
 OperationRecord& Record() { return App().operation(kThis); }
 
-// In the final count-down each second is a balloon of its own. Before it,
-// the first tick shows the time left in the balloon and the later ones only
-// in the tip: a balloon a second would queue up behind the one shown and,
-// on Windows 10, leave one notification per second in the notification
+// In the final count-down each second is a balloon of its own, and so in the
+// last kAfterSleepSteps seconds once the PC has slept through a tick. Before
+// that, the first tick shows the time left in the balloon and the later ones
+// only in the tip: a balloon a second would queue up behind the one shown
+// and, on Windows 10, leave one notification per second in the notification
 // centre.
-void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
+void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool afterSleep) {
     const TimerParts parts = SplitSeconds(remaining);
     TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
     const SoundMode sound = App().SOUND.load();
-    if (InSoundWindow(sound, remaining, App().COUNTDOWNTIME.load())) {
-        PlaySecondSound(sound, remaining);
+    const bool sounding = InSoundWindow(sound, remaining, App().COUNTDOWNTIME.load());
+    if (sounding || (afterSleep && remaining <= kAfterSleepSteps)) {
+        if (sounding) PlaySecondSound(sound, remaining);
         wchar_t balloon[kBalloonUnits];
         FormatSecondsLeft(remaining, balloon);
         if (token.Current()) SetTrayBalloon(balloon);
@@ -116,13 +119,23 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     // start, nor the work of a tick, nor a wait that overruns makes it late;
     // a tick shown far too late (a dialog that did not answer, a suspend)
     // moves the plan instead of hurrying the ticks after it.
+    //
+    // The count pauses while the PC sleeps. A tick the PC slept through
+    // leaves at least kAfterSleepSteps seconds, each then shown in a balloon
+    // too, so the end never comes within seconds of waking unseen.
     std::int32_t remaining = start->seconds;
     StepPacer pacer(start->begin);
     bool going = token.Running();
+    bool afterSleep = false;
     for (bool first = true; going && remaining >= 0; first = false) {
-        ShowTick(token, remaining, first);
+        ShowTick(token, remaining, first, afterSleep);
+        const std::int64_t before = Sys().NowMilliseconds();
         going = token.WaitUntil(pacer.Next(Sys().Ticks()), StepPacer::kLongestWaitMs);
         --remaining;
+        if (SleptThrough(before, Sys().NowMilliseconds(), StepPacer::kLongestWaitMs)) {
+            afterSleep = true;
+            remaining = std::max<std::int32_t>(remaining, kAfterSleepSteps);
+        }
     }
     // A cancel during the last tick holds too: the end action has not begun.
     FinishRun(kThis, token, remaining < 0 && token.Running());

@@ -4,16 +4,19 @@
 #include "schedule/wait_program.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <iterator>
 #include <memory>
 #include <utility>
 
 #include "platform/processes.h"
+#include "platform/system.h"
 #include "platform/text.h"
 #include "schedule/arming.h"
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
+#include "schedule/pacing.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
 
@@ -59,16 +62,31 @@ bool WasCounted(const CountedProcesses& counted, DWORD id) {
 
 OperationRecord& Record() { return App().operation(kThis); }
 
-// Takes a snapshot once a second until the program has gone (true) or the
-// run has ended (false). A snapshot that cannot be taken tells nothing: the
-// program counts as running until the next look.
-bool WaitUntilGone(const RunToken& token, WaitStart& start) {
-    for (bool going = token.Running(); going; going = token.Wait(1000)) {
-        if (!ListProcesses(start.table)) continue;
-        CountProgram(start.table, start.name, start.counted);
-        if (start.counted.count == 0) return true;
+// What the wait found.
+struct WaitOutcome {
+    bool gone = false;        // the program has gone; otherwise the run ended
+    bool afterSleep = false;  // the PC slept through the wait before the look that saw it gone
+};
+
+// Takes a snapshot once a second until the program has gone or the run has
+// ended. A snapshot that cannot be taken tells nothing: the program counts
+// as running until the next look.
+WaitOutcome WaitUntilGone(const RunToken& token, WaitStart& start) {
+    constexpr DWORD kLookMs = 1000;
+    WaitOutcome outcome;
+    for (bool going = token.Running(); going;) {
+        if (ListProcesses(start.table)) {
+            CountProgram(start.table, start.name, start.counted);
+            if (start.counted.count == 0) {
+                outcome.gone = true;
+                break;
+            }
+        }
+        const std::int64_t before = Sys().NowMilliseconds();
+        going = token.Wait(kLookMs);
+        outcome.afterSleep = SleptThrough(before, Sys().NowMilliseconds(), kLookMs);
     }
-    return false;
+    return outcome;
 }
 
 }  // namespace
@@ -141,6 +159,9 @@ DWORD WINAPI WaitProgramProc(void* parameter) {
     wchar_t detail[kDetailUnits];
     FormatWaitDetail(start->name, detail);
     OpenRun(kThis, token, detail);
-    CountDownAndFinish(kThis, token, WaitUntilGone(token, *start));
+    // A program that ended while the PC slept is not acted on the moment the
+    // PC wakes: the count-down then runs long enough to be seen and stopped.
+    const WaitOutcome outcome = WaitUntilGone(token, *start);
+    CountDownAndFinish(kThis, token, outcome.gone, outcome.afterSleep);
     return 0;
 }

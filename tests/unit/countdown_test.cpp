@@ -84,10 +84,11 @@ TEST_F(Countdown, StepsKeepToWholeSecondsFromTheStartWhenWaitsOverrun) {
     EXPECT_EQ(1000u, fake.sleeps.back());  // the last step keeps its full second
 }
 
-// The machine sleeps for a minute in the wait after the third step, and the
-// monotonic clock counts that minute: the count pauses there and goes on a
-// second apart, instead of firing the steps it missed back to back.
-TEST_F(Countdown, AClockJumpPausesTheCountInsteadOfHurryingIt) {
+// The machine sleeps for a minute in the wait after the third step, and both
+// clocks count that minute: the count neither fires the steps it missed
+// back to back nor ends seconds after the wake-up; it starts over from 30
+// seconds, silent until its own sounds are due, a second apart.
+TEST_F(Countdown, ASleepInTheCountStartsItOverLongEnoughToSeeAndStop) {
     for (SoundMode sound : {SoundMode::Beep, SoundMode::TenCount}) {
         SCOPED_TRACE(static_cast<int>(sound));
         FakeSystem local;
@@ -103,7 +104,12 @@ TEST_F(Countdown, AClockJumpPausesTheCountInsteadOfHurryingIt) {
         EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation)));
         std::vector<std::wstring> balloons;
         for (const auto& n : local.notifies) balloons.push_back(n.data.szInfo);
-        EXPECT_EQ(Expected({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}), balloons);
+        std::vector<std::wstring> expected = Expected({10, 9, 8});
+        for (int s = 30; s >= 0; --s) expected.push_back(Expected({s})[0]);
+        EXPECT_EQ(expected, balloons);
+        if (sound == SoundMode::Beep) {
+            EXPECT_EQ(3u + 11u, local.beeps.size());
+        }
         for (std::size_t k = 1; k < local.notifies.size(); ++k) {
             const std::int64_t gap = local.notifies[k].atMilliseconds - local.notifies[k - 1].atMilliseconds;
             EXPECT_GE(gap, 900) << k;
@@ -123,6 +129,14 @@ TEST_F(Countdown, AClockSteppingBackNeverStretchesAWait) {
     };
     EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
     EXPECT_LE(*std::max_element(fake.sleeps.begin(), fake.sleeps.end()), StepPacer::kLongestWaitMs);
+}
+
+// A program that ended while the PC slept: even a silent count-down is then
+// long enough to be seen and stopped.
+TEST_F(Countdown, AfterASleepEvenASilentCountIsLongEnoughToSee) {
+    EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation), true));
+    EXPECT_EQ(31u, Balloons().size());
+    EXPECT_TRUE(fake.sounds.empty());
 }
 
 TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {

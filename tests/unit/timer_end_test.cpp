@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -275,6 +276,22 @@ TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
     EXPECT_EQ(Operation::TimerEnd, view.locks[1].except);
     EXPECT_EQ(1u, fake.exits.size());
     EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
+}
+
+// The PC sleeps through a tick with 3 s left and nobody says so: the end
+// comes no sooner than 30 s after waking, each second shown.
+TEST_F(TimerEndView, ASleepLeavesHalfAMinuteToSeeAndStop) {
+    auto waits = std::make_shared<std::atomic<int>>(0);
+    fake.onSleep = [this, waits, gui = ::GetCurrentThreadId()] {
+        if (::GetCurrentThreadId() != gui && ++*waits == 2) fake.Suspend(8 * 3600);
+    };
+    ToggleTimerEnd(5, ChosenMoments{});
+    OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    ASSERT_EQ(33u, view.timeLeft.size());  // 5, 4, then 30 down to 0
+    EXPECT_EQ(30, view.timeLeft[2]);
+    EXPECT_EQ(1u, fake.exits.size());
 }
 
 }  // namespace
