@@ -9,7 +9,7 @@
 #include "state/view.h"
 #include "ui/tray.h"
 
-bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance) {
+bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance, const Settings& settings) {
     if (findings.empty()) return true;
     bool refused = false;
     std::wstring text;
@@ -22,7 +22,7 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
         ShowWarningBalloon(text.c_str());
         return true;
     }
-    if (refused && App().TESTCHECK.load() == 0) {
+    if (refused && settings.TESTCHECK.load() == 0) {
         TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
         return false;
     }
@@ -30,7 +30,8 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
     return true;
 }
 
-bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake) {
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake,
+            const Settings& settings) {
     const PowerFacts facts = GatherPowerFacts();
     std::vector<PowerFinding> findings = AssessEndAction(facts, action);
     if (wake != nullptr && SleepsMachine(action)) {
@@ -40,10 +41,10 @@ bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t>
         }
         for (PowerFinding& finding : AssessWakeUp(facts, plan)) findings.push_back(std::move(finding));
     }
-    return PresentFindings(findings, attendance);
+    return PresentFindings(findings, attendance, settings);
 }
 
-void AdviseWakeUp(DWORD timerCode, Attendance attendance) {
-    const WakePlan plan{App().WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
-    PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance);
+void AdviseWakeUp(DWORD timerCode, Attendance attendance, const Settings& settings) {
+    const WakePlan plan{settings.WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
+    PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance, settings);
 }

@@ -26,10 +26,10 @@ void ShowSecondsLeft(long long seconds) {
 
 // Checked at the start of every step. A cancelled count-down puts the stored
 // phrase back and clears every running flag, whichever scheduler called.
-bool ShouldStop(const RunToken& token, CountdownResult& result) {
+bool ShouldStop(const RunToken& token, const Settings& settings, CountdownResult& result) {
     if (token.Running()) return false;
-    const bool current = token.IfCurrent([] {
-        App().headline.SetFrom(App().phraseText);
+    const bool current = token.IfCurrent([&] {
+        App().headline.SetFrom(settings.phraseText);
         App().resumeCountdownRunning = 0;
         for (Operation operation : kEndingOperations) {
             App().operation(operation).running = 0;
@@ -66,10 +66,10 @@ std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t c
     }
 }
 
-void PlaySecondSound(SoundMode sound, int n) {
+void PlaySecondSound(SoundMode sound, int n, const Settings& settings) {
     switch (sound) {
         case SoundMode::TenCount:
-            PlayCountStep(n);
+            PlayCountStep(n, settings);
             break;
         case SoundMode::Beep:
             Sys().Beep(1000, 50);
@@ -79,7 +79,7 @@ void PlaySecondSound(SoundMode sound, int n) {
             break;
         case SoundMode::ChosenSound: {
             wchar_t path[kPathUnits];
-            App().MY_SOUND.CopyTo(path);
+            settings.MY_SOUND.CopyTo(path);
             Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
             break;
         }
@@ -90,7 +90,7 @@ void PlaySecondSound(SoundMode sound, int n) {
 
 int VoiceForCount(int n) { return n >= 0 && n <= 10 ? kVoices[n] : 0; }
 
-void PlayCountStep(int n) {
+void PlayCountStep(int n, const Settings& settings) {
     const int voice = VoiceForCount(n);
     if (voice == 0) return;
     if (n > 0) {
@@ -98,39 +98,40 @@ void PlayCountStep(int n) {
         return;
     }
     PlayEmbeddedSound(voice, false);
-    if (App().EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
+    if (settings.EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
 }
 
-CountdownResult SoundCountdown(const RunToken& token) {
+CountdownResult SoundCountdown(const RunToken& token, const Settings& settings) {
     CountdownResult stopped = CountdownResult::Completed;
     // Wide enough that counting below the lowest stored value cannot overflow.
-    long long n = App().COUNTDOWNTIME.load();
+    long long n = settings.COUNTDOWNTIME.load();
     StepPacer pacer(Sys().Ticks());
     do {
-        if (ShouldStop(token, stopped)) return stopped;
-        const SoundMode sound = App().SOUND.load();
-        if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
+        if (ShouldStop(token, settings, stopped)) return stopped;
+        const SoundMode sound = settings.SOUND.load();
+        if (sound != SoundMode::TenCount) PlaySecondSound(sound, 0, settings);
         ShowSecondsLeft(n);
         FinishStep(token, pacer, n <= 0);
     } while (--n >= 0);
     // A cancel during the last step holds too: the end action has not begun.
-    if (ShouldStop(token, stopped)) return stopped;
+    if (ShouldStop(token, settings, stopped)) return stopped;
     return CountdownResult::Completed;
 }
 
-CountdownResult TenCountdown(const RunToken& token) {
+CountdownResult TenCountdown(const RunToken& token, const Settings& settings) {
     CountdownResult stopped = CountdownResult::Completed;
     StepPacer pacer(Sys().Ticks());
     for (int n = 10; n >= 0; --n) {
-        if (ShouldStop(token, stopped)) return stopped;
-        PlayCountStep(n);
+        if (ShouldStop(token, settings, stopped)) return stopped;
+        PlayCountStep(n, settings);
         ShowSecondsLeft(n);
         FinishStep(token, pacer, n == 0);
     }
-    if (ShouldStop(token, stopped)) return stopped;
+    if (ShouldStop(token, settings, stopped)) return stopped;
     return CountdownResult::Completed;
 }
 
-CountdownResult RunFinalCountdown(const RunToken& token) {
-    return App().SOUND.load() == SoundMode::TenCount ? TenCountdown(token) : SoundCountdown(token);
+CountdownResult RunFinalCountdown(const RunToken& token, const Settings& settings) {
+    return settings.SOUND.load() == SoundMode::TenCount ? TenCountdown(token, settings)
+                                                        : SoundCountdown(token, settings);
 }

@@ -20,26 +20,29 @@ enum class CountdownResult {
 // count-down this early, and the timer end plays its sounds this long.
 std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds);
 
+// The count-downs read `settings` as they go (the live record: a sound changed
+// meanwhile is the one heard), and a cancelled one puts its stored phrase back.
+
 // COUNTDOWNTIME + 1 steps with the heartbeat, beep, chosen file or silence.
 // On Cancelled or Superseded the calling thread must end at once, running
 // none of its own remaining steps.
-CountdownResult SoundCountdown(const RunToken& token);
+CountdownResult SoundCountdown(const RunToken& token, const Settings& settings);
 
 // The spoken ten-count from 10 to 0, the explosion after 0 when asked for.
-CountdownResult TenCountdown(const RunToken& token);
+CountdownResult TenCountdown(const RunToken& token, const Settings& settings);
 
 // The count-down the SOUND setting asks for.
-CountdownResult RunFinalCountdown(const RunToken& token);
+CountdownResult RunFinalCountdown(const RunToken& token, const Settings& settings);
 
 // Plays the sound of one ten-count step: the voice for 1 to 10 (returns at
-// once), the voice for 0 and the explosion played to their end. Nothing for
-// other numbers.
-void PlayCountStep(int n);
+// once), the voice for 0 and the explosion (EXPLOSION_SOUND) played to their
+// end. Nothing for other numbers.
+void PlayCountStep(int n, const Settings& settings);
 
 // The sound of one second of a count-down in the given mode: the ten-count
-// step for `n`, the beep, the heartbeat or the chosen file; nothing when
-// silent.
-void PlaySecondSound(SoundMode sound, int n);
+// step for `n`, the beep, the heartbeat or the chosen file (MY_SOUND);
+// nothing when silent.
+void PlaySecondSound(SoundMode sound, int n, const Settings& settings);
 
 // The resource of the voice for a ten-count number; 0 for none.
 int VoiceForCount(int n);

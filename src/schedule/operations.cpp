@@ -44,11 +44,7 @@ void StopRunningOperations() {
 }
 
 void DisarmWake() {
-    DisarmWakeTimer();
-    OperationRecord& wake = App().operation(Operation::Wake);
-    wake.idle = 1;
-    wake.running = 0;
-    RestoreHeadline();
+    StopOperation(Operation::Wake);
     TheView().LockRunControls(true, std::nullopt);
     RestoreIdleCaptions();
     ShowAbortBalloon();
@@ -57,22 +53,12 @@ void DisarmWake() {
 
 }  // namespace
 
-bool AnswerReturnToIdle(Operation which, std::uint32_t run) {
-    bool stood = false;
-    switch (which) {
-        case Operation::ScheduledEnd:
-        case Operation::TimerEnd:
-        case Operation::WaitProgram:
-            stood = ReturnOperationToIdle(which, run);
-            break;
-        case Operation::Wake:
-            stood = ReturnWakeToIdle(run);
-            break;
-        case Operation::WakeCountdown:
-            stood = EndResumeCountdown(run);
-            if (stood) UnlockRunControlsIfIdle();
-            break;
-    }
+bool AnswerReturnToIdle(Operation which, std::uint32_t run, const Settings& settings) {
+    // The count-down after a wake-up runs on the wake-up's record, which is
+    // idle already: its end unlocks the run controls, when nothing else runs.
+    if (which != Operation::WakeCountdown) return ReturnOperationToIdle(which, run, settings);
+    const bool stood = EndResumeCountdown(run);
+    if (stood) UnlockRunControlsIfIdle();
     return stood;
 }
 
@@ -106,7 +92,7 @@ void AbortFromTray() {
 void OnEndActionRefused(EndAction action, DWORD code) {
     // Every operation idle: the run that ended is, and a wake-up armed to
     // follow this end action is disarmed with its timer.
-    if (App().operation(Operation::Wake).running.load() != 0) CancelWake();
+    if (App().operation(Operation::Wake).running.load() != 0) StopOperation(Operation::Wake);
     UnlockRunControlsIfIdle();
     ShowHeadlineAfterAbort();
     wchar_t reason[256];

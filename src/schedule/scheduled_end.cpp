@@ -20,16 +20,17 @@ constexpr Operation kThis = Operation::ScheduledEnd;
 struct ScheduledStart {
     RunBlock* block;
     std::uint32_t generation;
+    const Settings* settings;
 };
 
 OperationRecord& Record() { return App().operation(kThis); }
 
 void ReportUndeterminedMoment() { TheView().ShowBox(kEndMomentUndetermined, kBoxCaption, MB_ICONWARNING); }
 
-void StartThread(RunBlock& block, const std::tm& target) {
+void StartThread(RunBlock& block, const std::tm& target, const Settings& settings) {
     block.target = target;
-    LaunchWorker<ScheduledEndProc>(kThis,
-                                   std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}));
+    LaunchWorker<ScheduledEndProc>(
+        kThis, std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load(), &settings}));
 }
 
 }  // namespace
@@ -45,18 +46,18 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
     return static_cast<DWORD>(1000 - intoSecond);
 }
 
-bool StartScheduledEnd(RunBlock& block, const MomentTexts& end) {
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, const Settings& settings) {
     const std::optional<std::tm> target = ResolveMoment(end, Sys().Now());
     if (!target) {
         if (&block == &Record().block) StopOperation(kThis);
         ReportUndeterminedMoment();
         return false;
     }
-    StartThread(block, *target);
+    StartThread(block, *target, settings);
     return true;
 }
 
-void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
+void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments, const Settings& settings) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
         return;
@@ -69,18 +70,18 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
         return;
     }
     std::tm moment = *target;
-    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), attendance, MakeLocalTime(moment), wake)) return;
+    const MomentTexts* wake = settings.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(settings.WAYTOEND.load(), attendance, MakeLocalTime(moment), wake, settings)) return;
     Record().block.startedEvent = App().scheduleStartedEvent.get();
     BeginRun(kThis);
-    StartThread(Record().block, *target);
-    if (App().STARTUPCHECK.load() != 0) {
+    StartThread(Record().block, *target, settings);
+    if (settings.STARTUPCHECK.load() != 0) {
         App().startupBlock.startedEvent = App().scheduleStartedEvent.get();
         App().startupMinimizeThread.Start<StartupMinimizeProc>(&App().startupBlock);
     }
 }
 
-BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
+BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end, const Settings& settings) {
     switch (event) {
         case PBT_APMSUSPEND:
             if (Record().running.load() != 0) {
@@ -97,7 +98,7 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
             // cancelled meanwhile.
             if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) {
                 Record().block.Arm();
-                StartScheduledEnd(Record().block, end);
+                StartScheduledEnd(Record().block, end, settings);
             }
             return TRUE;
         default:
@@ -109,6 +110,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     const std::unique_ptr<ScheduledStart> start(static_cast<ScheduledStart*>(parameter));
     const RunToken token(*start->block, start->generation);
     RunBlock& block = token.block();
+    const Settings& settings = *start->settings;
 
     std::tm target = block.target;
     const std::int64_t targetMoment = MakeLocalTime(target);
@@ -118,7 +120,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
     const std::int64_t countdownStart =
-        CountdownStart(targetMoment, Sys().Now(), App().SOUND.load(), App().COUNTDOWNTIME.load());
+        CountdownStart(targetMoment, Sys().Now(), settings.SOUND.load(), settings.COUNTDOWNTIME.load());
     bool reached = false;
     bool going = token.Running();
     while (going) {
@@ -127,7 +129,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
         if (reached) break;
         going = token.Wait(MillisecondsToNextSecond(now));
     }
-    CountDownAndFinish(kThis, token, reached);
+    CountDownAndFinish(kThis, token, reached, settings);
     return 0;
 }
 

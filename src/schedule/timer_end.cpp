@@ -31,6 +31,7 @@ struct TimerStart {
     std::uint32_t generation;
     std::int32_t seconds;
     std::uint64_t begin;  // the monotonic clock at the press: ticks count from here
+    const Settings* settings;
 };
 
 // `long` is 32 bits here, so the conversion itself holds an overlong number
@@ -49,12 +50,12 @@ OperationRecord& Record() { return App().operation(kThis); }
 // in the tip: a balloon a second would queue up behind the one shown and,
 // on Windows 10, leave one notification per second in the notification
 // centre.
-void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
+void ShowTick(const RunToken& token, std::int32_t remaining, bool first, const Settings& settings) {
     const TimerParts parts = SplitSeconds(remaining);
     TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
-    const SoundMode sound = App().SOUND.load();
-    if (InSoundWindow(sound, remaining, App().COUNTDOWNTIME.load())) {
-        PlaySecondSound(sound, remaining);
+    const SoundMode sound = settings.SOUND.load();
+    if (InSoundWindow(sound, remaining, settings.COUNTDOWNTIME.load())) {
+        PlaySecondSound(sound, remaining, settings);
         wchar_t balloon[kBalloonUnits];
         FormatSecondsLeft(remaining, balloon);
         if (token.Current()) SetTrayBalloon(balloon);
@@ -70,13 +71,13 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first) {
     }
 }
 
-void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
+void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings) {
     SettleOperationThreads();
-    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
+    const MomentTexts* wake = settings.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(settings.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake, settings)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
-    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin});
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin, &settings});
     start->generation = BeginRun(kThis);
     // Without a thread nothing runs, so the button must not offer a cancel.
     if (!LaunchWorker<TimerEndProc>(kThis, std::move(start))) StopOperation(kThis);
@@ -98,17 +99,18 @@ bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdo
     return lead && remaining <= *lead;
 }
 
-void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
+void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
     } else {
-        StartTimerEnd(seconds, moments);
+        StartTimerEnd(seconds, moments, settings);
     }
 }
 
 DWORD WINAPI TimerEndProc(void* parameter) {
     const std::unique_ptr<TimerStart> start(static_cast<TimerStart*>(parameter));
     const RunToken token(*start->block, start->generation);
+    const Settings& settings = *start->settings;
     OpenRun(kThis, token, nullptr);  // each tick writes the detail line
 
     // N seconds run N + 1 ticks, showing N down to 0. Tick k is planned at
@@ -120,11 +122,11 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     StepPacer pacer(start->begin);
     bool going = token.Running();
     for (bool first = true; going && remaining >= 0; first = false) {
-        ShowTick(token, remaining, first);
+        ShowTick(token, remaining, first, settings);
         going = token.WaitUntil(pacer.Next(Sys().Ticks()));
         --remaining;
     }
     // A cancel during the last tick holds too: the end action has not begun.
-    FinishRun(kThis, token, remaining < 0 && token.Running());
+    FinishRun(kThis, token, remaining < 0 && token.Running(), settings);
     return 0;
 }

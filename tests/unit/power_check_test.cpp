@@ -194,7 +194,7 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
         SCOPED_TRACE(::testing::Message() << c.testMode << " " << static_cast<int>(c.attendance));
         fake.messages.clear(), fake.notifies.clear();
         App().TESTCHECK = c.testMode ? 1 : 0;
-        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr));
+        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr, App()));
         if (c.icon != 0) {
             ASSERT_EQ(1u, fake.messages.size());
             EXPECT_EQ(main.get(), fake.messages[0].owner);
@@ -244,7 +244,7 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         App().operation(Operation::Wake).running = 1;  // armed for the end that is refused
         App().operation(Operation::Wake).idle = 0;
         LockRunControls(0, IDC_MAN_WAKE);
-        EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action));
+        EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action, App()));
         // A user without the right is not asked for: the refusal is told at once.
         EXPECT_EQ(c.privilegeError == ERROR_NOT_ALL_ASSIGNED ? 0u : (c.action == EndAction::Standby ? 0u : 1u),
                   fake.exits.size());

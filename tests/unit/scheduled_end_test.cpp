@@ -230,7 +230,7 @@ protected:
         ::SetEvent(gated.gates[0].get());
         App().operation(Operation::ScheduledEnd).block.Arm();
         App().operation(Operation::ScheduledEnd).idle = 0;
-        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, App());
         return App().operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
@@ -244,7 +244,7 @@ protected:
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, App());
     OwnedHandle thread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
@@ -265,14 +265,14 @@ TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, App());
     OwnedHandle oldThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
     App().operation(Operation::ScheduledEnd).block.run = 0;
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, App());
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
     App().headline.Set(L"new thread's headline");
     App().detailLine.Set(L"new thread's detail");

@@ -260,7 +260,7 @@ protected:
 };
 
 TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
-    ToggleTimerEnd(2, ChosenMoments{});
+    ToggleTimerEnd(2, ChosenMoments{}, App());
     OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
