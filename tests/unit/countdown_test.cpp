@@ -224,6 +224,27 @@ TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     EXPECT_EQ(0u, App().resumeCountdownRunning.load());
 }
 
+// A count-down reads the record it is given, live: a sound switched off
+// during it is silent from the next step, and a cancel puts back that
+// record's phrase.
+TEST_F(Countdown, ReadsTheSettingsItIsGivenAsTheyChange) {
+    Settings settings;
+    settings.SOUND = SoundMode::Beep;
+    settings.COUNTDOWNTIME = 3;
+    settings.phraseText.Set(L"own phrase");
+    int waits = 0;
+    fake.onSleep = [&] {
+        if (++waits == 2) settings.SOUND = SoundMode::Silent;
+    };
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation), settings));
+    EXPECT_EQ(Expected({3, 2, 1, 0}), Balloons());
+    EXPECT_EQ(2u, fake.beeps.size());
+
+    fake.onSleep = [&] { block.run = 0; };
+    EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation), settings));
+    EXPECT_EQ(L"own phrase", App().headline.Get());
+}
+
 TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
     block.run = 0;
     EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation), App()));

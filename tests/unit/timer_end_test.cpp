@@ -277,4 +277,23 @@ TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
     EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
 }
 
+// The run follows the settings it was started with, not the process record,
+// and reads them live: force mode switched on while it counts holds for its
+// end action.
+TEST_F(TimerEndView, FollowsTheSettingsItWasStartedWithAsTheyChange) {
+    Settings settings;
+    settings.WAYTOEND = EndAction::Reboot;
+    settings.SOUND = SoundMode::Beep;
+    settings.COUNTDOWNTIME = 1;
+    fake.onSleep = [&] { settings.FORCECHECK = 1; };
+    ToggleTimerEnd(2, ChosenMoments{}, settings);
+    OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    fake.onSleep = nullptr;
+
+    EXPECT_EQ(2u, fake.beeps.size());  // the seconds 1 and 0
+    EXPECT_EQ(std::vector<UINT>{EWX_REBOOT | EWX_FORCE}, fake.exits);
+}
+
 }  // namespace
