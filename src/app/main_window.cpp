@@ -175,7 +175,8 @@ void OnCommand(HWND window, int id, LPARAM control) {
             // A press of the button comes from the button itself; the
             // program's own presses (start-up registration, the re-arming
             // after a wake-up) come without it.
-            ToggleScheduledEnd(control != 0 ? Attendance::User : Attendance::Unattended, ReadChosenMoments(window));
+            ToggleScheduledEnd(control != 0 ? Attendance::User : Attendance::Unattended, ReadChosenMoments(window),
+                               App());
             break;
         default:
             if (const EndActionFacts* facts = EndActionOfMainButton(id)) {
@@ -200,7 +201,7 @@ void FollowTrayRetry(HWND window) {
 
 // The suspend and resume notices; the sender sees TRUE for the handled ones.
 INT_PTR AnswerPowerBroadcast(HWND window, WPARAM event) {
-    const BOOL handled = OnPowerBroadcast(event, ReadChosenMoments(window).end);
+    const BOOL handled = OnPowerBroadcast(event, ReadChosenMoments(window).end, App());
     if (handled) ::SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
     return handled;
 }
@@ -247,7 +248,8 @@ void SaveComboSetting(int id, HWND window, const wchar_t* name) {
 }
 
 INT_PTR AnswerReturnToIdleMessage(HWND window, WPARAM operation, LPARAM generation) {
-    const bool stood = AnswerReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation));
+    const bool stood =
+        AnswerReturnToIdle(static_cast<Operation>(operation), static_cast<std::uint32_t>(generation), App());
     ::SetWindowLongPtrW(window, DWLP_MSGRESULT, stood ? TRUE : FALSE);
     return TRUE;
 }
@@ -287,15 +289,15 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_RETURNTOIDLE:
             return AnswerReturnToIdleMessage(window, wParam, lParam);
         case WM_ARMWAKE:
-            ArmWakeIfIdle(ReadChosenMoments(window).wake);
+            ArmWakeIfIdle(ReadChosenMoments(window).wake, App());
             return FALSE;
         case WM_STARTSCHEDULEDEND:
             if (App().operation(Operation::ScheduledEnd).idle.load() != 0) {
-                ToggleScheduledEnd(Attendance::Unattended, ReadChosenMoments(window));
+                ToggleScheduledEnd(Attendance::Unattended, ReadChosenMoments(window), App());
             }
             return FALSE;
         case WM_RESTARTSCHEDULEDEND:
-            RestartScheduledEnd(static_cast<std::uint32_t>(wParam), ReadChosenMoments(window).end);
+            RestartScheduledEnd(static_cast<std::uint32_t>(wParam), ReadChosenMoments(window).end, App());
             return FALSE;
         case WM_ENDACTIONREFUSED:
             OnEndActionRefused(static_cast<EndAction>(wParam), static_cast<DWORD>(lParam));

@@ -53,7 +53,7 @@ ChosenMoments MainWindowMoments() { return ReadChosenMoments(OpenDialog(programW
 void ToggleWait(HWND window) {
     wchar_t text[kPathUnits] = L"";
     ::GetDlgItemTextW(window, IDC_MAN_PROCESS, text, static_cast<int>(std::size(text)));
-    ToggleWaitProgram(text, MainWindowMoments());
+    ToggleWaitProgram(text, MainWindowMoments(), App());
 }
 
 // The main window's button IDC_MAIN_MANUAL opens the dialog again once it has ended.
@@ -107,7 +107,7 @@ void InitManualDialog(HWND window) {
 
 // The action travels as the thread's argument, by value.
 DWORD WINAPI SleepRequestProc(void* action) {
-    PerformEndAction(static_cast<EndAction>(reinterpret_cast<std::uintptr_t>(action)));
+    PerformEndAction(static_cast<EndAction>(reinterpret_cast<std::uintptr_t>(action)), App());
     return 0;
 }
 
@@ -124,7 +124,7 @@ void RequestSleepServingMessages(EndAction action) {
     if (thread) {
         WaitServingMessages(thread.get(), INFINITE);
     } else {
-        PerformEndAction(action);
+        PerformEndAction(action, App());
     }
 }
 
@@ -134,12 +134,12 @@ void RequestSleepServingMessages(EndAction action) {
 void OnEndActionButton(HWND window, const EndActionFacts& facts) {
     // A standby or hibernation this PC cannot carry out is refused before it
     // is asked for, and one it carries out differently is told.
-    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, nullptr)) return;
+    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, nullptr, App())) return;
     if (facts.sleeps && App().TESTCHECK.load() == 0) {
         RequestSleepServingMessages(facts.action);
         return;
     }
-    if (PerformEndAction(facts.action) != EndResult::Requested || !facts.stopsMachine) return;
+    if (PerformEndAction(facts.action, App()) != EndResult::Requested || !facts.stopsMachine) return;
     RemoveTrayIcon();
     CloseManual(window, ButtonsOf(facts.action)->manualButton);
 }
@@ -192,11 +192,11 @@ void OnCommand(HWND window, WPARAM wParam) {
             ToggleAndSummarise([window] { ToggleWait(window); }, Operation::WaitProgram);
             break;
         case IDC_MAN_TIMER:
-            ToggleAndSummarise([window] { ToggleTimerEnd(ManualTimerSeconds(window), MainWindowMoments()); },
+            ToggleAndSummarise([window] { ToggleTimerEnd(ManualTimerSeconds(window), MainWindowMoments(), App()); },
                                Operation::TimerEnd);
             break;
         case IDC_MAN_WAKE:
-            ToggleWake(MainWindowMoments().wake);
+            ToggleWake(MainWindowMoments().wake, App());
             UpdateSummary();
             break;
         default:

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool ForceOn() { return App().FORCECHECK.load() != 0; }
+bool ForceOn(const Settings& settings) { return settings.FORCECHECK.load() != 0; }
 
 // The test-mode message has no owner, so while it was open the user may have
 // started another operation, whose locking must stand. Whether every operation
@@ -29,9 +29,9 @@ bool MayShutDown(DWORD& error) {
 }
 
 // The request itself: ERROR_SUCCESS, or why it was refused.
-DWORD Request(EndAction action) {
-    const UINT forceBit = ForceOn() ? EWX_FORCE : 0;
-    const BOOL force = ForceOn() ? TRUE : FALSE;
+DWORD Request(EndAction action, bool forced) {
+    const UINT forceBit = forced ? EWX_FORCE : 0;
+    const BOOL force = forced ? TRUE : FALSE;
     DWORD error = ERROR_SUCCESS;
     switch (action) {
         case EndAction::Shutdown:
@@ -50,15 +50,15 @@ DWORD Request(EndAction action) {
 
 }  // namespace
 
-EndResult PerformEndAction(EndAction action) {
-    const wchar_t* message = TestModeMessage(action, ForceOn());
+EndResult PerformEndAction(EndAction action, const Settings& settings) {
+    const wchar_t* message = TestModeMessage(action, ForceOn(settings));
     if (message == nullptr) return EndResult::NotAnAction;
-    if (App().TESTCHECK.load() != 0) {
+    if (settings.TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, message, kTestModeCaption, MB_OK);
         ReportTestMessageClosed();
         return EndResult::TestMessage;
     }
-    const DWORD error = Request(action);
+    const DWORD error = Request(action, ForceOn(settings));
     if (error == ERROR_SUCCESS) return EndResult::Requested;
     ReportRefusal(action, error);
     return EndResult::Refused;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "state/app_state.h"
+#include "state/settings.h"
 
 enum class EndResult {
     Requested,    // the system has the request (standby and hibernation: and has resumed)
@@ -13,11 +13,12 @@ enum class EndResult {
     NotAnAction,  // a stored value outside the table: nothing happened
 };
 
-// Carries out an end action (the scheduled ones pass WAYTOEND). After a
+// Carries out an end action (the scheduled ones pass WAYTOEND), forced or
+// replaced by its message as `settings` say (FORCECHECK, TESTCHECK). After a
 // test-mode message the main window is told (WM_TESTMESSAGECLOSED), so that it
 // unlocks the run controls if nothing runs; after a refused request it is told
 // (WM_ENDACTIONREFUSED), so that it says why and leaves everything idle.
-EndResult PerformEndAction(EndAction action);
+EndResult PerformEndAction(EndAction action, const Settings& settings);
 
 // The reason code a session end carries: planned, "other".
 inline constexpr DWORD kShutdownReason =

@@ -9,7 +9,7 @@
 #include "state/view.h"
 #include "ui/tray.h"
 
-bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance) {
+bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance, const Settings& settings) {
     if (findings.empty()) return true;
     bool refused = false;
     std::wstring text;
@@ -18,7 +18,7 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
         if (!text.empty()) text += L"\r\n\r\n";
         text += finding.text;
     }
-    if (attendance == Attendance::User && refused && App().TESTCHECK.load() == 0) {
+    if (attendance == Attendance::User && refused && settings.TESTCHECK.load() == 0) {
         TheView().ShowBox(text.c_str(), kBoxCaption, MB_OK | MB_ICONERROR);
         return false;
     }
@@ -34,7 +34,8 @@ void Warn(const wchar_t* text, Attendance attendance) {
     }
 }
 
-bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake) {
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake,
+            const Settings& settings) {
     const PowerFacts facts = GatherPowerFacts();
     std::vector<PowerFinding> findings = AssessEndAction(facts, action);
     if (wake != nullptr && SleepsMachine(action)) {
@@ -44,10 +45,10 @@ bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t>
         }
         for (PowerFinding& finding : AssessWakeUp(facts, plan)) findings.push_back(std::move(finding));
     }
-    return PresentFindings(findings, attendance);
+    return PresentFindings(findings, attendance, settings);
 }
 
-void AdviseWakeUp(DWORD timerCode, Attendance attendance) {
-    const WakePlan plan{App().WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
-    PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance);
+void AdviseWakeUp(DWORD timerCode, Attendance attendance, const Settings& settings) {
+    const WakePlan plan{settings.WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
+    PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance, settings);
 }

@@ -8,6 +8,7 @@
 
 #include "power/power_check.h"
 #include "schedule/moments.h"
+#include "state/settings.h"
 
 // Who armed the operation: the user, by its button, or the program itself
 // (start-up registration, a resume cycle re-arming itself, the end of a run
@@ -19,8 +20,8 @@ enum class Attendance { User, Unattended };
 // except in test mode, where it is a warning and arming goes on so that the
 // flow can still be tried; warnings are a warning box, and arming goes on.
 // Without the user every finding is a warning balloon of the icon and arming
-// always goes on.
-bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance);
+// always goes on. Test mode is the TESTCHECK of `settings`.
+bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance attendance, const Settings& settings);
 
 // A warning box with the user at the screen; without the user, a warning
 // balloon of the icon, since a box would wait for nobody.
@@ -32,8 +33,9 @@ void Warn(const wchar_t* text, Attendance attendance);
 // and the action sleeps, the wake-up's: that moment seen from now against
 // `endMoment`, the operation's own moment where it has one.
 // Whether arming goes on.
-bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake);
+bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake,
+            const Settings& settings);
 
 // After the wake-up's timer has been set, with the code SetWaitableTimer left
-// behind: what the wake-up will really do.
-void AdviseWakeUp(DWORD timerCode, Attendance attendance);
+// behind: what the wake-up will really do after the end action (WAYTOEND).
+void AdviseWakeUp(DWORD timerCode, Attendance attendance, const Settings& settings);

@@ -28,10 +28,10 @@ void ShowSecondsLeft(long long seconds) {
 
 // Checked at the start of every step. A cancelled count-down puts the stored
 // phrase back and clears every running flag, whichever scheduler called.
-bool ShouldStop(const RunToken& token, CountdownResult& result) {
+bool ShouldStop(const RunToken& token, const Settings& settings, CountdownResult& result) {
     if (token.Running()) return false;
-    const bool current = token.IfCurrent([] {
-        App().headline.SetFrom(App().phraseText);
+    const bool current = token.IfCurrent([&] {
+        App().headline.SetFrom(settings.phraseText);
         App().resumeCountdownRunning = 0;
         for (Operation operation : kEndingOperations) {
             App().operation(operation).running = 0;
@@ -61,12 +61,12 @@ bool FinishStep(const RunToken& token, StepPacer& pacer, bool last) {
 // so nothing ends within seconds of waking without a whole count to see and
 // stop.
 template <typename Step>
-CountdownResult Count(const RunToken& token, long long first, Step step) {
+CountdownResult Count(const RunToken& token, const Settings& settings, long long first, Step step) {
     CountdownResult stopped = CountdownResult::Completed;
     StepPacer pacer(Sys().Ticks());
     long long n = first;
     do {
-        if (ShouldStop(token, stopped)) return stopped;
+        if (ShouldStop(token, settings, stopped)) return stopped;
         step(n);
         ShowSecondsLeft(n);
         if (FinishStep(token, pacer, n <= 0)) {
@@ -75,7 +75,7 @@ CountdownResult Count(const RunToken& token, long long first, Step step) {
         }
     } while (--n >= 0);
     // A cancel during the last step holds too: the end action has not begun.
-    if (ShouldStop(token, stopped)) return stopped;
+    if (ShouldStop(token, settings, stopped)) return stopped;
     return CountdownResult::Completed;
 }
 
@@ -94,10 +94,10 @@ std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t c
     }
 }
 
-void PlaySecondSound(SoundMode sound, int n) {
+void PlaySecondSound(SoundMode sound, int n, const Settings& settings) {
     switch (sound) {
         case SoundMode::TenCount:
-            PlayCountStep(n);
+            PlayCountStep(n, settings);
             break;
         case SoundMode::Beep:
             Sys().Beep(1000, 50);
@@ -107,7 +107,7 @@ void PlaySecondSound(SoundMode sound, int n) {
             break;
         case SoundMode::ChosenSound: {
             wchar_t path[kPathUnits];
-            App().MY_SOUND.CopyTo(path);
+            settings.MY_SOUND.CopyTo(path);
             Sys().Play(path, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
             break;
         }
@@ -118,7 +118,7 @@ void PlaySecondSound(SoundMode sound, int n) {
 
 int VoiceForCount(int n) { return n >= 0 && n <= 10 ? kVoices[n] : 0; }
 
-void PlayCountStep(int n) {
+void PlayCountStep(int n, const Settings& settings) {
     const int voice = VoiceForCount(n);
     if (voice == 0) return;
     if (n > 0) {
@@ -126,24 +126,26 @@ void PlayCountStep(int n) {
         return;
     }
     PlayEmbeddedSound(voice, false);
-    if (App().EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
+    if (settings.EXPLOSION_SOUND.load() != 0) PlayEmbeddedSound(IDW_EXPLOSION, false);
 }
 
-CountdownResult SoundCountdown(const RunToken& token, bool afterSleep) {
+CountdownResult SoundCountdown(const RunToken& token, const Settings& settings, bool afterSleep) {
     // Wide enough that counting below the lowest stored value cannot overflow.
-    const long long length = App().COUNTDOWNTIME.load();
-    return Count(token, afterSleep ? std::max(length, kAfterSleepSteps) : length, [length](long long n) {
-        // Silent above the stored length: the steps added after a sleep.
-        const SoundMode sound = App().SOUND.load();
-        if (n <= length && sound != SoundMode::TenCount) PlaySecondSound(sound, 0);
-    });
+    const long long length = settings.COUNTDOWNTIME.load();
+    return Count(token, settings, afterSleep ? std::max(length, kAfterSleepSteps) : length,
+                 [length, &settings](long long n) {
+                     // Silent above the stored length: the steps added after a sleep.
+                     const SoundMode sound = settings.SOUND.load();
+                     if (n <= length && sound != SoundMode::TenCount) PlaySecondSound(sound, 0, settings);
+                 });
 }
 
-CountdownResult TenCountdown(const RunToken& token, bool afterSleep) {
-    return Count(token, afterSleep ? kAfterSleepSteps : 10, [](long long n) { PlayCountStep(static_cast<int>(n)); });
+CountdownResult TenCountdown(const RunToken& token, const Settings& settings, bool afterSleep) {
+    return Count(token, settings, afterSleep ? kAfterSleepSteps : 10,
+                 [&settings](long long n) { PlayCountStep(static_cast<int>(n), settings); });
 }
 
-CountdownResult RunFinalCountdown(const RunToken& token, bool afterSleep) {
-    return App().SOUND.load() == SoundMode::TenCount ? TenCountdown(token, afterSleep)
-                                                     : SoundCountdown(token, afterSleep);
+CountdownResult RunFinalCountdown(const RunToken& token, const Settings& settings, bool afterSleep) {
+    return settings.SOUND.load() == SoundMode::TenCount ? TenCountdown(token, settings, afterSleep)
+                                                        : SoundCountdown(token, settings, afterSleep);
 }

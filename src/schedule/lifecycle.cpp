@@ -12,6 +12,17 @@ namespace {
 // Whether the GUI thread holds the system awake now (GUI thread only).
 bool awakeHeld = false;
 
+const IdleHooks* HooksOf(Operation operation) { return operation == Operation::Wake ? &kWakeIdleHooks : nullptr; }
+
+// The first step of a stop or a return to idle.
+void EndRunForIdle(Operation operation, bool stopped) {
+    if (const IdleHooks* hooks = HooksOf(operation)) {
+        hooks->endRun(stopped);
+    } else {
+        App().operation(operation).block.Cancel();
+    }
+}
+
 }  // namespace
 
 void ShowOperationCaption(Operation operation, const wchar_t* caption) { TheView().ShowCaption(operation, caption); }
@@ -49,14 +60,16 @@ std::uint32_t BeginRun(Operation operation) {
 }
 
 void StopOperation(Operation operation) {
-    App().operation(operation).block.Cancel();
+    EndRunForIdle(operation, true);
     ShowOperationIdle(operation);
 }
 
-bool ReturnOperationToIdle(Operation operation, std::uint32_t generation) {
+bool ReturnOperationToIdle(Operation operation, std::uint32_t generation, const Settings& settings) {
     const OperationRecord& record = App().operation(operation);
     if (record.idle.load() != 0 || !RunStands(record.block, generation)) return false;
-    StopOperation(operation);
+    EndRunForIdle(operation, false);
+    ShowOperationIdle(operation);
+    if (const IdleHooks* hooks = HooksOf(operation)) hooks->returned(generation, settings);
     return true;
 }
 
@@ -68,18 +81,18 @@ bool RequestReturnToIdle(Operation operation, const RunToken& token) {
     return TheView().ReturnToIdle(operation, token.generation());
 }
 
-void RequestNextWake() {
-    if (App().NEXT_REG.load() != ResumeMode::NoWake) TheView().ArmWake();
+void RequestNextWake(const Settings& settings) {
+    if (settings.NEXT_REG.load() != ResumeMode::NoWake) TheView().ArmWake();
 }
 
-void EndRunStanding(Operation operation, const RunToken& token) {
+void EndRunStanding(Operation operation, const RunToken& token, const Settings& settings) {
     if (!RequestReturnToIdle(operation, token)) return;  // cancelled at the last moment
-    RequestNextWake();
+    RequestNextWake(settings);
     // A refusal is reported to the main window, which leaves everything idle.
-    PerformEndAction(App().WAYTOEND.load());
+    PerformEndAction(settings.WAYTOEND.load(), settings);
 }
 
-void FinishRun(Operation operation, const RunToken& token, bool reached) {
+void FinishRun(Operation operation, const RunToken& token, bool reached, const Settings& settings) {
     OperationRecord& record = App().operation(operation);
     const bool current = token.IfCurrent([&] {
         RestoreHeadline();
@@ -87,7 +100,7 @@ void FinishRun(Operation operation, const RunToken& token, bool reached) {
     });
     // Let go before the end step: a wake-up's settling wait would wait on us.
     record.thread.ReleaseIfCurrentThread();
-    if (current && reached) EndRunStanding(operation, token);
+    if (current && reached) EndRunStanding(operation, token, settings);
 }
 
 void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail) {
@@ -102,10 +115,11 @@ void OpenRun(Operation operation, const RunToken& token, const wchar_t* detail) 
     });
 }
 
-void CountDownAndFinish(Operation operation, const RunToken& token, bool reached, bool afterSleep) {
-    if (reached && RunFinalCountdown(token, afterSleep) != CountdownResult::Completed) {
+void CountDownAndFinish(Operation operation, const RunToken& token, bool reached, const Settings& settings,
+                        bool afterSleep) {
+    if (reached && RunFinalCountdown(token, settings, afterSleep) != CountdownResult::Completed) {
         App().operation(operation).thread.ReleaseIfCurrentThread();
         return;
     }
-    FinishRun(operation, token, reached);
+    FinishRun(operation, token, reached, settings);
 }

@@ -50,12 +50,9 @@ void StopRunningOperations() {
 }
 
 void DisarmWake() {
-    DisarmWakeTimer();
-    OperationRecord& wake = App().operation(Operation::Wake);
     bool stopped[kOperationCount] = {};
-    stopped[AppState::RecordIndex(Operation::Wake)] = wake.idle.exchange(1) == 0;
-    wake.running = 0;
-    RestoreHeadline();
+    stopped[AppState::RecordIndex(Operation::Wake)] = App().operation(Operation::Wake).idle.load() == 0;
+    StopOperation(Operation::Wake);
     TheView().LockRunControls(true, std::nullopt);
     RestoreIdleCaptions(stopped);
     ShowAbortBalloon();
@@ -64,22 +61,12 @@ void DisarmWake() {
 
 }  // namespace
 
-bool AnswerReturnToIdle(Operation which, std::uint32_t run) {
-    bool stood = false;
-    switch (which) {
-        case Operation::ScheduledEnd:
-        case Operation::TimerEnd:
-        case Operation::WaitProgram:
-            stood = ReturnOperationToIdle(which, run);
-            break;
-        case Operation::Wake:
-            stood = ReturnWakeToIdle(run);
-            break;
-        case Operation::WakeCountdown:
-            stood = EndResumeCountdown(run);
-            if (stood) UnlockRunControlsIfIdle();
-            break;
-    }
+bool AnswerReturnToIdle(Operation which, std::uint32_t run, const Settings& settings) {
+    // The count-down after a wake-up runs on the wake-up's record, which is
+    // idle already: its end unlocks the run controls, when nothing else runs.
+    if (which != Operation::WakeCountdown) return ReturnOperationToIdle(which, run, settings);
+    const bool stood = EndResumeCountdown(run);
+    if (stood) UnlockRunControlsIfIdle();
     return stood;
 }
 
@@ -115,7 +102,9 @@ void OnEndActionRefused(EndAction action, DWORD code) {
     // action is disarmed with its timer; one the user armed by hand, and any
     // other operation, stay as they are.
     const OperationRecord& wake = App().operation(Operation::Wake);
-    if (wake.running.load() != 0 && wake.block.generation.load() == App().wakeFollowingEnd) CancelWake();
+    if (wake.running.load() != 0 && wake.block.generation.load() == App().wakeFollowingEnd) {
+        StopOperation(Operation::Wake);
+    }
     UnlockRunControlsIfIdle();
     ShowHeadlineAfterAbort();
     wchar_t reason[256];

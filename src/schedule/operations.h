@@ -9,11 +9,12 @@
 
 #include "state/end_action.h"
 #include "state/operation.h"
+#include "state/settings.h"
 
 // GUI side: the answer to a worker that asks to return its run `generation`
 // of `operation` to idle (WM_RETURNTOIDLE): whether that run still stood and
-// now is idle.
-bool AnswerReturnToIdle(Operation operation, std::uint32_t generation);
+// now is idle. `settings` say whether a count-down follows a wake-up.
+bool AnswerReturnToIdle(Operation operation, std::uint32_t generation, const Settings& settings);
 
 // Whether a worker is on its way to an end action: the scheduled end, the
 // timer end, the wait for a program or the count-down after a wake-up. An

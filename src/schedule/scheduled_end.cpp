@@ -21,22 +21,23 @@ constexpr Operation kThis = Operation::ScheduledEnd;
 struct ScheduledStart {
     RunBlock* block;
     std::uint32_t generation;
+    const Settings* settings;
 };
 
 OperationRecord& Record() { return App().operation(kThis); }
 
-void StartThread(RunBlock& block, const std::tm& target) {
+void StartThread(RunBlock& block, const std::tm& target, const Settings& settings) {
     block.target = target;
-    LaunchWorker<ScheduledEndProc>(kThis,
-                                   std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load()}));
+    LaunchWorker<ScheduledEndProc>(
+        kThis, std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load(), &settings}));
 }
 
 // A new generation for a run that stays armed, with its target resolved
 // afresh: the thread of the old one, should it still sleep, ends without
 // touching the new one.
-void Rearm(const MomentTexts& end) {
+void Rearm(const MomentTexts& end, const Settings& settings) {
     Record().block.Arm();
-    StartScheduledEnd(Record().block, end, Attendance::Unattended);
+    StartScheduledEnd(Record().block, end, Attendance::Unattended, settings);
 }
 
 }  // namespace
@@ -52,18 +53,18 @@ DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
     return static_cast<DWORD>(1000 - intoSecond);
 }
 
-bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance) {
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance, const Settings& settings) {
     const std::optional<std::tm> target = ResolveMoment(end, Sys().Now());
     if (!target) {
         if (&block == &Record().block) StopOperation(kThis);
         Warn(kEndMomentUndetermined, attendance);
         return false;
     }
-    StartThread(block, *target);
+    StartThread(block, *target, settings);
     return true;
 }
 
-void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
+void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments, const Settings& settings) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
         return;
@@ -75,8 +76,8 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
         Warn(kEndMomentUndetermined, attendance);
         return;
     }
-    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), attendance, MakeLocalTime(*target), wake)) return;
+    const MomentTexts* wake = settings.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(settings.WAYTOEND.load(), attendance, MakeLocalTime(*target), wake, settings)) return;
     // Resolved again once any box has been answered: a box left open past
     // the moment must not lead to a count-down at once, but to the moment's
     // next occurrence, as a start without a box would choose.
@@ -87,18 +88,18 @@ void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments) {
     }
     Record().block.startedEvent = App().scheduleStartedEvent.get();
     BeginRun(kThis);
-    StartThread(Record().block, *target);
-    if (App().STARTUPCHECK.load() != 0) {
+    StartThread(Record().block, *target, settings);
+    if (settings.STARTUPCHECK.load() != 0) {
         App().startupBlock.startedEvent = App().scheduleStartedEvent.get();
         App().startupMinimizeThread.Start<StartupMinimizeProc>(&App().startupBlock);
     }
 }
 
-void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end) {
-    if (Record().idle.load() == 0 && RunStands(Record().block, generation)) Rearm(end);
+void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end, const Settings& settings) {
+    if (Record().idle.load() == 0 && RunStands(Record().block, generation)) Rearm(end, settings);
 }
 
-BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
+BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end, const Settings& settings) {
     switch (event) {
         case PBT_APMSUSPEND:
             if (Record().running.load() != 0) {
@@ -111,7 +112,7 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end) {
         case PBT_APMRESUMEAUTOMATIC:
             // Once per suspend, however many resume notices follow; not when
             // the user has cancelled meanwhile.
-            if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) Rearm(end);
+            if (App().restartAfterResume.exchange(0) != 0 && Record().idle.load() == 0) Rearm(end, settings);
             return TRUE;
         default:
             return FALSE;
@@ -122,6 +123,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     const std::unique_ptr<ScheduledStart> start(static_cast<ScheduledStart*>(parameter));
     const RunToken token(*start->block, start->generation);
     RunBlock& block = token.block();
+    const Settings& settings = *start->settings;
 
     std::tm target = block.target;
     const std::int64_t targetMoment = MakeLocalTime(target);
@@ -131,7 +133,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
     const std::int64_t countdownStart =
-        CountdownStart(targetMoment, Sys().Now(), App().SOUND.load(), App().COUNTDOWNTIME.load());
+        CountdownStart(targetMoment, Sys().Now(), settings.SOUND.load(), settings.COUNTDOWNTIME.load());
     bool reached = false;
     bool going = token.Running();
     while (going) {
@@ -149,7 +151,7 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
             break;
         }
     }
-    CountDownAndFinish(kThis, token, reached);
+    CountDownAndFinish(kThis, token, reached, settings);
     return 0;
 }
 

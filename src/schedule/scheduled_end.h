@@ -27,27 +27,28 @@ std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode
 // whose moment cannot be determined is refused with a message box, and
 // the operation stays idle; so is one that this PC cannot carry out
 // (MayArm), unless nobody pressed the button (start-up registration, the
-// re-arming after a wake-up), which arms it with a warning balloon.
-void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments);
+// re-arming after a wake-up), which arms it with a warning balloon. The run
+// follows `settings` (the live record) to its end.
+void ToggleScheduledEnd(Attendance attendance, const ChosenMoments& moments, const Settings& settings);
 
 // Resolves the target from the end combos' texts `end` into the block and
-// starts its thread for the block's current generation. The caller has armed
-// the block (RunBlock::Arm). When the moment cannot be determined, the
-// operation is returned to idle, the user is told (a balloon when nobody
-// armed it), and the result is false.
-bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance);
+// starts its thread for the block's current generation, on `settings`. The
+// caller has armed the block (RunBlock::Arm). When the moment cannot be
+// determined, the operation is returned to idle, the user is told (a balloon
+// when nobody armed it), and the result is false.
+bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance, const Settings& settings);
 
 // The main window's handling of WM_POWERBROADCAST: a pending scheduled end is
 // stopped at the suspend notice and started again, with a target freshly
 // resolved from the end combos' texts `end`, after the resume. TRUE for the suspend notice and the three resume
 // notices, FALSE for any other event.
-BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end);
+BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end, const Settings& settings);
 
 // GUI thread, asked by the scheduled-end thread of run `generation` whose
 // wait spanned a suspend nobody reported: while that run stands, it is armed
 // again with its target resolved afresh from `end`, so a moment slept
 // through is never acted on at once.
-void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end);
+void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end, const Settings& settings);
 
 DWORD WINAPI ScheduledEndProc(void* start);
 DWORD WINAPI StartupMinimizeProc(void* block);

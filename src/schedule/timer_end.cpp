@@ -32,6 +32,7 @@ struct TimerStart {
     std::uint32_t generation;
     std::int32_t seconds;
     std::uint64_t begin;  // the monotonic clock at the press: ticks count from here
+    const Settings* settings;
 };
 
 // `long` is 32 bits here, so the conversion itself holds an overlong number
@@ -51,13 +52,13 @@ OperationRecord& Record() { return App().operation(kThis); }
 // only in the tip: a balloon a second would queue up behind the one shown
 // and, on Windows 10, leave one notification per second in the notification
 // centre.
-void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool afterSleep) {
+void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool afterSleep, const Settings& settings) {
     const TimerParts parts = SplitSeconds(remaining);
     TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
-    const SoundMode sound = App().SOUND.load();
-    const bool sounding = InSoundWindow(sound, remaining, App().COUNTDOWNTIME.load());
+    const SoundMode sound = settings.SOUND.load();
+    const bool sounding = InSoundWindow(sound, remaining, settings.COUNTDOWNTIME.load());
     if (sounding || (afterSleep && remaining <= kAfterSleepSteps)) {
-        if (sounding) PlaySecondSound(sound, remaining);
+        if (sounding) PlaySecondSound(sound, remaining, settings);
         wchar_t balloon[kBalloonUnits];
         FormatSecondsLeft(remaining, balloon);
         if (token.Current()) SetTrayBalloon(balloon);
@@ -73,13 +74,13 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool af
     }
 }
 
-void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
+void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings) {
     SettleOperationThreads();
-    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake)) return;
+    const MomentTexts* wake = settings.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(settings.WAYTOEND.load(), Attendance::User, Sys().Now() + seconds, wake, settings)) return;
     // The count runs from here: updating the windows below takes a while.
     const std::uint64_t begin = Sys().Ticks();
-    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin});
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin, &settings});
     start->generation = BeginRun(kThis);
     // Without a thread nothing runs, so the button must not offer a cancel.
     if (!LaunchWorker<TimerEndProc>(kThis, std::move(start))) StopOperation(kThis);
@@ -101,17 +102,18 @@ bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdo
     return lead && remaining <= *lead;
 }
 
-void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments) {
+void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings) {
     if (Record().idle.load() == 0) {
         StopOperation(kThis);
     } else {
-        StartTimerEnd(seconds, moments);
+        StartTimerEnd(seconds, moments, settings);
     }
 }
 
 DWORD WINAPI TimerEndProc(void* parameter) {
     const std::unique_ptr<TimerStart> start(static_cast<TimerStart*>(parameter));
     const RunToken token(*start->block, start->generation);
+    const Settings& settings = *start->settings;
     OpenRun(kThis, token, nullptr);  // each tick writes the detail line
 
     // N seconds run N + 1 ticks, showing N down to 0. Tick k is planned at
@@ -128,7 +130,7 @@ DWORD WINAPI TimerEndProc(void* parameter) {
     bool going = token.Running();
     bool afterSleep = false;
     for (bool first = true; going && remaining >= 0; first = false) {
-        ShowTick(token, remaining, first, afterSleep);
+        ShowTick(token, remaining, first, afterSleep, settings);
         const std::int64_t before = Sys().NowMilliseconds();
         going = token.WaitUntil(pacer.Next(Sys().Ticks()), StepPacer::kLongestWaitMs);
         --remaining;
@@ -138,6 +140,6 @@ DWORD WINAPI TimerEndProc(void* parameter) {
         }
     }
     // A cancel during the last tick holds too: the end action has not begun.
-    FinishRun(kThis, token, remaining < 0 && token.Running());
+    FinishRun(kThis, token, remaining < 0 && token.Running(), settings);
     return 0;
 }

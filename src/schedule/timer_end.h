@@ -28,7 +28,8 @@ bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdo
 // Handler of the timer end's button (GUI thread): starts a count of
 // `seconds`, as the dialog's three fields give it (TimerEntrySeconds), or
 // cancels the running one. `moments` is what the main window's combos choose,
-// for the check before arming.
-void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments);
+// for the check before arming. The run follows `settings` (the live record)
+// to its end.
+void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings);
 
 DWORD WINAPI TimerEndProc(void* start);

@@ -30,6 +30,7 @@ constexpr Operation kThis = Operation::WaitProgram;
 struct WaitStart {
     RunBlock* block;
     std::uint32_t generation;
+    const Settings* settings;
     wchar_t name[kProcessNameUnits];
     ProcessTable table;
     CountedProcesses counted;
@@ -131,7 +132,7 @@ void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcess
     counted.count = count;
 }
 
-void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments) {
+void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, const Settings& settings) {
     // Cut the way listed names are cut.
     wchar_t chosen[kProcessNameUnits];
     CopyText(chosen, program);
@@ -141,14 +142,15 @@ void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments) {
     }
     SettleOperationThreads();
     if (chosen[0] == L'\0') return;  // refused silently
-    const MomentTexts* wake = App().NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
-    if (!MayArm(App().WAYTOEND.load(), Attendance::User, std::nullopt, wake)) return;
+    const MomentTexts* wake = settings.NEXT_REG.load() != ResumeMode::NoWake ? &moments.wake : nullptr;
+    if (!MayArm(settings.WAYTOEND.load(), Attendance::User, std::nullopt, wake, settings)) return;
     // Allocated before anything changes, so a failure leaves no trace.
     auto start = std::make_unique<WaitStart>();
     RunBlock& block = Record().block;
     CopyText(block.name, chosen);
     CopyText(start->name, chosen);
     start->block = &block;
+    start->settings = &settings;
     start->generation = BeginRun(kThis);
     if (!LaunchWorker<WaitProgramProc>(kThis, std::move(start))) StopOperation(kThis);  // no thread to wait
 }
@@ -162,6 +164,6 @@ DWORD WINAPI WaitProgramProc(void* parameter) {
     // A program that ended while the PC slept is not acted on the moment the
     // PC wakes: the count-down then runs long enough to be seen and stopped.
     const WaitOutcome outcome = WaitUntilGone(token, *start);
-    CountDownAndFinish(kThis, token, outcome.gone, outcome.afterSleep);
+    CountDownAndFinish(kThis, token, outcome.gone, *start->settings, outcome.afterSleep);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "schedule/moments.h"
+#include "state/settings.h"
 
 inline constexpr std::size_t kProcessNameUnits = 50;
 inline constexpr std::size_t kMaxProcesses = 1024;
@@ -59,7 +60,8 @@ void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcess
 // Handler of the wait's button (GUI thread): starts the wait for `program`,
 // the name selected in the process combo, or cancels the running wait. An
 // empty name starts nothing. `moments` is what the main window's combos
-// choose, for the check before arming.
-void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments);
+// choose, for the check before arming. The run follows `settings` (the live
+// record) to its end.
+void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, const Settings& settings);
 
 DWORD WINAPI WaitProgramProc(void* start);

@@ -41,11 +41,13 @@ struct WakeStart {
     RunBlock* block;
     std::uint32_t generation;
     std::tm target;
+    const Settings* settings;
 };
 
 // One run of the wake thread; the completion routine gets its address.
 struct WakeRun {
     RunToken token;
+    const Settings& settings;
     bool fired = false;  // the completion routine has run (this thread only)
     bool awake = false;  // this thread holds the machine awake for the work after the wake-up
 };
@@ -95,16 +97,16 @@ bool IfStanding(const RunToken& token, F f) {
 OperationRecord& Record() { return App().operation(kThis); }
 
 // The toggle's arming.
-void ArmWake(Attendance attendance, const MomentTexts& wake) {
+void ArmWake(Attendance attendance, const MomentTexts& wake, const Settings& settings) {
     SettleOperationThreads();
     ShowOperationRunning(kThis);
-    if (!StartWake(wake, attendance)) return;
+    if (!StartWake(wake, attendance, settings)) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
     if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
     // Set, and still armed: what the system said as it set the timer, and the
     // power plan, tell whether the wake-up will really come.
-    if (Record().running.load() != 0) AdviseWakeUp(App().wakeTimerCode.load(), attendance);
+    if (Record().running.load() != 0) AdviseWakeUp(App().wakeTimerCode.load(), attendance, settings);
 }
 
 void SignalTimerSet(const RunToken& token) {
@@ -160,18 +162,18 @@ void RearmScheduledEnd() {
 // WakeRunProgramThenEnd, after the program has ended: the final count-down, the next
 // wake-up and the end action. A cancel seen up to the GUI thread's answer
 // holds.
-void EndAgain(const RunToken& token) {
-    if (RunFinalCountdown(token) != CountdownResult::Completed) return;
+void EndAgain(const RunToken& token, const Settings& settings) {
+    if (RunFinalCountdown(token, settings) != CountdownResult::Completed) return;
     if (!RequestReturnToIdle(Operation::WakeCountdown, token)) return;
     RestoreHeadline();
-    RequestNextWake();
+    RequestNextWake(settings);
     Sys().Sleep(100);
     RefreshTray();
-    PerformEndAction(App().WAYTOEND.load());
+    PerformEndAction(settings.WAYTOEND.load(), settings);
 }
 
-void ActOnResumeMode(const RunToken& token) {
-    switch (App().NEXT_REG.load()) {
+void ActOnResumeMode(const RunToken& token, const Settings& settings) {
+    switch (settings.NEXT_REG.load()) {
         case ResumeMode::WakeScheduledEnd:
         case ResumeMode::WakeRunProgramThenScheduledEnd:
             RearmScheduledEnd();
@@ -179,27 +181,68 @@ void ActOnResumeMode(const RunToken& token) {
             RefreshTray();
             break;
         case ResumeMode::WakeRunProgramThenEnd:
-            if (App().wakeProgramFinished.exchange(0) != 0) EndAgain(token);
+            if (App().wakeProgramFinished.exchange(0) != 0) EndAgain(token, settings);
             break;
         default:
             break;
     }
 }
 
+// Cancels the run under the block's lock, then cancels and closes the timer.
+void DisarmWakeTimer() {
+    RunBlock& block = Record().block;
+    {
+        Lock hold(block.lock);
+        block.Cancel();
+    }
+    App().wakeTimer.CancelTimerAndClose();
+}
+
+// The wake-up's end of a run, before it is shown idle. A stop disarms it; a
+// return to idle comes once the timer has fired (or could not be set), so the
+// timer is only closed and the run stands on for what follows the wake-up.
+// Either way the GUI thread clears the running flag and restores the
+// headline: the wake thread leaves both to it.
+void EndWakeRun(bool stopped) {
+    if (stopped) {
+        DisarmWakeTimer();
+    } else {
+        App().wakeTimer.Reset();
+    }
+    RestoreHeadline();
+    Record().running = 0;
+}
+
+// Once returned to idle: when the program run after the wake-up has ended and
+// the session is to end again, the final count-down follows on the wake
+// thread, and it counts as running until it ends, with every run control
+// locked meanwhile.
+void WakeReturned(std::uint32_t generation, const Settings& settings) {
+    const bool countdownFollows = App().wakeFired.load() != 0 && App().wakeProgramFinished.load() != 0 &&
+                                  settings.NEXT_REG.load() == ResumeMode::WakeRunProgramThenEnd;
+    App().wakeFired = 0;
+    if (!countdownFollows) return;
+    App().resumeCountdownGeneration = generation;
+    App().resumeCountdownRunning = 1;
+    TheView().LockRunControls(false, std::nullopt);
+}
+
 }  // namespace
 
-void ToggleWake(const MomentTexts& wake) {
+const IdleHooks kWakeIdleHooks{EndWakeRun, WakeReturned};
+
+void ToggleWake(const MomentTexts& wake, const Settings& settings) {
     if (Record().idle.load() != 0) {
-        ArmWake(Attendance::User, wake);
+        ArmWake(Attendance::User, wake, settings);
     } else if (Record().running.load() != 0) {
-        CancelWake();
+        StopOperation(kThis);
     } else if (App().wakeFired.load() != 0) {
         App().wakeFired = 0;
         ShowOperationIdle(kThis);
     }
 }
 
-bool StartWake(const MomentTexts& wake, Attendance attendance) {
+bool StartWake(const MomentTexts& wake, Attendance attendance, const Settings& settings) {
     const std::optional<std::tm> target = ResolveMoment(wake, Sys().Now());
     if (!target) {
         ShowOperationIdle(kThis);
@@ -208,7 +251,7 @@ bool StartWake(const MomentTexts& wake, Attendance attendance) {
     }
     RunBlock& block = Record().block;
     // Allocated before anything changes, so a failure leaves no trace.
-    auto start = std::make_unique<WakeStart>(WakeStart{&block, 0, *target});
+    auto start = std::make_unique<WakeStart>(WakeStart{&block, 0, *target, &settings});
     block.target = *target;
     // Left over from a cancelled run, they would set off this run's actions;
     // a count-down after the previous wake-up that still runs is superseded
@@ -225,40 +268,13 @@ bool StartWake(const MomentTexts& wake, Attendance attendance) {
     return true;
 }
 
-void CancelWake() {
-    DisarmWakeTimer();
-    ShowOperationIdle(kThis);
-    Record().running = 0;
-    RestoreHeadline();
-}
-
-void ArmWakeIfIdle(const MomentTexts& wake) {
+void ArmWakeIfIdle(const MomentTexts& wake, const Settings& settings) {
     if (Record().idle.load() != 0) {
-        ArmWake(Attendance::Unattended, wake);
+        ArmWake(Attendance::Unattended, wake, settings);
         // Armed to follow the end action that comes next: should the system
         // refuse that action, this run, and only this one, is disarmed.
         if (Record().idle.load() == 0) App().wakeFollowingEnd = Record().block.generation.load();
     }
-}
-
-bool ReturnWakeToIdle(std::uint32_t generation) {
-    if (Record().idle.load() != 0 || !RunStands(Record().block, generation)) return false;
-    // The program run after the wake-up has ended and the session is to end
-    // again: the final count-down follows on the wake thread, and it counts
-    // as running until it ends, with every run control locked meanwhile.
-    const bool countdownFollows = App().wakeFired.load() != 0 && App().wakeProgramFinished.load() != 0 &&
-                                  App().NEXT_REG.load() == ResumeMode::WakeRunProgramThenEnd;
-    App().wakeTimer.Reset();
-    RestoreHeadline();
-    Record().running = 0;
-    App().wakeFired = 0;
-    ShowOperationIdle(kThis);
-    if (countdownFollows) {
-        App().resumeCountdownGeneration = generation;
-        App().resumeCountdownRunning = 1;
-        TheView().LockRunControls(false, std::nullopt);
-    }
-    return true;
 }
 
 bool EndResumeCountdown(std::uint32_t generation) {
@@ -268,18 +284,9 @@ bool EndResumeCountdown(std::uint32_t generation) {
     return true;
 }
 
-void DisarmWakeTimer() {
-    RunBlock& block = Record().block;
-    {
-        Lock hold(block.lock);
-        block.Cancel();
-    }
-    App().wakeTimer.CancelTimerAndClose();
-}
-
 DWORD WINAPI WakeProc(void* parameter) {
     const std::unique_ptr<WakeStart> start(static_cast<WakeStart*>(parameter));
-    WakeRun run{RunToken(*start->block, start->generation)};
+    WakeRun run{RunToken(*start->block, start->generation), *start->settings};
     const AwakeRelease release(run);
     const RunToken& token = run.token;
     IfStanding(token, [] { Record().running = 1; });
@@ -308,7 +315,7 @@ DWORD WINAPI WakeProc(void* parameter) {
     }
 
     // Not fired only when the wait itself failed: then back to idle as well.
-    if (run.fired && App().TESTCHECK.load() != 0) {
+    if (run.fired && run.settings.TESTCHECK.load() != 0) {
         Sys().ShowMessage(nullptr, kWakeCaption, kTestModeCaption, MB_ICONWARNING);
     }
     const bool stood = RequestReturnToIdle(Operation::Wake, token);
@@ -316,23 +323,24 @@ DWORD WINAPI WakeProc(void* parameter) {
     // Let go of its own handle before pressing the run button, so that the
     // button's settling wait does not wait for this thread.
     Record().thread.ReleaseIfCurrentThread();
-    if (stood && run.fired) ActOnResumeMode(token);
+    if (stood && run.fired) ActOnResumeMode(token, run.settings);
     return 0;
 }
 
 void CALLBACK WakeTimerRoutine(void* argument, DWORD, DWORD) {
     WakeRun& run = *static_cast<WakeRun*>(argument);
     const RunToken& token = run.token;
+    const Settings& settings = run.settings;
     run.fired = true;
-    if (App().SOUND.load() != SoundMode::Silent) PlayStartSound();
+    if (settings.SOUND.load() != SoundMode::Silent) PlayStartSound();
     if (!IfStanding(token, [] { App().wakeFired = 1; })) return;
 
-    if (!RunsProgram(App().NEXT_REG.load())) return;
+    if (!RunsProgram(settings.NEXT_REG.load())) return;
     wchar_t program[kPathUnits];
     wchar_t arguments[kPathUnits];
     wchar_t commandLine[kPathUnits];
-    App().PROGRAM.CopyTo(program);
-    App().PROGRAM_COMMANDLINE.CopyTo(arguments);
+    settings.PROGRAM.CopyTo(program);
+    settings.PROGRAM_COMMANDLINE.CopyTo(arguments);
     if (!BuildWakeCommandLine(program, arguments, commandLine) || commandLine[0] == L'\0') return;
     HoldAwakeForWork(run);
     // A cancel ends the wait and leaves the program running.

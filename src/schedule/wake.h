@@ -14,37 +14,34 @@
 
 // The wake-up toggle of its button (GUI thread). Idle: arms the wake-up for
 // `wake`, the wake combos' texts, and returns once its timer is set or has
-// failed (at most about 3 s). Armed: cancels it. After a wake-up: back to idle.
-void ToggleWake(const MomentTexts& wake);
-
-// The toggle's cancel (GUI thread): disarms the wake-up and shows it idle.
-void CancelWake();
+// failed (at most about 3 s). Armed: cancels it (StopOperation). After a
+// wake-up: back to idle. What follows the wake-up reads `settings` (the live
+// record) as it comes.
+void ToggleWake(const MomentTexts& wake, const Settings& settings);
 
 // The main window's answer to WM_ARMWAKE, when a run has ended and a resume
 // mode is set (GUI thread): arms the wake-up as the toggle does, but only
 // when it is idle; an armed wake-up stays armed.
-void ArmWakeIfIdle(const MomentTexts& wake);
+void ArmWakeIfIdle(const MomentTexts& wake, const Settings& settings);
 
 // The second half of arming: resolves the wake moment from the wake combos'
 // texts and starts the wake thread for a newly armed run.
 // When no moment can be determined (the user is told) or the thread cannot
 // start, the wake-up is back to idle and the result is false.
-bool StartWake(const MomentTexts& wake, Attendance attendance);
+bool StartWake(const MomentTexts& wake, Attendance attendance, const Settings& settings);
 
-// GUI thread: the return to idle once the timer has fired (or could not be
-// armed), only while that run (`generation`) still stands; whether it did.
-bool ReturnWakeToIdle(std::uint32_t generation);
+// The wake-up's stop and return to idle are the shared ones (StopOperation,
+// ReturnOperationToIdle) with its hooks, kWakeIdleHooks: a stop cancels the
+// run and its timer under the block's lock (so the thread cannot store a
+// timer after the one closed), and the wake thread wakes on the stop event
+// and ends by itself; a program it started keeps running. A return to idle,
+// once the timer has fired, closes the timer and leaves the run standing for
+// what follows the wake-up, the count-down among it.
 
 // GUI thread: the end of the post-wake count-down, only while that run still
 // stands; whether it did. Only then do the next wake-up and the end action
 // follow. The caller unlocks the run controls when nothing else runs.
 bool EndResumeCountdown(std::uint32_t generation);
-
-// Cancels the wake-up's run and its timer: the wake thread wakes on the stop
-// event and ends by itself; a program it started keeps running. Cancelled
-// under the block's lock, so the thread cannot store a timer after the one
-// closed here. The caller shows the wake-up idle.
-void DisarmWakeTimer();
 
 DWORD WINAPI WakeProc(void* start);
 void CALLBACK WakeTimerRoutine(void* run, DWORD timerLow, DWORD timerHigh);

@@ -203,7 +203,7 @@ int RunScheduled(RecordingSystem& recorder, HWND main) {
     App().operation(Operation::ScheduledEnd).block.Arm();
     App().operation(Operation::ScheduledEnd).idle = 0;
     if (!StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, ReadChosenMoments(main).end,
-                           Attendance::User))
+                           Attendance::User, App()))
         return 1;
     std::tm target = App().operation(Operation::ScheduledEnd).block.target;
     const std::int64_t targetUnits = MakeLocalTime(target) * kUnitsPerSecond + kUnixEpochUnits;
@@ -223,7 +223,7 @@ int RunTimer(RecordingSystem& recorder, int seconds) {
     if (manual == nullptr) return 1;
     programWindows.manual = manual;
     const std::int64_t start = recorder.ShiftedUnits();
-    ToggleTimerEnd(seconds, ChosenMoments{});
+    ToggleTimerEnd(seconds, ChosenMoments{}, App());
     const bool ended = AwaitEnd(recorder, static_cast<DWORD>(seconds + 30) * 1000);
     programWindows.manual = nullptr;
     ::DestroyWindow(manual);

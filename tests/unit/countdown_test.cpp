@@ -66,7 +66,7 @@ protected:
 
 TEST_F(Countdown, BeepModeBeepsAndCountsDownOncePerSecond) {
     App().SOUND = SoundMode::Beep;
-    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation), App()));
     EXPECT_EQ(Expected({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}), Balloons());
     ASSERT_EQ(11u, fake.beeps.size());
     for (const auto& beep : fake.beeps) EXPECT_EQ(std::make_pair(DWORD{1000}, DWORD{50}), beep);
@@ -75,7 +75,7 @@ TEST_F(Countdown, BeepModeBeepsAndCountsDownOncePerSecond) {
 
 TEST_F(Countdown, StepsKeepToWholeSecondsFromTheStartWhenWaitsOverrun) {
     fake.overrunMs = 16;
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     ASSERT_EQ(11u, fake.notifies.size());
     const std::int64_t begin = fake.notifies[0].atMilliseconds;
     for (std::size_t k = 0; k < fake.notifies.size(); ++k) {
@@ -101,7 +101,7 @@ TEST_F(Countdown, ASleepInTheCountStartsItOverLongEnoughToSeeAndStop) {
             local.ticks += 60000;
             local.now += 60;
         };
-        EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation)));
+        EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation), App()));
         std::vector<std::wstring> balloons;
         for (const auto& n : local.notifies) balloons.push_back(n.data.szInfo);
         std::vector<std::wstring> expected = Expected({10, 9, 8});
@@ -127,20 +127,20 @@ TEST_F(Countdown, AClockSteppingBackNeverStretchesAWait) {
         std::lock_guard<std::mutex> hold(fake.lock);
         fake.ticks -= 60000;
     };
-    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation), App()));
     EXPECT_LE(*std::max_element(fake.sleeps.begin(), fake.sleeps.end()), StepPacer::kLongestWaitMs);
 }
 
 // A program that ended while the PC slept: even a silent count-down is then
 // long enough to be seen and stopped.
 TEST_F(Countdown, AfterASleepEvenASilentCountIsLongEnoughToSee) {
-    EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation), true));
+    EXPECT_EQ(CountdownResult::Completed, RunFinalCountdown(RunToken(block, generation), App(), true));
     EXPECT_EQ(31u, Balloons().size());
     EXPECT_TRUE(fake.sounds.empty());
 }
 
 TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
-    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation), App()));
     EXPECT_EQ(11u, Balloons().size());
     EXPECT_TRUE(fake.beeps.empty());
     EXPECT_TRUE(fake.sounds.empty());
@@ -148,30 +148,30 @@ TEST_F(Countdown, SilentModeShowsTheSameBalloonsWithoutSound) {
 
 TEST_F(Countdown, LengthFollowsCountdownTimeReadOnce) {
     App().COUNTDOWNTIME = 1;
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     EXPECT_EQ(Expected({1, 0}), Balloons());
 
     fake.notifies.clear();
     App().COUNTDOWNTIME = -3;
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     EXPECT_EQ(Expected({-3}), Balloons());
 
     fake.notifies.clear();
     App().COUNTDOWNTIME = static_cast<std::int32_t>(0x80000000u);  // lowest value: no overflow
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     EXPECT_EQ(1u, Balloons().size());
 
     fake.notifies.clear();
     App().COUNTDOWNTIME = 3;
     fake.onSleep = [] { App().COUNTDOWNTIME = 100; };
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     EXPECT_EQ(Expected({3, 2, 1, 0}), Balloons());
 }
 
 TEST_F(Countdown, HeartbeatAndChosenFilePlayAsynchronouslyEachStep) {
     App().SOUND = SoundMode::Heartbeat;
     App().COUNTDOWNTIME = 2;
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     ASSERT_EQ(3u, fake.sounds.size());
     for (const auto& sound : fake.sounds) {
         EXPECT_EQ(static_cast<DWORD>(SND_MEMORY | SND_ASYNC), sound.flags);
@@ -181,7 +181,7 @@ TEST_F(Countdown, HeartbeatAndChosenFilePlayAsynchronouslyEachStep) {
     fake.sounds.clear();
     App().SOUND = SoundMode::ChosenSound;
     App().MY_SOUND.Set(L"C:\\sounds\\bell.wav");
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     ASSERT_EQ(3u, fake.sounds.size());
     for (const auto& sound : fake.sounds) {
         EXPECT_EQ(0x20003u, sound.flags);
@@ -194,7 +194,7 @@ TEST_F(Countdown, SoundModeIsReadAtEveryStep) {
     App().SOUND = SoundMode::Beep;
     App().COUNTDOWNTIME = 2;
     fake.onSleep = [] { App().SOUND = SoundMode::Silent; };
-    SoundCountdown(RunToken(block, generation));
+    SoundCountdown(RunToken(block, generation), App());
     EXPECT_EQ(1u, fake.beeps.size());
 }
 
@@ -204,7 +204,7 @@ TEST_F(Countdown, TenCountSpeaksEachNumberAndEndsOnTheSynchronousZero) {
         ScopedSystem use(local);
         App().SOUND = SoundMode::TenCount;
         App().EXPLOSION_SOUND = explosion;
-        EXPECT_EQ(CountdownResult::Completed, TenCountdown(RunToken(block, generation)));
+        EXPECT_EQ(CountdownResult::Completed, TenCountdown(RunToken(block, generation), App()));
 
         std::vector<const void*> expectedSounds;
         for (int n = 10; n >= 0; --n) expectedSounds.push_back(ResourceData(VoiceForCount(n)));
@@ -229,8 +229,8 @@ TEST_F(Countdown, VoicesMapToTheirResources) {
     for (int n = 0; n <= 10; ++n) EXPECT_EQ(expected[n], VoiceForCount(n)) << n;
     EXPECT_EQ(0, VoiceForCount(11));
     EXPECT_EQ(0, VoiceForCount(-1));
-    PlayCountStep(11);
-    PlayCountStep(-1);
+    PlayCountStep(11, App());
+    PlayCountStep(-1, App());
     EXPECT_TRUE(fake.sounds.empty());
 }
 
@@ -243,7 +243,7 @@ TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     fake.onSleep = [&] {
         if (++steps == 5) block.run = 0;  // while the balloon shows 6 seconds
     };
-    EXPECT_EQ(CountdownResult::Cancelled, TenCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Cancelled, TenCountdown(RunToken(block, generation), App()));
     EXPECT_EQ(Expected({10, 9, 8, 7, 6}), Balloons());
     EXPECT_EQ(5u, fake.sounds.size());           // the voice for 5 is not played
     EXPECT_EQ(L"phrase", App().headline.Get());  // the stored phrase, not the typed one
@@ -253,9 +253,30 @@ TEST_F(Countdown, CancelStopsBeforeTheNextStepAndRestoresThePhrase) {
     EXPECT_EQ(0u, App().resumeCountdownRunning.load());
 }
 
+// A count-down reads the record it is given, live: a sound switched off
+// during it is silent from the next step, and a cancel puts back that
+// record's phrase.
+TEST_F(Countdown, ReadsTheSettingsItIsGivenAsTheyChange) {
+    Settings settings;
+    settings.SOUND = SoundMode::Beep;
+    settings.COUNTDOWNTIME = 3;
+    settings.phraseText.Set(L"own phrase");
+    int waits = 0;
+    fake.onSleep = [&] {
+        if (++waits == 2) settings.SOUND = SoundMode::Silent;
+    };
+    EXPECT_EQ(CountdownResult::Completed, SoundCountdown(RunToken(block, generation), settings));
+    EXPECT_EQ(Expected({3, 2, 1, 0}), Balloons());
+    EXPECT_EQ(2u, fake.beeps.size());
+
+    fake.onSleep = [&] { block.run = 0; };
+    EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation), settings));
+    EXPECT_EQ(L"own phrase", App().headline.Get());
+}
+
 TEST_F(Countdown, AlreadyCancelledCountdownPlaysNothing) {
     block.run = 0;
-    EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Cancelled, SoundCountdown(RunToken(block, generation), App()));
     EXPECT_TRUE(Balloons().empty());
     EXPECT_TRUE(fake.sleeps.empty());
 }
@@ -266,7 +287,7 @@ TEST_F(Countdown, SupersededCountdownLeavesTheNewStartsStateAlone) {
         block.run = 0;  // a suspend ...
         block.Arm();    // ... then the restart after resume
     };
-    EXPECT_EQ(CountdownResult::Superseded, SoundCountdown(RunToken(block, generation)));
+    EXPECT_EQ(CountdownResult::Superseded, SoundCountdown(RunToken(block, generation), App()));
     EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).running.load());
     EXPECT_EQ(L"指定時間終了 ｼｬｯﾄﾀﾞｳﾝ", App().headline.Get());
 }

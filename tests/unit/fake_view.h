@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "schedule/operations.h"
+#include "state/app_state.h"
 #include "state/view.h"
 
 class FakeView final : public View {
@@ -38,7 +39,7 @@ public:
     // The main window's answer, given where it is asked.
     bool ReturnToIdle(Operation operation, std::uint32_t generation) override {
         std::lock_guard<std::mutex> hold(answering);
-        return AnswerReturnToIdle(operation, generation);
+        return AnswerReturnToIdle(operation, generation, App());
     }
     void ArmWake() override { ++wakeRequests; }
     void StartScheduledEnd() override { ++scheduledEndRequests; }

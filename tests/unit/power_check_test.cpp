@@ -194,7 +194,7 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
         SCOPED_TRACE(::testing::Message() << c.testMode << " " << static_cast<int>(c.attendance));
         fake.messages.clear(), fake.notifies.clear();
         App().TESTCHECK = c.testMode ? 1 : 0;
-        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr));
+        EXPECT_EQ(c.arms, MayArm(EndAction::Hibernate, c.attendance, std::nullopt, nullptr, App()));
         if (c.icon != 0) {
             ASSERT_EQ(1u, fake.messages.size());
             EXPECT_EQ(main.get(), fake.messages[0].owner);
@@ -245,7 +245,7 @@ TEST_F(Arming, ARefusedRequestIsToldAndLeavesEverythingIdle) {
         App().operation(Operation::Wake).idle = 0;
         App().wakeFollowingEnd = App().operation(Operation::Wake).block.Arm();
         LockRunControls(0, IDC_MAN_WAKE);
-        EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action));
+        EXPECT_EQ(EndResult::Refused, PerformEndAction(c.action, App()));
         // A user without the right is not asked for: the refusal is told at once.
         EXPECT_EQ(c.privilegeError == ERROR_NOT_ALL_ASSIGNED ? 0u : (c.action == EndAction::Standby ? 0u : 1u),
                   fake.exits.size());
@@ -268,7 +268,7 @@ TEST_F(Arming, ARefusalLeavesAWakeUpArmedByHand) {
     App().operation(Operation::Wake).idle = 0;
     App().wakeFollowingEnd = App().operation(Operation::Wake).block.Arm();
     App().operation(Operation::Wake).block.Arm();  // disarmed since, then armed again by hand
-    EXPECT_EQ(EndResult::Refused, PerformEndAction(EndAction::Standby));
+    EXPECT_EQ(EndResult::Refused, PerformEndAction(EndAction::Standby, App()));
     EXPECT_EQ(1u, App().operation(Operation::Wake).running.load());
     EXPECT_EQ(0u, App().operation(Operation::Wake).idle.load());
 }

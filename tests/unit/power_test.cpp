@@ -46,7 +46,7 @@ TEST_F(PowerActions, SessionEndsCarryTheExactFlagsAfterThePrivilege) {
         ScopedSystem use(local);
         App().WAYTOEND = c.action;
         App().FORCECHECK = c.force ? 1 : 0;
-        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load()));
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load(), App()));
         // A log-off needs no privilege; the others enable it first.
         std::vector<std::wstring> calls = {L"Exit " + std::to_wstring(c.flags)};
         if (c.action != EndAction::Logoff) calls.insert(calls.begin(), std::wstring(L"Privilege ") + SE_SHUTDOWN_NAME);
@@ -72,7 +72,7 @@ TEST_F(PowerActions, StandbyAndHibernateUsePowerStateWithForceExactlyInForceMode
         ScopedSystem use(local);
         App().WAYTOEND = c.action;
         App().FORCECHECK = c.force ? 7 : 0;  // any nonzero counts as on
-        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load()));
+        EXPECT_EQ(EndResult::Requested, PerformEndAction(App().WAYTOEND.load(), App()));
         ASSERT_EQ(1u, local.privileges.size());
         ASSERT_EQ(1u, local.powerStates.size());
         EXPECT_EQ(c.suspend, local.powerStates[0].first);
@@ -85,7 +85,7 @@ TEST_F(PowerActions, TestModeShowsTheMessageAndRequestsNothing) {
     App().TESTCHECK = 1;
     App().FORCECHECK = 1;
     App().WAYTOEND = EndAction::Reboot;
-    EXPECT_EQ(EndResult::TestMessage, PerformEndAction(App().WAYTOEND.load()));
+    EXPECT_EQ(EndResult::TestMessage, PerformEndAction(App().WAYTOEND.load(), App()));
     ASSERT_EQ(1u, fake.messages.size());
     EXPECT_EQ(L"リブート：強制チェック ON", fake.messages[0].text);
     EXPECT_EQ(L"テストモード", fake.messages[0].caption);
@@ -114,7 +114,7 @@ TEST_F(PowerActions, TestModeMessagesNameEveryActionAndForceState) {
             App().WAYTOEND = EndAction::Shutdown;  // the button decides, not the setting
             const EndActionFacts* facts = EndActionOfManualButton(buttons[action]);
             ASSERT_NE(nullptr, facts);
-            EXPECT_EQ(EndResult::TestMessage, PerformEndAction(facts->action));
+            EXPECT_EQ(EndResult::TestMessage, PerformEndAction(facts->action, App()));
             ASSERT_EQ(1u, local.messages.size());
             EXPECT_EQ(expected[action][force], local.messages[0].text);
         }
@@ -125,9 +125,9 @@ TEST_F(PowerActions, ActionOutsideTheTableDoesNothingEvenInTestMode) {
     for (std::uint32_t value : {5u, 7u, 0xFFFFFFFFu}) {
         App().WAYTOEND = static_cast<EndAction>(value);
         App().TESTCHECK = 1;
-        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load()));
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load(), App()));
         App().TESTCHECK = 0;
-        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load()));
+        EXPECT_EQ(EndResult::NotAnAction, PerformEndAction(App().WAYTOEND.load(), App()));
     }
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_EQ(nullptr, EndActionOfManualButton(IDC_MAN_PROCESS));
@@ -156,13 +156,13 @@ TEST_F(PowerActions, TestModeUnlocksOnlyWhenEveryOperationIsIdle) {
             if (fromWorker) {
                 std::atomic<bool> done{false};
                 std::thread worker([&] {
-                    PerformEndAction(App().WAYTOEND.load());
+                    PerformEndAction(App().WAYTOEND.load(), App());
                     done = true;
                 });
                 test_support::WaitFor([&] { return done.load(); }, 20000);
                 worker.join();
             } else {
-                PerformEndAction(EndAction::Reboot);
+                PerformEndAction(EndAction::Reboot, App());
             }
             EXPECT_EQ(started == nullptr, ::IsWindowEnabled(::GetDlgItem(main.get(), IDC_MAIN_SHUTDOWN)) != FALSE);
             if (started != nullptr) *started = 1;

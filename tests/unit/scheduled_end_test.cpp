@@ -234,8 +234,8 @@ protected:
         ::SetEvent(gated.gates[0].get());
         App().operation(Operation::ScheduledEnd).block.Arm();
         App().operation(Operation::ScheduledEnd).idle = 0;
-        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end,
-                          Attendance::User);
+        StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User,
+                          App());
         return App().operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
@@ -249,7 +249,8 @@ protected:
 
 TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User,
+                      App());
     OwnedHandle thread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
@@ -270,14 +271,16 @@ TEST_F(ScheduledEndThread, WritesItsTextsAndCancelsQuietly) {
 
 TEST_F(ScheduledEndThread, OldThreadOfARestartEndsWithoutTouchingTheNewOne) {
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User,
+                      App());
     OwnedHandle oldThread = App().operation(Operation::ScheduledEnd).thread.Duplicate();
     ASSERT_TRUE(WaitFor(gated.sleeping[0]));
 
     // Suspend while the old thread sleeps, then the restart after resume.
     App().operation(Operation::ScheduledEnd).block.run = 0;
     App().operation(Operation::ScheduledEnd).block.Arm();
-    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User);
+    StartScheduledEnd(App().operation(Operation::ScheduledEnd).block, test_support::Moments().end, Attendance::User,
+                      App());
     ASSERT_TRUE(WaitFor(gated.sleeping[1]));
     App().headline.Set(L"new thread's headline");
     App().detailLine.Set(L"new thread's detail");
@@ -382,7 +385,7 @@ protected:
         ChosenMoments moments;
         FormatText(moments.end.hour, L"%d", (LocalTimeOf(fake.Now()).tm_hour + 2) % 24);
         CopyText(moments.end.minute, L"0");
-        ToggleScheduledEnd(Attendance::User, moments);
+        ToggleScheduledEnd(Attendance::User, moments, App());
         return App().operation(Operation::ScheduledEnd).thread.Duplicate();
     }
 
@@ -417,7 +420,7 @@ TEST_F(ScheduledEndView, AMomentPassedWhileABoxWasOpenIsTakenTomorrow) {
     ChosenMoments moments;
     FormatText(moments.end.hour, L"%d", soon.tm_hour);
     FormatText(moments.end.minute, L"%d", soon.tm_min);
-    ToggleScheduledEnd(Attendance::User, moments);
+    ToggleScheduledEnd(Attendance::User, moments, App());
     ASSERT_EQ(1u, view.boxes.size());
     EXPECT_GT(MakeLocalTime(App().operation(Operation::ScheduledEnd).block.target), fake.Now() + 20 * 3600);
 }
@@ -427,8 +430,8 @@ TEST_F(ScheduledEndView, AMomentPassedWhileABoxWasOpenIsTakenTomorrow) {
 TEST_F(ScheduledEndView, AnUndeterminedMomentNobodyArmedIsNoBox) {
     ChosenMoments moments;
     CopyText(moments.end.month, L"9999999");  // beyond any date the system can hold
-    ToggleScheduledEnd(Attendance::Unattended, moments);
-    ArmWakeIfIdle(moments.end);
+    ToggleScheduledEnd(Attendance::Unattended, moments, App());
+    ArmWakeIfIdle(moments.end, App());
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(1u, App().operation(Operation::ScheduledEnd).idle.load());
     EXPECT_EQ(1u, App().operation(Operation::Wake).idle.load());

@@ -261,7 +261,7 @@ protected:
 };
 
 TEST_F(TimerEndView, ReportsEverythingToItsViewAndActs) {
-    ToggleTimerEnd(2, ChosenMoments{});
+    ToggleTimerEnd(2, ChosenMoments{}, App());
     OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
@@ -285,13 +285,32 @@ TEST_F(TimerEndView, ASleepLeavesHalfAMinuteToSeeAndStop) {
     fake.onSleep = [this, waits, gui = ::GetCurrentThreadId()] {
         if (::GetCurrentThreadId() != gui && ++*waits == 2) fake.Suspend(8 * 3600);
     };
-    ToggleTimerEnd(5, ChosenMoments{});
+    ToggleTimerEnd(5, ChosenMoments{}, App());
     OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
     ASSERT_TRUE(thread);
     ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
     ASSERT_EQ(33u, view.timeLeft.size());  // 5, 4, then 30 down to 0
     EXPECT_EQ(30, view.timeLeft[2]);
     EXPECT_EQ(1u, fake.exits.size());
+}
+
+// The run follows the settings it was started with, not the process record,
+// and reads them live: force mode switched on while it counts holds for its
+// end action.
+TEST_F(TimerEndView, FollowsTheSettingsItWasStartedWithAsTheyChange) {
+    Settings settings;
+    settings.WAYTOEND = EndAction::Reboot;
+    settings.SOUND = SoundMode::Beep;
+    settings.COUNTDOWNTIME = 1;
+    fake.onSleep = [&] { settings.FORCECHECK = 1; };
+    ToggleTimerEnd(2, ChosenMoments{}, settings);
+    OwnedHandle thread = App().operation(Operation::TimerEnd).thread.Duplicate();
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(WaitServingMessages(thread.get(), 20000));
+    fake.onSleep = nullptr;
+
+    EXPECT_EQ(2u, fake.beeps.size());  // the seconds 1 and 0
+    EXPECT_EQ(std::vector<UINT>{EWX_REBOOT | EWX_FORCE}, fake.exits);
 }
 
 }  // namespace

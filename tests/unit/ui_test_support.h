@@ -104,14 +104,14 @@ inline ChosenMoments Moments() { return ReadChosenMoments(OpenDialog(programWind
 // The presses of the operations' buttons, with what the windows show as the
 // dialogs read it: the run button, and the timer, wait and wake-up buttons of
 // the manual dialog (whose fields read empty when it is not open).
-inline void PressRun(Attendance attendance = Attendance::User) { ToggleScheduledEnd(attendance, Moments()); }
-inline void PressTimer() { ToggleTimerEnd(ManualTimerSeconds(OpenDialog(programWindows.manual)), Moments()); }
+inline void PressRun(Attendance attendance = Attendance::User) { ToggleScheduledEnd(attendance, Moments(), App()); }
+inline void PressTimer() { ToggleTimerEnd(ManualTimerSeconds(OpenDialog(programWindows.manual)), Moments(), App()); }
 inline void PressWait() {
     wchar_t name[260] = {};
     if (HWND manual = OpenDialog(programWindows.manual)) ::GetDlgItemTextW(manual, IDC_MAN_PROCESS, name, 260);
-    ToggleWaitProgram(name, Moments());
+    ToggleWaitProgram(name, Moments(), App());
 }
-inline void PressWake() { ToggleWake(Moments().wake); }
+inline void PressWake() { ToggleWake(Moments().wake, App()); }
 
 // Cancels every operation and waits for its thread; whether all ended. A
 // test whose workers wait through a fake system calls it before the fake

@@ -271,7 +271,7 @@ TEST_F(WakeCycle, ACancelWhileArmedOrWhileTheProgramRunsEndsTheThread) {
 }
 
 TEST_F(WakeCycle, AResumeRestartsAPendingScheduledEndOnce) {
-    EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND, test_support::Moments().end));
+    EXPECT_EQ(FALSE, OnPowerBroadcast(PBT_APMQUERYSUSPEND, test_support::Moments().end, App()));
     EXPECT_EQ(TRUE, ::SendMessageW(main.get(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
     EXPECT_EQ(0u, App().restartAfterResume.load());  // nothing pending, nothing recorded
     test_support::PressRun();
