@@ -108,11 +108,6 @@ TEST(PowerFindings, EachFactThatMattersIsTold) {
          EndAction::Standby,
          {L"R:このユーザーにはシステムをシャットダウンする権限がないため、ｽﾀﾝﾊﾞｲできません。"},
          {}},
-        {"no privilege, hibernation",
-         [](PowerFacts& f, WakePlan&) { f.shutdownPrivilege = false; },
-         EndAction::Hibernate,
-         {L"R:このユーザーにはシステムをシャットダウンする権限がないため、休止できません。"},
-         {}},
         {"no privilege, log-off",
          [](PowerFacts& f, WakePlan&) { f.shutdownPrivilege = false; },
          EndAction::Logoff,
@@ -231,12 +226,9 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
     EXPECT_TRUE(App().operation(Operation::TimerEnd).thread.Empty());
 }
 
-// All is told before the run is armed: whether the PC resumes on a timer
-// (asked of a probe, as the wake-up is armed only at the end), a fixed wake-up
-// date the end passes, by name, but not a daily wake-up, which comes round
-// after the end; a Modern Standby PC on battery, which lets the machine sleep
-// through the end of every operation that holds it awake, not through an end
-// asked for at once.
+// All is told before arming: the probe's answer, a fixed wake-up date the end
+// passes (not a daily one, which comes round after it), and Modern Standby on
+// battery for an operation that holds the machine awake, not for an end now.
 TEST_F(Arming, EveryWarningIsToldBeforeTheRunIsArmed) {
     TIME_ZONE_INFORMATION zone = FixedZone(-540);
     fake.zone = &zone;
