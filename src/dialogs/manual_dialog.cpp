@@ -134,7 +134,7 @@ void RequestSleepServingMessages(EndAction action) {
 void OnEndActionButton(HWND window, const EndActionFacts& facts) {
     // A standby or hibernation this PC cannot carry out is refused before it
     // is asked for, and one it carries out differently is told.
-    if (facts.sleeps && !MayArm(facts.action, Attendance::User, std::nullopt, nullptr, App())) return;
+    if (facts.sleeps && !MayEndNow(facts.action, App())) return;
     if (facts.sleeps && App().TESTCHECK.load() == 0) {
         RequestSleepServingMessages(facts.action);
         return;

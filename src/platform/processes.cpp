@@ -50,6 +50,27 @@ public:
 };
 
 RealProcesses realProcesses;
+
+// CompareStringOrdinal (Windows Vista and later), looked up once.
+using CompareStringOrdinalFunction = int(WINAPI*)(const wchar_t*, int, const wchar_t*, int, BOOL);
+
+CompareStringOrdinalFunction OrdinalCompare() {
+    static const CompareStringOrdinalFunction compare = [] {
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        FARPROC found = kernel != nullptr ? ::GetProcAddress(kernel, "CompareStringOrdinal") : nullptr;
+        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
+        return reinterpret_cast<CompareStringOrdinalFunction>(reinterpret_cast<void*>(found));
+    }();
+    return compare;
+}
+
+// One unit upper-cased by the system's table, as Windows 2000 and XP upper-case
+// file names.
+wchar_t UpperUnit(wchar_t unit) {
+    wchar_t text[1] = {unit};
+    ::CharUpperBuffW(text, 1);
+    return text[0];
+}
 std::atomic<ProcessSource*> current{&realProcesses};
 
 }  // namespace
@@ -57,3 +78,11 @@ std::atomic<ProcessSource*> current{&realProcesses};
 ProcessSource& Processes() { return *current.load(); }
 
 void InstallProcesses(ProcessSource* replacement) { current.store(replacement ? replacement : &realProcesses); }
+
+bool SameProgramName(const wchar_t* a, const wchar_t* b) {
+    if (CompareStringOrdinalFunction compare = OrdinalCompare()) return compare(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+    for (;; ++a, ++b) {
+        if (UpperUnit(*a) != UpperUnit(*b)) return false;
+        if (*a == L'\0') return true;
+    }
+}

@@ -2,9 +2,13 @@
 // id and the file name of its executable. The names come from the list the
 // system keeps, not from the processes themselves, so no process has to be
 // opened or read: an elevated process, or a 64-bit one seen from the 32-bit
-// program, is named like any other. Tests install a fake list so that the
-// wait for a program and the process combo run against processes of their
-// choosing.
+// program, is named like any other. The list holds the processes of every
+// session, and the wait for a program counts them all: a shutdown, reboot or
+// sleep ends another signed-in user's instance as well, and a standard user
+// cannot read the session of another user's process (nor, unelevated, that
+// of an elevated one of its own), so leaving some out could only end a wait
+// early. Tests install a fake list so that the wait for a program and the
+// process combo run against processes of their choosing.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +36,11 @@ public:
     // visited then is no list of the running processes and must be dropped.
     virtual bool ListRunning(ProcessVisitor& visitor) = 0;
 };
+
+// Whether two program names are the same as Windows matches file names:
+// ordinally, unit by unit, with the letter case ignored by the system's own
+// upper-case table, never by a language's sorting rules.
+bool SameProgramName(const wchar_t* a, const wchar_t* b);
 
 // The source in force: the real processes unless a test installed another.
 ProcessSource& Processes();

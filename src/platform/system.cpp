@@ -137,6 +137,9 @@ void ReadWakeTimers(PowerFacts& facts) {
 
 // Ticks of 100 ns between 1601-01-01 and 1970-01-01.
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
+// How far ahead the resume probe sets its timer (a relative due time, in
+// ticks of 100 ns): a year, so that it can never fire before it is cancelled.
+constexpr std::int64_t kProbeAheadTicks = 365LL * 24 * 3600 * 10000000;
 
 class RealSystem final : public System {
 public:
@@ -244,6 +247,19 @@ public:
 
     DWORD CancelWakeTimer(HANDLE timer) override {
         return ::CancelWaitableTimer(timer) ? ERROR_SUCCESS : FailureCode();
+    }
+
+    DWORD ProbeTimerResume(DWORD& resumeCode) override {
+        const OwnedHandle timer(::CreateWaitableTimerW(nullptr, TRUE, nullptr));
+        if (!timer) return FailureCode();
+        LARGE_INTEGER dueTime;
+        dueTime.QuadPart = -kProbeAheadTicks;
+        ::SetLastError(ERROR_SUCCESS);
+        if (!::SetWaitableTimer(timer.get(), &dueTime, 0, nullptr, nullptr, TRUE)) return FailureCode();
+        const DWORD code = ::GetLastError();
+        ::CancelWaitableTimer(timer.get());
+        resumeCode = code;
+        return ERROR_SUCCESS;
     }
 
     DWORD WaitAlertable(HANDLE stop) override {

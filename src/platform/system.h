@@ -83,6 +83,11 @@ public:
     virtual DWORD SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
                                DWORD& resumeCode) = 0;
     virtual DWORD CancelWakeTimer(HANDLE timer) = 0;
+    // Asks whether the system can resume on a timer, of a timer of its own:
+    // unnamed, set far ahead to resume, then cancelled and closed. Hands back
+    // in `resumeCode` what the Set left behind, as SetWakeTimer does; or the
+    // error of creating or setting it.
+    virtual DWORD ProbeTimerResume(DWORD& resumeCode) = 0;
     // Waits alertably for `stop`: ERROR_SUCCESS when a completion routine has
     // run, ERROR_CANCELLED when the event is set, or the wait's failure.
     virtual DWORD WaitAlertable(HANDLE stop) = 0;

@@ -19,11 +19,11 @@ void ReportTestMessageClosed() { TheView().TestMessageClosed(); }
 // Without the main window the program is closing, and nobody is left to tell.
 void ReportRefusal(EndAction action, DWORD error) { TheView().EndActionRefused(action, error); }
 
-// Enables the shutdown privilege that every request but a log-off needs. A
+// Enables the shutdown privilege for an action whose row says it needs it. A
 // user without that right gets the refusal the request would bring; any other
 // failure to enable it is left for the request to report.
-bool MayShutDown(DWORD& error) {
-    if (Sys().EnablePrivilege(SE_SHUTDOWN_NAME) != ERROR_NOT_ALL_ASSIGNED) return true;
+bool MayShutDown(EndAction action, DWORD& error) {
+    if (!NeedsShutdownRight(action) || Sys().EnablePrivilege(SE_SHUTDOWN_NAME) != ERROR_NOT_ALL_ASSIGNED) return true;
     error = ERROR_PRIVILEGE_NOT_HELD;
     return false;
 }
@@ -33,17 +33,18 @@ DWORD Request(EndAction action, bool forced) {
     const UINT forceBit = forced ? EWX_FORCE : 0;
     const BOOL force = forced ? TRUE : FALSE;
     DWORD error = ERROR_SUCCESS;
+    if (!MayShutDown(action, error)) return error;
     switch (action) {
         case EndAction::Shutdown:
-            return MayShutDown(error) ? Sys().ExitSession(EWX_POWEROFF | forceBit, kShutdownReason) : error;
+            return Sys().ExitSession(EWX_POWEROFF | forceBit, kShutdownReason);
         case EndAction::Reboot:
-            return MayShutDown(error) ? Sys().ExitSession(EWX_REBOOT | forceBit, kShutdownReason) : error;
+            return Sys().ExitSession(EWX_REBOOT | forceBit, kShutdownReason);
         case EndAction::Logoff:
             return Sys().ExitSession(EWX_LOGOFF | forceBit, kShutdownReason);
         case EndAction::Standby:
-            return MayShutDown(error) ? Sys().SetPowerState(TRUE, force) : error;
+            return Sys().SetPowerState(TRUE, force);
         case EndAction::Hibernate:
-            return MayShutDown(error) ? Sys().SetPowerState(FALSE, force) : error;
+            return Sys().SetPowerState(FALSE, force);
     }
     return ERROR_INVALID_PARAMETER;
 }

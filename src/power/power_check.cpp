@@ -1,6 +1,7 @@
 // What this PC will really do with an end action or a wake-up.
 #include "power/power_check.h"
 
+#include "platform/calendar.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "state/texts.h"
@@ -36,6 +37,11 @@ std::wstring Filled(const wchar_t* format, Args... args) {
 
 std::vector<PowerFinding> AssessEndAction(const PowerFacts& facts, EndAction action) {
     std::vector<PowerFinding> findings;
+    // Whatever else the PC could do, the request itself would be refused.
+    if (NeedsShutdownRight(action) && facts.shutdownPrivilege == false) {
+        findings.push_back({Advice::Refuse, Filled(kNoShutdownPrivilege, EndActionName(action))});
+        return findings;
+    }
     switch (action) {
         case EndAction::Standby:
             if (!StandbyMissing(facts)) break;
@@ -48,15 +54,16 @@ std::vector<PowerFinding> AssessEndAction(const PowerFacts& facts, EndAction act
         case EndAction::Hibernate:
             if (HibernationPossible(facts) == false) findings.push_back({Advice::Refuse, kNoHibernation});
             break;
-        case EndAction::Shutdown:
-        case EndAction::Reboot:
-            // Log-off needs no privilege.
-            if (facts.shutdownPrivilege == false) {
-                findings.push_back({Advice::Refuse, Filled(kNoShutdownPrivilege, EndActionName(action))});
-            }
-            break;
         default:
             break;
+    }
+    return findings;
+}
+
+std::vector<PowerFinding> AssessHeldAwake(const PowerFacts& facts) {
+    std::vector<PowerFinding> findings;
+    if (facts.modernStandby == true && facts.source == PowerSource::Battery) {
+        findings.push_back({Advice::Warn, kAwakeEndsOnBattery});
     }
     return findings;
 }
@@ -76,9 +83,17 @@ std::vector<PowerFinding> AssessWakeUp(const PowerFacts& facts, const WakePlan& 
         findings.push_back({Advice::Warn, Filled(format, source)});
     }
     if (plan.wakeMoment && plan.endMoment && *plan.wakeMoment < *plan.endMoment) {
-        findings.push_back({Advice::Warn, kWakeBeforeEnd});
+        const std::tm date = LocalTimeOf(*plan.wakeMoment);
+        findings.push_back(
+            {Advice::Warn, Filled(kWakeBeforeEnd, date.tm_mon + 1, date.tm_mday, date.tm_hour, date.tm_min)});
     }
     return findings;
+}
+
+std::optional<DWORD> ProbeResumeCode() {
+    DWORD code = ERROR_SUCCESS;
+    if (Sys().ProbeTimerResume(code) != ERROR_SUCCESS) return std::nullopt;
+    return code;
 }
 
 PowerFacts GatherPowerFacts() {

@@ -2,6 +2,7 @@
 #include "schedule/arming.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/calendar.h"
 #include "platform/system.h"
@@ -34,21 +35,39 @@ void Warn(const wchar_t* text, Attendance attendance) {
     }
 }
 
+namespace {
+
+void Append(std::vector<PowerFinding>& findings, std::vector<PowerFinding> more) {
+    for (PowerFinding& finding : more) findings.push_back(std::move(finding));
+}
+
+}  // namespace
+
 bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake,
             const Settings& settings) {
     const PowerFacts facts = GatherPowerFacts();
     std::vector<PowerFinding> findings = AssessEndAction(facts, action);
+    Append(findings, AssessHeldAwake(facts));
     if (wake != nullptr && SleepsMachine(action)) {
-        WakePlan plan{action, std::nullopt, std::nullopt, endMoment};
-        if (std::optional<std::tm> moment = ResolveMoment(*wake, Sys().Now())) {
-            plan.wakeMoment = MakeLocalTime(*moment);
+        // The wake-up itself is armed only at the end, unattended: whether
+        // the PC can resume on a timer is asked now, of a probe.
+        WakePlan plan{action, ProbeResumeCode(), std::nullopt, endMoment};
+        // Resolved at the end, only a fixed date can have gone by then.
+        if (endMoment && FixesDate(*wake)) {
+            if (std::optional<std::tm> moment = ResolveMoment(*wake, Sys().Now())) {
+                plan.wakeMoment = MakeLocalTime(*moment);
+            }
         }
-        for (PowerFinding& finding : AssessWakeUp(facts, plan)) findings.push_back(std::move(finding));
+        Append(findings, AssessWakeUp(facts, plan));
     }
     return PresentFindings(findings, attendance, settings);
 }
 
-void AdviseWakeUp(DWORD timerCode, Attendance attendance, const Settings& settings) {
-    const WakePlan plan{settings.WAYTOEND.load(), timerCode, std::nullopt, std::nullopt};
+bool MayEndNow(EndAction action, const Settings& settings) {
+    return PresentFindings(AssessEndAction(GatherPowerFacts(), action), Attendance::User, settings);
+}
+
+void AdviseWakeUp(Attendance attendance, const Settings& settings) {
+    const WakePlan plan{settings.WAYTOEND.load(), ProbeResumeCode(), std::nullopt, std::nullopt};
     PresentFindings(AssessWakeUp(GatherPowerFacts(), plan), attendance, settings);
 }

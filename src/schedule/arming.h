@@ -27,15 +27,21 @@ bool PresentFindings(const std::vector<PowerFinding>& findings, Attendance atten
 // balloon of the icon, since a box would wait for nobody.
 void Warn(const wchar_t* text, Attendance attendance);
 
-// Before an operation that ends in `action` is armed: the end action's
-// findings, and, when a wake-up follows (`wake`, the wake-up's moment as the
-// combos choose it, is given when a resume mode arms one after the action)
-// and the action sleeps, the wake-up's: that moment seen from now against
-// `endMoment`, the operation's own moment where it has one.
+// Before an operation that ends in `action` is armed, one that holds the
+// machine awake until its end: the end action's findings, those of holding
+// the machine awake, and, when a wake-up follows (`wake`, the wake-up's
+// moment as the combos choose it, is given when a resume mode arms one after
+// the action) and the action sleeps, the wake-up's: whether the PC can resume
+// on a timer, and a fixed date that comes before `endMoment`, the
+// operation's own moment where it has one.
 // Whether arming goes on.
 bool MayArm(EndAction action, Attendance attendance, std::optional<std::int64_t> endMoment, const MomentTexts* wake,
             const Settings& settings);
 
-// After the wake-up's timer has been set, with the code SetWaitableTimer left
-// behind: what the wake-up will really do after the end action (WAYTOEND).
-void AdviseWakeUp(DWORD timerCode, Attendance attendance, const Settings& settings);
+// Before an end action the user asks for at once: its findings alone.
+// Whether it goes on.
+bool MayEndNow(EndAction action, const Settings& settings);
+
+// Before the wake-up is armed: what it will really do after the end action
+// (WAYTOEND), told before its button shows it armed.
+void AdviseWakeUp(Attendance attendance, const Settings& settings);

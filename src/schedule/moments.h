@@ -21,3 +21,7 @@ struct ChosenMoments {
 
 // ResolveTargetTime of the texts, seen from `now`.
 std::optional<std::tm> ResolveMoment(const MomentTexts& texts, std::int64_t now);
+
+// Whether the texts fix a date, month and day both: such a moment comes once
+// a year, where one with the month or the day left open comes round again.
+bool FixesDate(const MomentTexts& texts);

@@ -24,15 +24,13 @@ namespace {
 
 constexpr Operation kThis = Operation::WaitProgram;
 
-// What a waiting thread is started with. The thread's own snapshot and the
-// processes it counts live here, on the heap for the whole wait, rather than
-// over 100 KB on its stack.
+// What a waiting thread is started with. The processes it counts live here,
+// on the heap for the whole wait, rather than on its stack.
 struct WaitStart {
     RunBlock* block;
     std::uint32_t generation;
     const Settings* settings;
     wchar_t name[kProcessNameUnits];
-    ProcessTable table;
     CountedProcesses counted;
 };
 
@@ -53,13 +51,43 @@ private:
     ProcessTable& table_;
 };
 
-bool IsProgram(const ProcessEntry& entry, const wchar_t* name) {
-    return name[0] != L'\0' && std::wcscmp(entry.name, name) == 0;
-}
+// Program names are file names, which Windows matches whatever the letter case.
+bool IsProgram(const wchar_t* listed, const wchar_t* name) { return name[0] != L'\0' && SameProgramName(listed, name); }
 
 bool WasCounted(const CountedProcesses& counted, DWORD id) {
     return std::find(counted.ids, counted.ids + counted.count, id) != counted.ids + counted.count;
 }
+
+// Counts the program named `name` as one list is walked, from the first
+// process to the last, however long the list: an instance listed late counts
+// as much as the first. A process of that name counts; a process counted
+// before still counts while its id is listed without a name (its name could
+// not be read this time); an id listed under another name belongs to another
+// program now and counts no more. Should more instances run than the ids
+// hold, the rest are not kept, but the program counts as running all the same.
+class ProgramCounter final : public ProcessVisitor {
+public:
+    ProgramCounter(const wchar_t* name, const CountedProcesses& before) : name_(name), before_(before) {}
+
+    void Visit(DWORD id, const wchar_t* exeFile) override {
+        const bool named = exeFile != nullptr && exeFile[0] != L'\0';
+        wchar_t program[kProcessNameUnits];
+        ProgramNameOf(named ? exeFile : L"", program);
+        const bool counts = named ? IsProgram(program, name_) : WasCounted(before_, id);
+        if (counts && count_ < kMaxProcesses) ids_[count_++] = id;
+    }
+    // Built apart, as the counted ids of the last look are read meanwhile.
+    void StoreIn(CountedProcesses& counted) const {
+        std::copy(ids_, ids_ + count_, counted.ids);
+        counted.count = count_;
+    }
+
+private:
+    const wchar_t* name_;
+    const CountedProcesses& before_;
+    DWORD ids_[kMaxProcesses];
+    std::size_t count_ = 0;
+};
 
 OperationRecord& Record() { return App().operation(kThis); }
 
@@ -69,19 +97,16 @@ struct WaitOutcome {
     bool afterSleep = false;  // the PC slept through the wait before the look that saw it gone
 };
 
-// Takes a snapshot once a second until the program has gone or the run has
-// ended. A snapshot that cannot be taken tells nothing: the program counts
-// as running until the next look.
+// Looks once a second until the program has gone or the run has ended. A
+// list that cannot be taken tells nothing: the program counts as running
+// until the next look.
 WaitOutcome WaitUntilGone(const RunToken& token, WaitStart& start) {
     constexpr DWORD kLookMs = 1000;
     WaitOutcome outcome;
     for (bool going = token.Running(); going;) {
-        if (ListProcesses(start.table)) {
-            CountProgram(start.table, start.name, start.counted);
-            if (start.counted.count == 0) {
-                outcome.gone = true;
-                break;
-            }
+        if (CountRunningProgram(start.name, start.counted) && start.counted.count == 0) {
+            outcome.gone = true;
+            break;
         }
         const std::int64_t before = Sys().NowMilliseconds();
         going = token.Wait(kLookMs);
@@ -114,22 +139,16 @@ bool ListProcesses(ProcessTable& table) {
 
 bool ProgramFound(const ProcessTable& table, const wchar_t* name) {
     for (std::size_t i = 0; i < table.count; ++i) {
-        if (IsProgram(table.entries[i], name)) return true;
+        if (IsProgram(table.entries[i].name, name)) return true;
     }
     return false;
 }
 
-void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted) {
-    // Built apart, as the counted ids of the last look are read meanwhile.
-    DWORD ids[kMaxProcesses];
-    std::size_t count = 0;
-    const std::size_t listed = std::min(table.count, kMaxProcesses);
-    for (std::size_t i = 0; i < listed; ++i) {
-        const ProcessEntry& entry = table.entries[i];
-        if (entry.named ? IsProgram(entry, name) : WasCounted(counted, entry.id)) ids[count++] = entry.id;
-    }
-    std::copy(ids, ids + count, counted.ids);
-    counted.count = count;
+bool CountRunningProgram(const wchar_t* name, CountedProcesses& counted) {
+    ProgramCounter counter(name, counted);
+    if (!Processes().ListRunning(counter)) return false;
+    counter.StoreIn(counted);
+    return true;
 }
 
 void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, const Settings& settings) {

@@ -27,7 +27,8 @@ struct ProcessTable {
     std::size_t count;
 };
 
-// The processes the wait counts as the program it waits for, by id.
+// The processes the wait counts as the program it waits for, by id: the
+// first kMaxProcesses of its instances.
 struct CountedProcesses {
     DWORD ids[kMaxProcesses];
     std::size_t count;
@@ -47,15 +48,19 @@ void ProgramNameOf(const wchar_t* path, wchar_t (&name)[kProcessNameUnits]);
 // could be taken: that tells nothing about which processes run.
 bool ListProcesses(ProcessTable& table);
 
-// Whether a process of the table, the first included, is named `name`
-// exactly (letter case counts). An empty name is never found.
+// Whether a process of the table, the first included, is named `name`, the
+// letter case aside, as Windows matches file names. An empty name is never
+// found.
 bool ProgramFound(const ProcessTable& table, const wchar_t* name);
 
-// Counts the program named `name` again from a fresh `table`: a process of
-// that name counts; a process counted before still counts while its id is
-// listed without a name (its name could not be read this time); an id listed
-// under another name belongs to another program now and counts no more.
-void CountProgram(const ProcessTable& table, const wchar_t* name, CountedProcesses& counted);
+// Counts the program named `name` again from a fresh list of every running
+// process, however many there are (the table's cut is for the combo alone):
+// a process of that name counts, the letter case aside; a process counted
+// before still counts while its id is listed without a name (its name could
+// not be read this time); an id listed under another name belongs to another
+// program now and counts no more. False, with `counted` as it was, when no
+// complete list could be taken.
+bool CountRunningProgram(const wchar_t* name, CountedProcesses& counted);
 
 // Handler of the wait's button (GUI thread): starts the wait for `program`,
 // the name selected in the process combo, or cancels the running wait. An

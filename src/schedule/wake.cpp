@@ -99,14 +99,13 @@ OperationRecord& Record() { return App().operation(kThis); }
 // The toggle's arming.
 void ArmWake(Attendance attendance, const MomentTexts& wake, const Settings& settings) {
     SettleOperationThreads();
+    // Whether the wake-up will really come is told before it shows armed.
+    AdviseWakeUp(attendance, settings);
     ShowOperationRunning(kThis);
     if (!StartWake(wake, attendance, settings)) return;
     // Schedulers go on to their end action once this returns: a standby must
     // not come before the timer that wakes the machine from it is set.
-    if (!WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs)) return;
-    // Set, and still armed: what the system said as it set the timer, and the
-    // power plan, tell whether the wake-up will really come.
-    if (Record().running.load() != 0) AdviseWakeUp(App().wakeTimerCode.load(), attendance, settings);
+    WaitServingMessages(TimerSetEvent(), kTimerSetWaitMs);
 }
 
 void SignalTimerSet(const RunToken& token) {
@@ -137,7 +136,7 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
     // Not stored when cancelled meanwhile: then it closes here.
     IfStanding(token, [&] { App().wakeTimer.Reset(timer.release()); });
     bool set = false;
-    DWORD resumeCode = ERROR_SUCCESS;
+    DWORD resumeCode = ERROR_SUCCESS;  // the probe has told it before arming
     App().wakeTimer.With([&](HANDLE held) {
         if (held == nullptr || !token.Running()) return false;
         error = Sys().SetWakeTimer(held, due, GuardedTimerRoutine<WakeTimerRoutine>, &run, resumeCode);
@@ -148,7 +147,6 @@ bool ArmTimer(WakeRun& run, std::int64_t due) {
         FailArming(token, kSetTimerFailed, error);
         return false;
     }
-    if (set) App().wakeTimerCode = resumeCode;
     SignalTimerSet(token);
     return set;
 }

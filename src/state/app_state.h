@@ -147,9 +147,6 @@ struct AppState : Settings {
     // wake thread for this generation of the wake-up's block.
     std::atomic<std::uint32_t> resumeCountdownRunning{0};
     std::atomic<std::uint32_t> resumeCountdownGeneration{0};
-    // What SetWaitableTimer left behind as it set the current wake timer:
-    // whether the system can resume on it.
-    std::atomic<DWORD> wakeTimerCode{0};
     std::atomic<std::uint32_t> restartAfterResume{0};
     // The generation of the wake-up's run armed to follow an end action
     // (ArmWakeIfIdle); 0: none. GUI thread only.

@@ -27,6 +27,11 @@ bool SleepsMachine(EndAction action) {
     return facts != nullptr && facts->sleeps;
 }
 
+bool NeedsShutdownRight(EndAction action) {
+    const EndActionFacts* facts = FactsOf(action);
+    return facts != nullptr && facts->needsShutdownRight;
+}
+
 const wchar_t* TestModeMessage(EndAction action, bool force) {
     const EndActionFacts* facts = FactsOf(action);
     if (facts == nullptr) return nullptr;

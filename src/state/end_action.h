@@ -1,5 +1,6 @@
 // The five end actions and everything the program knows of each one: its
-// name, its test-mode messages and whether it puts the machine to sleep. A
+// name, its test-mode messages, whether it puts the machine to sleep and
+// whether the user needs the right to shut the system down for it. A
 // new action is a row here, a row of its buttons (ui/controls.h), a
 // control in each of the two dialog templates and its own request in the
 // power actions.
@@ -17,15 +18,19 @@ struct EndActionFacts {
     EndAction action;
     bool sleeps;        // the machine sleeps and can be woken again (resume modes apply)
     bool stopsMachine;  // the machine goes down: the manual dialog closes once it is asked
+    // The request needs SE_SHUTDOWN_NAME enabled: every one that stops or
+    // sleeps the machine (SetSystemPowerState as much as ExitWindowsEx), not
+    // a log-off.
+    bool needsShutdownRight;
 };
 
 inline constexpr EndActionFacts kEndActions[] = {
     {L"ｼｬｯﾄﾀﾞｳﾝ", L"シャットダウン：強制チェック OFF", L"シャットダウン：強制チェック ON", EndAction::Shutdown, false,
-     true},
-    {L"ﾘﾌﾞｰﾄ", L"リブート：強制チェック OFF", L"リブート：強制チェック ON", EndAction::Reboot, false, true},
-    {L"ﾛｸﾞｵﾌ", L"ログオフ：強制チェック OFF", L"ログオフ：強制チェック ON", EndAction::Logoff, false, false},
-    {L"ｽﾀﾝﾊﾞｲ", L"スタンバイ：強制チェック OFF", L"スタンバイ：強制チェック ON", EndAction::Standby, true, false},
-    {L"休止", L"休止：強制チェック OFF", L"休止：強制チェック ON", EndAction::Hibernate, true, false},
+     true, true},
+    {L"ﾘﾌﾞｰﾄ", L"リブート：強制チェック OFF", L"リブート：強制チェック ON", EndAction::Reboot, false, true, true},
+    {L"ﾛｸﾞｵﾌ", L"ログオフ：強制チェック OFF", L"ログオフ：強制チェック ON", EndAction::Logoff, false, false, false},
+    {L"ｽﾀﾝﾊﾞｲ", L"スタンバイ：強制チェック OFF", L"スタンバイ：強制チェック ON", EndAction::Standby, true, false, true},
+    {L"休止", L"休止：強制チェック OFF", L"休止：強制チェック ON", EndAction::Hibernate, true, false, true},
 };
 inline constexpr std::size_t kEndActionCount = sizeof kEndActions / sizeof kEndActions[0];
 
@@ -37,6 +42,9 @@ const wchar_t* EndActionName(EndAction action);
 
 // Whether the action puts the machine to sleep; false for a value outside the table.
 bool SleepsMachine(EndAction action);
+
+// Whether the action needs the shutdown right; false for a value outside the table.
+bool NeedsShutdownRight(EndAction action);
 
 // The test-mode message for an action, e.g. "リブート：強制チェック ON";
 // nullptr for a value that is not an action.

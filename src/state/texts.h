@@ -108,7 +108,12 @@ inline constexpr wchar_t kWakeTimersImportantOnly[] =
     L"指定時間に復帰しないことがあります。電源オプションの詳細設定で「有効」にしてください。";
 inline constexpr wchar_t kMainsPower[] = L"電源に接続";
 inline constexpr wchar_t kBatteryPower[] = L"バッテリ駆動";
+// Month, day, hour and minute of the wake-up's fixed date.
 inline constexpr wchar_t kWakeBeforeEnd[] =
-    L"復帰時間が終了時間より前です。\r\nPCが眠る前に復帰時間が過ぎるため、復帰しません。";
+    L"復帰時間（%d月%d日 %d時%02d分）が終了時間より前です。\r\n"
+    L"PCが眠る前にこの日時が過ぎるため、その日には復帰しません。";
+inline constexpr wchar_t kAwakeEndsOnBattery[] =
+    L"このPCはモダン スタンバイで、バッテリ駆動です。\r\n"
+    L"スリープまでの時間を5分過ぎるとPCが眠り、眠っている間は終了しません。電源に接続してください。";
 inline constexpr wchar_t kEndActionRefused[] = L"%lsできませんでした。\r\n%ls";
 inline constexpr wchar_t kUnknownError[] = L"エラー %lu";

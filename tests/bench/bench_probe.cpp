@@ -102,8 +102,10 @@ public:
         NoteEnd();
         return ERROR_SUCCESS;
     }
-    // Nothing known: arming says nothing, as on a PC where all is well.
+    // Nothing known, the resume probe included: arming says nothing, as on a
+    // PC where all is well.
     PowerFacts QueryPowerFacts() override { return {}; }
+    DWORD ProbeTimerResume(DWORD&) override { return ERROR_CALL_NOT_IMPLEMENTED; }
     DWORD CreateWakeTimer(OwnedHandle& timer) override { return real_.CreateWakeTimer(timer); }
     DWORD SetWakeTimer(HANDLE timer, std::int64_t due, PTIMERAPCROUTINE routine, void* argument,
                        DWORD& resumeCode) override {

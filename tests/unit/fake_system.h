@@ -126,6 +126,12 @@ public:
         ++wakeTimerCancels;
         return ERROR_SUCCESS;
     }
+    // Answers as a set timer would: with `timerResumeCode`.
+    DWORD ProbeTimerResume(DWORD& resumeCode) override {
+        std::lock_guard<std::mutex> hold(lock);
+        resumeCode = timerResumeCode;
+        return ERROR_SUCCESS;
+    }
     DWORD WaitAlertable(HANDLE stop) override {
         for (;; ::WaitForSingleObject(stop, 10)) {
             if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return ERROR_CANCELLED;

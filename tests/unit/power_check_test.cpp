@@ -10,6 +10,7 @@
 
 #include "app/main_window.h"
 #include "fake_system.h"
+#include "platform/calendar.h"
 #include "platform/wait.h"
 #include "power/power_actions.h"
 #include "power/power_check.h"
@@ -18,6 +19,7 @@
 #include "schedule/operations.h"
 #include "schedule/timer_end.h"
 #include "state/messages.h"
+#include "time_support.h"
 #include "ui/locking.h"
 #include "ui_test_support.h"
 #include "ui/program_windows.h"
@@ -37,6 +39,14 @@ PowerFacts HealthyPc() {
     facts.source = PowerSource::Mains;
     facts.shutdownPrivilege = true;
     return facts;
+}
+
+// A moment of 2026 in local time.
+std::int64_t LocalMoment(int month, int day, int hour) {
+    std::tm record{};
+    record.tm_year = 126, record.tm_mon = month - 1, record.tm_mday = day, record.tm_hour = hour;
+    record.tm_isdst = -1;
+    return MakeLocalTime(record);
 }
 
 // The findings as "R:" or "W:" and the start of their text, for comparing.
@@ -93,6 +103,11 @@ TEST(PowerFindings, EachFactThatMattersIsTold) {
          EndAction::Shutdown,
          {L"R:このユーザーにはシステムをシャットダウンする権限がないため、ｼｬｯﾄﾀﾞｳﾝできません。"},
          {}},
+        {"no privilege, standby",
+         [](PowerFacts& f, WakePlan&) { f.shutdownPrivilege = false; },
+         EndAction::Standby,
+         {L"R:このユーザーにはシステムをシャットダウンする権限がないため、ｽﾀﾝﾊﾞｲできません。"},
+         {}},
         {"no privilege, log-off",
          [](PowerFacts& f, WakePlan&) { f.shutdownPrivilege = false; },
          EndAction::Logoff,
@@ -129,10 +144,10 @@ TEST(PowerFindings, EachFactThatMattersIsTold) {
          {},
          {L"W:電源オプションの「スリープ解除タイマーの許可」が「重要なスリープ解除タイマーのみ」です（電源に接続）。"}},
         {"wake-up before the end",
-         [](PowerFacts&, WakePlan& p) { p.wakeMoment = 1000, p.endMoment = 2000; },
+         [](PowerFacts&, WakePlan& p) { p.wakeMoment = LocalMoment(3, 5, 6), p.endMoment = *p.wakeMoment + 60; },
          EndAction::Standby,
          {},
-         {L"W:復帰時間が終了時間より前です。"}},
+         {L"W:復帰時間（3月5日 6時00分）が終了時間より前です。"}},
         {"wake-up after the end",
          [](PowerFacts&, WakePlan& p) { p.wakeMoment = 3000, p.endMoment = 2000; },
          EndAction::Standby,
@@ -209,6 +224,44 @@ TEST_F(Arming, RefusalsStopTheButtonButNeitherTestModeNorTheProgramItself) {
     test_support::PressTimer();
     EXPECT_EQ(1u, App().operation(Operation::TimerEnd).idle.load());
     EXPECT_TRUE(App().operation(Operation::TimerEnd).thread.Empty());
+}
+
+// All is told before arming: the probe's answer, a fixed wake-up date the end
+// passes (not a daily one, which comes round after it), and Modern Standby on
+// battery for an operation that holds the machine awake, not for an end now.
+TEST_F(Arming, EveryWarningIsToldBeforeTheRunIsArmed) {
+    TIME_ZONE_INFORMATION zone = FixedZone(-540);
+    fake.zone = &zone;
+    fake.now = LocalMoment(3, 5, 5);
+    const std::int64_t end = LocalMoment(3, 5, 23);
+    const MomentTexts daily{L"", L"", L"6", L"0"};
+    const MomentTexts dated{L"3", L"5", L"6", L"0"};
+    const struct {
+        bool modernOnBattery;
+        DWORD timerCode;
+        const MomentTexts* wake;
+        const wchar_t* said;  // how the box begins; nullptr for none
+    } cases[] = {
+        {false, ERROR_SUCCESS, &daily, nullptr},
+        {false, ERROR_SUCCESS, &dated, L"復帰時間（3月5日 6時00分）が終了時間より前です。"},
+        {false, ERROR_NOT_SUPPORTED, &daily, L"このPCはタイマーでｽﾀﾝﾊﾞｲや休止から復帰できません。"},
+        {true, ERROR_SUCCESS, nullptr, L"このPCはモダン スタンバイで、バッテリ駆動です。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.said ? c.said : L""));
+        fake.messages.clear();
+        fake.powerFacts.modernStandby = c.modernOnBattery;
+        fake.powerFacts.source = c.modernOnBattery ? PowerSource::Battery : PowerSource::Mains;
+        fake.timerResumeCode = c.timerCode;
+        EXPECT_TRUE(MayArm(EndAction::Standby, Attendance::User, end, c.wake, App()));
+        ASSERT_EQ(c.said ? 1u : 0u, fake.messages.size());
+        if (c.said) {
+            EXPECT_EQ(0u, fake.messages[0].text.find(c.said));
+        }
+    }
+    fake.messages.clear();
+    EXPECT_TRUE(MayEndNow(EndAction::Standby, App()));
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 // The system stays awake (not the display) while an operation is armed, on

@@ -114,7 +114,7 @@ TEST_F(WaitProgram, ListsAndMatchesNamedProcessesAmongTheFirst1024) {
     }
     EXPECT_TRUE(ListProcesses(*table));
     EXPECT_EQ(1024u, table->count);
-    const std::pair<std::wstring, bool> cases[] = {{L"idle", true},       {L"notepad", true}, {L"NOTEPAD", false},
+    const std::pair<std::wstring, bool> cases[] = {{L"idle", true},       {L"notepad", true}, {L"NOTEPAD", true},
                                                    {L"setup.x86", false}, {cut, true},        {L"last", true},
                                                    {L"beyond", false},    {L"", false}};
     for (const auto& [name, found] : cases) EXPECT_EQ(found, ProgramFound(*table, name.c_str())) << name.c_str();
@@ -186,6 +186,12 @@ const Look kRuns{{{0, L"idle.exe"}, {4, L"C:\\w\\setup.exe"}, {7, L""}}, false};
 const Look kGone{{{0, L"idle.exe"}, {7, L""}}, false};
 const Look kFails{{}, true};
 Look Renamed(const wchar_t* exeFile) { return {{{0, L"idle.exe"}, {4, exeFile}, {7, L""}}, false}; }
+// "setup" listed after 1100 other processes.
+Look Crowded() {
+    Look look{std::vector<FakeProcess>(1100, {1, L"other.exe"}), false};
+    look.list.push_back({4, L"C:\\w\\setup.exe"});
+    return look;
+}
 
 struct LookCase {
     const char* name;
@@ -197,6 +203,8 @@ const LookCase kLookCases[] = {
     {"IdNoLongerListed", {kRuns, kGone}, 2},
     {"ListsThatFail", {kFails, kRuns, kFails, kFails, kGone}, 5},
     {"IdListedUnderAnotherName", {kRuns, Renamed(L""), Renamed(L"other.exe")}, 3},
+    {"ListedAfterEntry1024", {Crowded(), kGone}, 2},
+    {"NamedInOtherLetterCase", {Renamed(L"C:\\W\\SETUP.EXE"), kGone}, 2},
 };
 void PrintTo(const LookCase& c, std::ostream* out) { *out << c.name; }
 

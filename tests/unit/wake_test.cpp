@@ -61,6 +61,12 @@ public:
             return ::WaitForSingleObject(stop, milliseconds) == WAIT_OBJECT_0 ? ERROR_CANCELLED : ERROR_SUCCESS;
         return FakeSystem::WaitForStop(stop, milliseconds);
     }
+    // Whether the wake-up was still idle as each box was shown.
+    std::vector<bool> wakeIdleAtBox;
+    int ShowMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style) override {
+        wakeIdleAtBox.push_back(App().operation(Operation::Wake).idle.load() != 0);
+        return FakeSystem::ShowMessage(owner, text, caption, style);
+    }
 };
 
 INT_PTR CALLBACK MainLike(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -230,6 +236,15 @@ TEST_F(WakeCycle, TheCountdownAfterAWakeUpRunsLockedAndGivesWayToAWakeUpArmedDur
         }
         TakeMessages();
     }
+}
+
+TEST_F(WakeCycle, APcThatCannotResumeOnATimerIsToldBeforeTheWakeUpShowsArmed) {
+    fake.timerResumeCode = ERROR_NOT_SUPPORTED;
+    fake.holdWakeTimer = true;
+    test_support::PressWake();
+    EXPECT_EQ(std::vector<bool>{true}, fake.wakeIdleAtBox);
+    EXPECT_EQ(0u, fake.messages.at(0).text.find(L"このPCはタイマーでｽﾀﾝﾊﾞｲや休止から復帰できません。"));
+    EXPECT_EQ(L"処理中断", ItemText(manual.get(), IDC_MAN_WAKE));  // armed all the same
 }
 
 TEST_F(WakeCycle, AFailedArmingIsReportedAndReturnsToIdle) {
