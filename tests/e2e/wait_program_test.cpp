@@ -109,10 +109,11 @@ protected:
     std::wstring copy;
 };
 
-TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheExactNameHasEnded) {
+TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheNameHasEndedWhateverItsCase) {
     const std::wstring notepad = SystemFolder(::GetSystemDirectoryW) + L"\\notepad.exe";
     // A program of its own named Notepad: Wine names a copy of its built-in
-    // notepad after the built-in one.
+    // notepad after the built-in one. Windows' file names ignore case, so it
+    // is the same program to the wait.
     wchar_t temp[MAX_PATH] = L"";
     ::GetTempPathW(MAX_PATH, temp);
     copy = std::wstring(temp) + L"Notepad.exe";
@@ -127,8 +128,9 @@ TEST_F(WaitForProgram, EndsOnlyWhenEveryProcessOfTheExactNameHasEnded) {
     first->Terminate();
     ExpectStillWaiting(manual);  // the other notepad still runs
     second->Terminate();
+    ExpectStillWaiting(manual);  // and so does "Notepad"
+    other->Terminate();
     ExpectActed(manual);
-    EXPECT_TRUE(other->Running());  // "Notepad" is another program
 }
 
 // Either build names a 64-bit process as it names a 32-bit one, from the
