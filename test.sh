@@ -37,8 +37,10 @@ fi
 for kind in x86_64 i686 clang tests; do
     "$root/scripts/build.sh" "$kind"
 done
-"$root/scripts/check-imports.sh" "$root/tests/static/windows-xp-imports.txt" \
+"$root/scripts/check-imports.sh" "$root/tests/static/safe-dlls.txt" "$root/tests/static/windows-xp-imports.txt" \
     "$QM_BUILD/quillmarsh.exe" "$QM_BUILD-i686/quillmarsh.exe"
+"$root/scripts/check-imports.sh" --self-test "$root/tests/static/safe-dlls.txt" \
+    "$root/tests/static/windows-xp-imports.txt" "$QM_BUILD/quillmarsh.exe"
 "$root/scripts/tidy.sh" "$QM_BUILD-clang"
 
 # What ./run.sh's prefix holds: its registry files and stamp with their

@@ -23,6 +23,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
 
+    LoadSoundLibrary();
     InstallView(&WindowView());
     SetEscapeNotice(kEscapeNotice, kBoxCaption);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};

@@ -1,57 +1,22 @@
 // The real system behind the seam: thin forwarding to Win32.
 #include "platform/system.h"
 
-#include <mmsystem.h>
-
 #include <atomic>
 #include <cstddef>
 
 #include "platform/handle.h"
-#include "platform/text.h"
+#include "platform/system_library.h"
 
 namespace {
 
-// A function of a system DLL that is loaded on its first use rather than at
-// the start. The file dialog (comdlg32) and the notification area (shell32)
-// are needed only once the user opens the one or hides the window; imported,
-// they and what they bring (under Wine the printing libraries, about 3 MB
-// of private memory and tens of milliseconds) would load at every start.
-// The DLL is loaded by its full path in the system folder, never found
-// through the search path, and stays loaded until the process ends. Two
-// threads resolving at once both get the same address.
-template <typename Function>
-class LateFunction {
-public:
-    LateFunction(const wchar_t* dll, const char* name) : dll_(dll), name_(name) {}
-
-    // The function, or nullptr when its DLL or the function is missing.
-    Function Get() {
-        Function function = function_.load();
-        if (function == nullptr) {
-            function = Resolve();
-            function_.store(function);
-        }
-        return function;
-    }
-
-private:
-    Function Resolve() const {
-        wchar_t folder[MAX_PATH];
-        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return nullptr;
-        wchar_t path[MAX_PATH + 16];
-        FormatText(path, L"%ls\\%ls", folder, dll_);
-        HMODULE module = ::LoadLibraryW(path);
-        if (module == nullptr) return nullptr;
-        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name_)));
-    }
-
-    const wchar_t* dll_;
-    const char* name_;
-    std::atomic<Function> function_{nullptr};
-};
-
+// Functions of system libraries that are loaded on their first use rather
+// than at the start. The file dialog (comdlg32) and the notification area
+// (shell32) are needed only once the user opens the one or hides the window;
+// imported, they and what they bring (under Wine the printing libraries,
+// about 3 MB of private memory and tens of milliseconds) would load at every
+// start. The sound library (winmm) is no known DLL, so it is never imported,
+// and is loaded at the start instead (LoadSoundLibrary). The message filters
+// are user32's, of Windows Vista and 7 only.
 // SYSTEM_POWER_CAPABILITIES as Windows 8 and later fill it. Under Windows
 // XP's headers the bytes at 20 and 22 are spare, so they are named here; an
 // older system leaves them as the caller set them, zero.
@@ -81,12 +46,26 @@ constexpr BYTE kHiberFileReduced = 1;
 constexpr GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
 constexpr GUID kAllowRtcWake = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
 
+using PlaySoundFunction = BOOL(WINAPI*)(const wchar_t*, HMODULE, DWORD);
+// The last argument is a CHANGEFILTERSTRUCT*, which XP's headers lack.
+using ChangeWindowMessageFilterExFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+using ChangeWindowMessageFilterFunction = BOOL(WINAPI*)(UINT, DWORD);
 using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 using CommDlgExtendedErrorFunction = DWORD(WINAPI*)();
 using NotifyIconFunction = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
 using GetPwrCapabilitiesFunction = BOOLEAN(WINAPI*)(PowerCapabilities*);
 using PowerGetActiveSchemeFunction = DWORD(WINAPI*)(HKEY, GUID**);
 using PowerReadValueIndexFunction = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+
+LateFunction<PlaySoundFunction> latePlaySound{L"winmm.dll", "PlaySoundW"};
+LateFunction<ChangeWindowMessageFilterExFunction> lateChangeWindowMessageFilterEx{L"user32.dll",
+                                                                                  "ChangeWindowMessageFilterEx"};
+LateFunction<ChangeWindowMessageFilterFunction> lateChangeWindowMessageFilter{L"user32.dll",
+                                                                              "ChangeWindowMessageFilter"};
+// MSGFLT_ALLOW (ChangeWindowMessageFilterEx) and MSGFLT_ADD
+// (ChangeWindowMessageFilter), which XP's headers lack; both are 1.
+constexpr DWORD kMessageFilterAllow = 1;
+constexpr DWORD kMessageFilterAdd = 1;
 
 LateFunction<GetOpenFileNameFunction> lateGetOpenFileName{L"comdlg32.dll", "GetOpenFileNameW"};
 LateFunction<CommDlgExtendedErrorFunction> lateCommDlgExtendedError{L"comdlg32.dll", "CommDlgExtendedError"};
@@ -298,7 +277,9 @@ public:
     }
 
     DWORD Play(const wchar_t* sound, DWORD flags) override {
-        return ::PlaySoundW(sound, nullptr, flags) ? ERROR_SUCCESS : FailureCode();
+        PlaySoundFunction play = latePlaySound.Get();
+        if (play == nullptr) return ERROR_MOD_NOT_FOUND;
+        return play(sound, nullptr, flags) ? ERROR_SUCCESS : FailureCode();
     }
 
     DWORD Beep(DWORD frequency, DWORD duration) override {
@@ -311,6 +292,30 @@ public:
         NOTIFYICONDATAW copy = data;
         return notify(message, &copy) ? ERROR_SUCCESS : FailureCode();
     }
+
+    // GetVersionExW: it reports every version up to Windows 8 truly, which is
+    // enough for the program's comparisons, none with a later one (system.h).
+    WORD WindowsVersion() override {
+        static const WORD version = [] {
+            OSVERSIONINFOW info{};
+            info.dwOSVersionInfoSize = sizeof info;
+            if (!::GetVersionExW(&info)) return WORD{0};
+            return static_cast<WORD>(((info.dwMajorVersion & 0xFF) << 8) | (info.dwMinorVersion & 0xFF));
+        }();
+        return version;
+    }
+
+    DWORD AllowWindowMessage(HWND window, UINT message) override {
+        ChangeWindowMessageFilterExFunction change = lateChangeWindowMessageFilterEx.Get();
+        if (change == nullptr) return ERROR_PROC_NOT_FOUND;
+        return change(window, message, kMessageFilterAllow, nullptr) ? ERROR_SUCCESS : FailureCode();
+    }
+
+    DWORD AllowProcessMessage(UINT message) override {
+        ChangeWindowMessageFilterFunction change = lateChangeWindowMessageFilter.Get();
+        if (change == nullptr) return ERROR_PROC_NOT_FOUND;
+        return change(message, kMessageFilterAdd) ? ERROR_SUCCESS : FailureCode();
+    }
 };
 
 RealSystem realSystem;
@@ -319,5 +324,7 @@ std::atomic<System*> current{&realSystem};
 }  // namespace
 
 System& Sys() { return *current.load(); }
+
+void LoadSoundLibrary() { latePlaySound.Get(); }
 
 void InstallSystem(System* replacement) { current.store(replacement ? replacement : &realSystem); }

@@ -104,7 +104,25 @@ public:
     virtual DWORD Play(const wchar_t* sound, DWORD flags) = 0;
     virtual DWORD Beep(DWORD frequency, DWORD duration) = 0;
     virtual DWORD NotifyIcon(DWORD message, const NOTIFYICONDATAW& data) = 0;
+
+    // The Windows version as _WIN32_WINNT writes it: 0x0500 for 2000, 0x0501
+    // XP, 0x0600 Vista, 0x0601 7. Without a supportedOS entry in the
+    // manifest, Windows 8.1 and later report 0x0602: enough for every test
+    // of "Vista or later".
+    virtual WORD WindowsVersion() = 0;
+    // Lets `message` reach `window` from a process of lower integrity, which
+    // User Interface Privilege Isolation (Vista and later) drops otherwise:
+    // ChangeWindowMessageFilterEx (Windows 7 and later) for that window,
+    // ChangeWindowMessageFilter (Vista) for the whole process.
+    // ERROR_PROC_NOT_FOUND where the system lacks the function (before Windows
+    // 7, and before Vista, where there is no such filter).
+    virtual DWORD AllowWindowMessage(HWND window, UINT message) = 0;
+    virtual DWORD AllowProcessMessage(UINT message) = 0;
 };
+
+// Loads the sound library now, once for the process, so that the first sound
+// of a count-down starts without waiting for it (the program's start).
+void LoadSoundLibrary();
 
 // The system in force: the real one unless a test has installed another.
 System& Sys();

@@ -52,11 +52,26 @@ BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
         copy = trayIcon;
     }
     if (balloon == Balloon::None) copy.uFlags &= ~static_cast<UINT>(NIF_INFO);
-    if (balloon == Balloon::Realtime) copy.uFlags |= kNifRealtime;
+    if (balloon == Balloon::Realtime && Sys().WindowsVersion() >= kFirstRealtimeVersion) copy.uFlags |= kNifRealtime;
     return Sys().NotifyIcon(message, copy) == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 void Unchanged(NOTIFYICONDATAW&) {}
+
+// An elevated program runs at a higher integrity level than the shell, and
+// User Interface Privilege Isolation (Vista and later) drops what the shell
+// sends it: the "TaskbarCreated" broadcast after the shell's restart, so the
+// icon would not come back, and the icon's own callback message. Both are let
+// through, to the main window alone where Windows 7's call exists and to the
+// process on Vista; older systems filter nothing. A failure leaves the icon
+// as it would have been without.
+void AllowShellMessages(HWND window) {
+    const UINT taskbarCreated = TaskbarCreatedMessage();
+    for (UINT message : {WM_TRAYNOTIFY, taskbarCreated}) {
+        if (message == 0) continue;  // not registered
+        if (Sys().AllowWindowMessage(window, message) == ERROR_PROC_NOT_FOUND) Sys().AllowProcessMessage(message);
+    }
+}
 
 // Sends the pending warning, if there is one, as a warning balloon of the
 // shown icon; the record keeps its information flag for the balloons after it.
@@ -118,10 +133,12 @@ void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*acti
 }  // namespace
 
 void InitTrayIcon() {
+    HWND main = programWindows.main.load();
+    AllowShellMessages(main);
     Lock hold(trayLock);
     trayIcon = NOTIFYICONDATAW{};
     trayIcon.cbSize = sizeof(trayIcon);
-    trayIcon.hWnd = programWindows.main.load();
+    trayIcon.hWnd = main;
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;

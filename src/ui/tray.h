@@ -16,8 +16,11 @@ inline constexpr std::uint64_t kTrayRetryLimitMilliseconds = 120000;
 
 // NIF_REALTIME, which Windows XP's headers lack: from Vista on, the shell
 // drops a balloon sent with it that it cannot show at once, instead of
-// queueing it to show late; older shells ignore the flag.
+// queueing it to show late. It is sent from kFirstRealtimeVersion on only: an
+// older shell may refuse a record with a flag it does not know, which would
+// lose the balloon altogether.
 inline constexpr UINT kNifRealtime = 0x00000040;
+inline constexpr WORD kFirstRealtimeVersion = 0x0600;  // Vista
 
 // Prepares the icon record; the icon is not shown yet.
 void InitTrayIcon();
@@ -72,7 +75,8 @@ void RefreshTray();
 void RefreshTrayTip();
 
 // Shows the text as a balloon of its own (tip unchanged): a second of the
-// final count-down, sent with kNifRealtime since it is stale a second later.
+// final count-down, sent with kNifRealtime (Vista and later) since it is
+// stale a second later.
 void SetTrayBalloon(const wchar_t* text);
 
 // Shows `text` in a warning balloon of the icon; when the icon is not shown,

@@ -134,6 +134,9 @@ public:
         if (std::wcsncmp(data.szInfo, L"終了まで：", 5) == 0) NoteCountdown();
         return real_.NotifyIcon(message, data);
     }
+    WORD WindowsVersion() override { return real_.WindowsVersion(); }
+    DWORD AllowWindowMessage(HWND window, UINT message) override { return real_.AllowWindowMessage(window, message); }
+    DWORD AllowProcessMessage(UINT message) override { return real_.AllowProcessMessage(message); }
 
     template <typename Read>
     std::int64_t Get(Read read) {
@@ -446,6 +449,7 @@ int wmain(int argc, wchar_t** argv) {
     // The main template holds common controls, as the program registers them.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
+    LoadSoundLibrary();  // as the program does at its start
     RecordingSystem recorder(Sys());
     InstallSystem(&recorder);
     const HWND main = ::CreateDialogParamW(App().instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);

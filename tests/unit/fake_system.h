@@ -264,6 +264,26 @@ public:
         return answer ? ERROR_SUCCESS : ERROR_TIMEOUT;
     }
 
+    // The Windows version it reports (a later one than Vista unless the test
+    // says), and the message filters: each call allowed, as (window, message)
+    // with a null window for the process-wide one. A function the system
+    // "lacks" answers ERROR_PROC_NOT_FOUND; otherwise the error set here.
+    WORD windowsVersion = 0x0A00;
+    std::vector<std::pair<HWND, UINT>> allowedMessages;
+    DWORD allowWindowError = ERROR_SUCCESS;
+    DWORD allowProcessError = ERROR_SUCCESS;
+    WORD WindowsVersion() override { return windowsVersion; }
+    DWORD AllowWindowMessage(HWND window, UINT message) override {
+        std::lock_guard<std::mutex> hold(lock);
+        allowedMessages.emplace_back(window, message);
+        return allowWindowError;
+    }
+    DWORD AllowProcessMessage(UINT message) override {
+        std::lock_guard<std::mutex> hold(lock);
+        allowedMessages.emplace_back(nullptr, message);
+        return allowProcessError;
+    }
+
     std::mutex lock;
 
 private:

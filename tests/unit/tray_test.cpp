@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
@@ -504,6 +505,63 @@ TEST_F(TrayTest, ShellRestartAddsTheIconAgainOnlyWhileItIsShown) {
     ClearRecords();
     MainDialogProc(main_.get(), taskbarCreated, 0, 0);
     EXPECT_TRUE(fake_.notifies.empty());
+}
+
+// Run elevated, the program must let the shell's restart broadcast and the
+// icon's callback through the message filter of Vista and later: for the main
+// window where Windows 7's call exists, for the process on Vista, not at all
+// before; a refusal changes nothing else.
+TEST_F(TrayTest, ShellMessagesAreLetThroughTheIntegrityFilter) {
+    const HWND main = main_.get();
+    const UINT restart = TaskbarCreatedMessage();
+    using Allowed = std::vector<std::pair<HWND, UINT>>;
+    struct Case {
+        const char* system;
+        DWORD windowError, processError;
+        Allowed allowed;  // every call made, as the fake records it
+    } const cases[] = {
+        {"7 and later", ERROR_SUCCESS, ERROR_SUCCESS, {{main, WM_TRAYNOTIFY}, {main, restart}}},
+        {"Vista",
+         ERROR_PROC_NOT_FOUND,
+         ERROR_SUCCESS,
+         {{main, WM_TRAYNOTIFY}, {nullptr, WM_TRAYNOTIFY}, {main, restart}, {nullptr, restart}}},
+        {"XP",
+         ERROR_PROC_NOT_FOUND,
+         ERROR_PROC_NOT_FOUND,
+         {{main, WM_TRAYNOTIFY}, {nullptr, WM_TRAYNOTIFY}, {main, restart}, {nullptr, restart}}},
+        {"7, refused", ERROR_ACCESS_DENIED, ERROR_SUCCESS, {{main, WM_TRAYNOTIFY}, {main, restart}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.system);
+        fake_.allowWindowError = c.windowError;
+        fake_.allowProcessError = c.processError;
+        fake_.allowedMessages.clear();
+        InitTrayIcon();
+        EXPECT_EQ(c.allowed, fake_.allowedMessages);
+        ClearRecords();
+        HideToTray();
+        MainDialogProc(main, restart, 0, 0);
+        ASSERT_EQ(2u, fake_.notifies.size());
+        EXPECT_EQ(static_cast<DWORD>(NIM_ADD), fake_.notifies[1].message);
+        RestoreFromTray();
+    }
+}
+
+// The count-down's balloons are shown now or never from Vista on; an older
+// shell is sent them without the flag it does not know, still as balloons.
+TEST_F(TrayTest, CountDownBalloonsAreRealtimeFromVistaOn) {
+    HideToTray();
+    for (WORD version : {0x0500, 0x0501, 0x0502, 0x0600, 0x0601, 0x0A00}) {
+        SCOPED_TRACE(version);
+        fake_.windowsVersion = version;
+        ClearRecords();
+        SetTrayBalloon(L"終了まで：5秒");
+        ASSERT_EQ(1u, fake_.notifies.size());
+        const NOTIFYICONDATAW& record = fake_.notifies[0].data;
+        EXPECT_EQ(version >= 0x0600 ? kNifRealtime : 0u, record.uFlags & kNifRealtime);
+        EXPECT_EQ(static_cast<UINT>(NIF_INFO), record.uFlags & NIF_INFO);
+        EXPECT_STREQ(L"終了まで：5秒", record.szInfo);
+    }
 }
 
 // The shell may refuse the icon for a while or for good, or report a
