@@ -39,6 +39,8 @@ for kind in x86_64 i686 clang tests; do
 done
 "$root/scripts/check-imports.sh" "$root/tests/static/safe-dlls.txt" "$root/tests/static/windows-xp-imports.txt" \
     "$QM_BUILD/quillmarsh.exe" "$QM_BUILD-i686/quillmarsh.exe"
+"$root/scripts/check-imports.sh" "$root/tests/static/safe-dlls.txt" "$root/tests/static/windows-2000-imports.txt" \
+    "$QM_BUILD-i686/quillmarsh.exe"
 "$root/scripts/check-imports.sh" --self-test "$root/tests/static/safe-dlls.txt" \
     "$root/tests/static/windows-xp-imports.txt" "$QM_BUILD/quillmarsh.exe"
 "$root/scripts/tidy.sh" "$QM_BUILD-clang"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks that every library an exe imports is on the list of libraries that
 # are safe to import (a planted copy beside the exe can never be loaded in
-# their place), that every function it imports is on the reviewed list of
-# imports known to exist on Windows XP SP3, and that its PE subsystem version
-# is at most 5.01, so the Windows XP loader starts it.
+# their place), that every function it imports is on a reviewed list of
+# imports known to exist on one Windows version (XP SP3, or 2000 SP4 for the
+# 32-bit program), and that its PE subsystem version lets the oldest loader
+# start it: at most 5.01 (XP), and exactly 5.00 for a 32-bit exe, as the
+# Windows 2000 loader refuses 5.01.
 # Usage: check-imports.sh SAFE-DLLS ALLOWED-LIST EXE...
 #        check-imports.sh --self-test SAFE-DLLS ALLOWED-LIST EXE
 # The self-test shows that the check refuses: it runs it on EXE with each
@@ -65,13 +67,17 @@ for exe in "$@"; do
     if [ -n "$unknown" ]; then
         echo "check-imports: $exe imports what the reviewed list lacks:" >&2
         printf '  %s\n' $unknown >&2
-        echo "  Add each to $allowed only once it is known to exist on Windows XP SP3." >&2
+        echo "  Add each to $allowed only once it is known to exist on the Windows version it lists." >&2
         status=1
     fi
     version=$("$objdump" -p "$exe" | awk '/^MajorSubsystemVersion/ { major = $2 } /^MinorSubsystemVersion/ { minor = $2 } END { printf "%d %d", major, minor }')
     read -r major minor <<<"$version"
     if [ "$major" -gt 5 ] || { [ "$major" -eq 5 ] && [ "$minor" -gt 1 ]; }; then
         echo "check-imports: $exe has subsystem version $major.$minor, above 5.01" >&2
+        status=1
+    fi
+    if "$objdump" -f "$exe" | grep -q "file format pei-i386" && { [ "$major" -ne 5 ] || [ "$minor" -ne 0 ]; }; then
+        echo "check-imports: the 32-bit $exe has subsystem version $major.$minor; Windows 2000 starts only 5.00" >&2
         status=1
     fi
     [ $status -eq 0 ] && echo "check-imports: $(basename "$(dirname "$exe")")/$(basename "$exe"): $(printf '%s\n' "$found" | wc -l) imports, all reviewed; subsystem $major.$(printf '%02d' "$minor")"

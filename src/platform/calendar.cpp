@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "platform/system.h"
 
 namespace {
@@ -96,7 +98,69 @@ bool WallClockOf(std::int64_t seconds, const TIME_ZONE_INFORMATION& zone, std::i
     return true;
 }
 
+// The wall-clock seconds at which a zone's transition rule falls in `year`:
+// a fixed date when the rule names its year, otherwise the wDay-th (5: the
+// last) wDayOfWeek of the month. Nothing when the rule is for another year.
+std::optional<std::int64_t> TransitionWall(const SYSTEMTIME& rule, std::int64_t year) {
+    if (rule.wMonth < 1 || rule.wMonth > 12) return std::nullopt;
+    std::int64_t day = 0;
+    if (rule.wYear != 0) {
+        if (rule.wYear != year) return std::nullopt;
+        day = DaysFromCivil(year, rule.wMonth, rule.wDay);
+    } else {
+        const std::int64_t first = DaysFromCivil(year, rule.wMonth, 1);
+        const std::int64_t next =
+            rule.wMonth == 12 ? DaysFromCivil(year + 1, 1, 1) : DaysFromCivil(year, rule.wMonth + 1, 1);
+        const std::int64_t firstWeekday = first + 4 - FloorDiv(first + 4, 7) * 7;  // 1970-01-01 was a Thursday
+        day = first + (rule.wDayOfWeek - firstWeekday + 7) % 7;
+        const int week = rule.wDay < 1 ? 1 : (rule.wDay > 5 ? 5 : rule.wDay);
+        day += 7 * (week - 1);
+        while (day >= next) day -= 7;  // week 5 means the last one
+    }
+    return day * kSecondsPerDay + std::int64_t{rule.wHour} * 3600 + std::int64_t{rule.wMinute} * 60 + rule.wSecond;
+}
+
+// TzSpecificLocalTimeToSystemTime when this Windows has it (XP and later),
+// loaded late so that the program still starts on Windows 2000.
+using LocalToSystemTime = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, SYSTEMTIME*);
+
+LocalToSystemTime SystemConversion() {
+    static const LocalToSystemTime found = [] {
+        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");  // always loaded
+        if (kernel == nullptr) return LocalToSystemTime{nullptr};
+        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
+        return reinterpret_cast<LocalToSystemTime>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel, "TzSpecificLocalTimeToSystemTime")));
+    }();
+    return found;
+}
+
+bool LocalToUtc(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& local, SYSTEMTIME& utc) {
+    if (const LocalToSystemTime convert = SystemConversion()) return convert(&zone, &local, &utc) != FALSE;
+    return LocalToUtcByRules(zone, local, utc);
+}
+
 }  // namespace
+
+bool LocalToUtcByRules(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& local, SYSTEMTIME& utc) {
+    if (local.wMonth < 1 || local.wMonth > 12 || local.wDay < 1 || local.wDay > 31) return false;
+    const std::int64_t wall = SecondsOf(local);
+    const std::int64_t year = local.wYear;
+    bool daylight = false;
+    if (zone.DaylightDate.wMonth != 0 && zone.DaylightBias != zone.StandardBias) {
+        // The start is given on standard time, the end on daylight time, both
+        // as the wall clock reads them. The hour skipped at the start reads
+        // as daylight time, the hour repeated at the end as its first,
+        // daylight, pass: as the system's own conversion reads them.
+        const std::optional<std::int64_t> start = TransitionWall(zone.DaylightDate, year);
+        const std::optional<std::int64_t> end = TransitionWall(zone.StandardDate, year);
+        if (start && end) {
+            daylight = *start < *end ? (wall >= *start && wall < *end) : (wall >= *start || wall < *end);
+        }
+    }
+    const std::int64_t biasMinutes = std::int64_t{zone.Bias} + (daylight ? zone.DaylightBias : zone.StandardBias);
+    return ToSystemTime(wall + biasMinutes * 60, utc);
+}
 
 std::tm LocalTimeOf(std::int64_t seconds) {
     TIME_ZONE_INFORMATION scratch;
@@ -126,7 +190,7 @@ std::int64_t MakeLocalTime(std::tm& record) {
     const TIME_ZONE_INFORMATION& zone = ZoneInForce(scratch);
     SYSTEMTIME local, utc;
     if (!ToSystemTime(wall, local)) return -1;
-    if (!::TzSpecificLocalTimeToSystemTime(&zone, &local, &utc)) return -1;
+    if (!LocalToUtc(zone, local, utc)) return -1;
     std::int64_t result = SecondsOf(utc);
 
     std::int64_t resultWall = 0;

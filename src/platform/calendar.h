@@ -3,6 +3,8 @@
 // (std::tm: month 0-11, years since 1900, weekday 0 = Sunday).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <ctime>
 
@@ -20,3 +22,10 @@ std::tm LocalTimeOf(std::int64_t seconds);
 // clock shows 03:30); the record keeps the time asked for. Returns -1 when
 // the moment lies outside what the system can represent.
 std::int64_t MakeLocalTime(std::tm& record);
+
+// Local time to UTC by the zone's own rules, as TzSpecificLocalTimeToSystemTime
+// converts (which Windows 2000 lacks, and which is used wherever it exists):
+// the hour skipped when daylight saving starts reads as daylight time, the
+// hour repeated when it ends as its first, daylight, pass. False for a date
+// the system cannot represent.
+bool LocalToUtcByRules(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& local, SYSTEMTIME& utc);

@@ -224,4 +224,49 @@ TEST_F(Calendar, MakeRefusesMomentsOutsideTheSystemRange) {
     EXPECT_EQ(-1, MakeLocalTime(early));
 }
 
+// Windows 2000 lacks TzSpecificLocalTimeToSystemTime: the program's own
+// conversion must agree with it on every half hour of the days the clocks
+// change, in both directions, and on ordinary days, in a northern, a western,
+// a southern zone and one without daylight saving.
+TEST(LocalToUtcByRules, AgreesWithTheSystemAcrossDaylightSavingChanges) {
+    TIME_ZONE_INFORMATION eastern{};  // UTC-5: 2nd Sunday of March 02:00 to 1st Sunday of November 02:00
+    eastern.Bias = 300;
+    eastern.DaylightBias = -60;
+    eastern.DaylightDate = SYSTEMTIME{0, 3, 0, 2, 2, 0, 0, 0};
+    eastern.StandardDate = SYSTEMTIME{0, 11, 0, 1, 2, 0, 0, 0};
+    TIME_ZONE_INFORMATION sydney{};  // UTC+10: 1st Sunday of October 02:00 to 1st Sunday of April 03:00
+    sydney.Bias = -600;
+    sydney.DaylightBias = -60;
+    sydney.DaylightDate = SYSTEMTIME{0, 10, 0, 1, 2, 0, 0, 0};
+    sydney.StandardDate = SYSTEMTIME{0, 4, 0, 1, 3, 0, 0, 0};
+    const struct {
+        const char* name;
+        TIME_ZONE_INFORMATION zone;
+    } zones[] = {{"central Europe", CentralEuropeanZone()},
+                 {"US east", eastern},
+                 {"Sydney", sydney},
+                 {"Japan", FixedZone(-540)}};
+    // The days of the changes in 2026 and 2027 (Europe, the US, Sydney), and two ordinary days.
+    const WORD days[][3] = {{2026, 3, 29}, {2026, 10, 25}, {2026, 3, 8},  {2026, 11, 1}, {2026, 10, 4},
+                            {2026, 4, 5},  {2027, 3, 28},  {2027, 11, 7}, {2026, 1, 15}, {2026, 7, 15}};
+    for (const auto& z : zones) {
+        for (const auto& day : days) {
+            for (WORD halfHour = 0; halfHour < 48; ++halfHour) {
+                const SYSTEMTIME local{
+                    day[0], day[1], 0, day[2], static_cast<WORD>(halfHour / 2), static_cast<WORD>(halfHour % 2 * 30),
+                    0,      0};
+                SYSTEMTIME expected{}, ours{};
+                ASSERT_TRUE(::TzSpecificLocalTimeToSystemTime(&z.zone, &local, &expected));
+                ASSERT_TRUE(LocalToUtcByRules(z.zone, local, ours));
+                EXPECT_TRUE(expected.wYear == ours.wYear && expected.wMonth == ours.wMonth &&
+                            expected.wDay == ours.wDay && expected.wHour == ours.wHour &&
+                            expected.wMinute == ours.wMinute)
+                    << z.name << " " << day[0] << "-" << day[1] << "-" << day[2] << " " << halfHour / 2 << ":"
+                    << halfHour % 2 * 30 << " system " << expected.wDay << " " << expected.wHour << ":"
+                    << expected.wMinute << " ours " << ours.wDay << " " << ours.wHour << ":" << ours.wMinute;
+            }
+        }
+    }
+}
+
 }  // namespace
