@@ -1,6 +1,8 @@
 // The real system behind the seam: thin forwarding to Win32.
 #include "platform/system.h"
 
+#include <shlwapi.h>  // DllGetVersion's types only
+
 #include <atomic>
 #include <cstddef>
 
@@ -70,6 +72,7 @@ constexpr DWORD kMessageFilterAdd = 1;
 LateFunction<GetOpenFileNameFunction> lateGetOpenFileName{L"comdlg32.dll", "GetOpenFileNameW"};
 LateFunction<CommDlgExtendedErrorFunction> lateCommDlgExtendedError{L"comdlg32.dll", "CommDlgExtendedError"};
 LateFunction<NotifyIconFunction> lateShellNotifyIcon{L"shell32.dll", "Shell_NotifyIconW"};
+LateFunction<DLLGETVERSIONPROC> lateShellVersion{L"shell32.dll", "DllGetVersion"};
 LateFunction<GetPwrCapabilitiesFunction> lateGetPwrCapabilities{L"powrprof.dll", "GetPwrCapabilities"};
 LateFunction<PowerGetActiveSchemeFunction> latePowerGetActiveScheme{L"powrprof.dll", "PowerGetActiveScheme"};
 LateFunction<PowerReadValueIndexFunction> latePowerReadACValueIndex{L"powrprof.dll", "PowerReadACValueIndex"};
@@ -300,6 +303,18 @@ public:
             OSVERSIONINFOW info{};
             info.dwOSVersionInfoSize = sizeof info;
             if (!::GetVersionExW(&info)) return WORD{0};
+            return static_cast<WORD>(((info.dwMajorVersion & 0xFF) << 8) | (info.dwMinorVersion & 0xFF));
+        }();
+        return version;
+    }
+
+    WORD ShellVersion() override {
+        static const WORD version = [] {
+            constexpr WORD kWindows2000Shell = 0x0500;
+            DLLGETVERSIONPROC get = lateShellVersion.Get();
+            DLLVERSIONINFO info{};
+            info.cbSize = sizeof info;
+            if (get == nullptr || FAILED(get(&info))) return kWindows2000Shell;
             return static_cast<WORD>(((info.dwMajorVersion & 0xFF) << 8) | (info.dwMinorVersion & 0xFF));
         }();
         return version;

@@ -110,6 +110,9 @@ public:
     // manifest, Windows 8.1 and later report 0x0602: enough for every test
     // of "Vista or later".
     virtual WORD WindowsVersion() = 0;
+    // The version of shell32, written the same way (DllGetVersion): 0x0500
+    // on Windows 2000, 0x0600 from XP on; 0x0500 when it cannot tell.
+    virtual WORD ShellVersion() = 0;
     // Lets `message` reach `window` from a process of lower integrity, which
     // User Interface Privilege Isolation (Vista and later) drops otherwise:
     // ChangeWindowMessageFilterEx (Windows 7 and later) for that window,

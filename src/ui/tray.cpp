@@ -42,6 +42,14 @@ enum class Balloon {
     None,      // NIF_INFO left out: tip, icon and callback only
 };
 
+// Sends a copy of the record in the size the shell takes: the shell of
+// Windows 2000 (5.0) knows the record only up to its balloon fields.
+DWORD Send(DWORD message, NOTIFYICONDATAW& copy) {
+    constexpr WORD kFullRecordShell = 0x0600;
+    copy.cbSize = Sys().ShellVersion() >= kFullRecordShell ? sizeof copy : NOTIFYICONDATAW_V2_SIZE;
+    return Sys().NotifyIcon(message, copy);
+}
+
 // Changes the record under the lock, then sends a copy of it; the shell's answer.
 template <typename Change>
 BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
@@ -53,7 +61,7 @@ BOOL Update(DWORD message, Change change, Balloon balloon = Balloon::Show) {
     }
     if (balloon == Balloon::None) copy.uFlags &= ~static_cast<UINT>(NIF_INFO);
     if (balloon == Balloon::Realtime && Sys().WindowsVersion() >= kFirstRealtimeVersion) copy.uFlags |= kNifRealtime;
-    return Sys().NotifyIcon(message, copy) == ERROR_SUCCESS ? TRUE : FALSE;
+    return Send(message, copy) == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 void Unchanged(NOTIFYICONDATAW&) {}
@@ -86,7 +94,7 @@ void ShowPendingWarning() {
         pendingWarning[0] = L'\0';
     }
     // A refused one is lost with the icon; the operation goes on either way.
-    Sys().NotifyIcon(NIM_MODIFY, copy);
+    Send(NIM_MODIFY, copy);
 }
 
 // Hands the icon to the shell; true once the shell has it. NIM_ADD fails

@@ -135,6 +135,7 @@ public:
         return real_.NotifyIcon(message, data);
     }
     WORD WindowsVersion() override { return real_.WindowsVersion(); }
+    WORD ShellVersion() override { return real_.ShellVersion(); }
     DWORD AllowWindowMessage(HWND window, UINT message) override { return real_.AllowWindowMessage(window, message); }
     DWORD AllowProcessMessage(UINT message) override { return real_.AllowProcessMessage(message); }
 

@@ -273,6 +273,8 @@ public:
     DWORD allowWindowError = ERROR_SUCCESS;
     DWORD allowProcessError = ERROR_SUCCESS;
     WORD WindowsVersion() override { return windowsVersion; }
+    WORD shellVersion = 0x0600;
+    WORD ShellVersion() override { return shellVersion; }
     DWORD AllowWindowMessage(HWND window, UINT message) override {
         std::lock_guard<std::mutex> hold(lock);
         allowedMessages.emplace_back(window, message);

@@ -548,16 +548,19 @@ TEST_F(TrayTest, ShellMessagesAreLetThroughTheIntegrityFilter) {
 }
 
 // The count-down's balloons are shown now or never from Vista on; an older
-// shell is sent them without the flag it does not know, still as balloons.
-TEST_F(TrayTest, CountDownBalloonsAreRealtimeFromVistaOn) {
+// shell is sent them without the flag it does not know, still as balloons,
+// and Windows 2000's shell (5.0) the record in the size it takes.
+TEST_F(TrayTest, CountDownBalloonsUseWhatEachShellKnows) {
     HideToTray();
     for (WORD version : {0x0500, 0x0501, 0x0502, 0x0600, 0x0601, 0x0A00}) {
         SCOPED_TRACE(version);
         fake_.windowsVersion = version;
+        fake_.shellVersion = version == 0x0500 ? 0x0500 : 0x0600;
         ClearRecords();
         SetTrayBalloon(L"終了まで：5秒");
         ASSERT_EQ(1u, fake_.notifies.size());
         const NOTIFYICONDATAW& record = fake_.notifies[0].data;
+        EXPECT_EQ(version == 0x0500 ? NOTIFYICONDATAW_V2_SIZE : sizeof(NOTIFYICONDATAW), record.cbSize);
         EXPECT_EQ(version >= 0x0600 ? kNifRealtime : 0u, record.uFlags & kNifRealtime);
         EXPECT_EQ(static_cast<UINT>(NIF_INFO), record.uFlags & NIF_INFO);
         EXPECT_STREQ(L"終了まで：5秒", record.szInfo);
