@@ -74,8 +74,8 @@ void InitMainWindow(HWND window) {
     App().typedPhrase.Clear();
     App().headline.SetFrom(App().phraseText);
 
-    const HICON icon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));  // shared: never destroyed
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXICON, SM_CYICON)));
     InitTrayIcon();
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);

@@ -140,6 +140,14 @@ void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*acti
 
 }  // namespace
 
+HICON ProgramIcon(int widthMetric, int heightMetric) {
+    // The image of the size the system asks for, not a larger one scaled
+    // down; shared, as a system size is, so never destroyed.
+    return static_cast<HICON>(::LoadImageW(App().instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                                           ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric),
+                                           LR_DEFAULTCOLOR | LR_SHARED));
+}
+
 void InitTrayIcon() {
     HWND main = programWindows.main.load();
     AllowShellMessages(main);
@@ -150,7 +158,7 @@ void InitTrayIcon() {
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    programIcon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));
+    programIcon = ProgramIcon(SM_CXSMICON, SM_CYSMICON);
     trayIcon.hIcon = programIcon;
     trayIcon.uTimeout = 3000;
     CopyText(trayIcon.szInfoTitle, kBalloonTitle);

@@ -22,6 +22,10 @@ inline constexpr std::uint64_t kTrayRetryLimitMilliseconds = 120000;
 inline constexpr UINT kNifRealtime = 0x00000040;
 inline constexpr WORD kFirstRealtimeVersion = 0x0600;  // Vista
 
+// The program's icon in the size of the given system metrics, e.g.
+// SM_CXSMICON and SM_CYSMICON for the small icon: shared, never destroyed.
+HICON ProgramIcon(int widthMetric, int heightMetric);
+
 // Prepares the icon record; the icon is not shown yet.
 void InitTrayIcon();
 

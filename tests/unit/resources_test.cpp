@@ -1,10 +1,16 @@
-// The version resource that Task Manager and the file's properties read.
+// What Windows reads of the program's resources: the version that Task
+// Manager and the file's properties show, and the icon's sizes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
+
+#include "res/resource.h"
+#include "state/app_state.h"
+#include "ui/tray.h"
 
 namespace {
 
@@ -36,6 +42,27 @@ TEST(VersionResource, NamesTheProgramItsVersionAndItsMakerInBothBlocks) {
     ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(MAKELONG(13, 1), fixed->dwFileVersionMS);
     EXPECT_EQ(MAKELONG(13, 1), fixed->dwProductVersionMS);
+}
+
+// The sizes Windows asks for at 100 % to 400 % scale, and 256 for Explorer,
+// each drawn, none scaled; the small icon is loaded in the system's size.
+TEST(IconResource, CarriesEverySizeWindowsAsksForAndLoadsTheSmallOne) {
+    HRSRC found = ::FindResourceW(App().instance, MAKEINTRESOURCEW(IDI_MAIN), RT_GROUP_ICON);
+    ASSERT_NE(nullptr, found);
+    const auto* group = static_cast<const BYTE*>(::LockResource(::LoadResource(App().instance, found)));
+    ASSERT_NE(nullptr, group);
+    const WORD count = static_cast<WORD>(group[4] | group[5] << 8);
+    std::set<int> sizes;
+    for (WORD i = 0; i < count; ++i) sizes.insert(group[6 + 14 * i] == 0 ? 256 : group[6 + 14 * i]);
+    EXPECT_EQ((std::set<int>{16, 20, 24, 32, 40, 48, 64, 256}), sizes);
+
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(ProgramIcon(SM_CXSMICON, SM_CYSMICON), &info));
+    BITMAP mask{};
+    ::GetObjectW(info.hbmMask, sizeof mask, &mask);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
 }
 
 }  // namespace
