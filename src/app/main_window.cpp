@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/clock.h"
+#include "app/window_view.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/phrase_dialog.h"
 #include "platform/text.h"
@@ -77,6 +78,7 @@ void InitMainWindow(HWND window) {
     const HICON icon = ::LoadIconW(App().instance, MAKEINTRESOURCEW(IDI_MAIN));  // shared: never destroyed
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     InitTrayIcon();
+    MakeCountdownWindow(App().instance);  // without it, the balloons and sounds warn alone
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
     ForgetManualCaptions();
