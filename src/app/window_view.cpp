@@ -77,11 +77,10 @@ private:
 }  // namespace
 
 bool MakeCountdownWindow(HINSTANCE instance) {
-    static constexpr CountdownHandlers kHandlers{
-        CountdownStands, Extendable, AbortFromTray,
-        [](Operation operation, std::uint32_t generation) {
-            static_cast<void>(ExtendOperation(operation, generation, App()));
-        }};
+    static constexpr CountdownHandlers kHandlers{CountdownStands, Extendable, AbortFromTray,
+                                                 [](Operation operation, std::uint32_t generation) {
+                                                     static_cast<void>(ExtendOperation(operation, generation, App()));
+                                                 }};
     return CreateCountdownWindow(instance, kHandlers);
 }
 

@@ -112,7 +112,8 @@ std::optional<Operation> CountdownOperationOf(const RunBlock& block) {
 void ShowCountdownFor(const RunToken& token, std::int64_t seconds, const Settings& settings) {
     const std::optional<Operation> operation = CountdownOperationOf(token.block());
     if (!operation || !token.Running()) return;
-    TheView().ShowCountdown({*operation, token.generation(), settings.WAYTOEND.load(), std::max<std::int64_t>(seconds, 0)});
+    TheView().ShowCountdown(
+        {*operation, token.generation(), settings.WAYTOEND.load(), std::max<std::int64_t>(seconds, 0)});
 }
 
 MomentWait WaitForMoment(const RunToken& token, std::int64_t target, const Settings& settings) {

@@ -171,7 +171,7 @@ bool ExtendWaitProgram(std::uint32_t generation, const Settings& settings) {
     std::tm later = LocalTimeOf(start->putOffTo);
     wchar_t detail[kDetailUnits];
     FormatEndDetail(later.tm_hour, later.tm_min, detail);
-    App().detailLine.Set(detail);  // the icon's tip tells the new moment at once
+    App().detailLine.Set(detail);     // the icon's tip tells the new moment at once
     start->generation = block.Arm();  // the thread of the moment put off ends without acting
     if (LaunchWorker<WaitProgramProc>(kThis, std::move(start))) return true;
     StopOperation(kThis);

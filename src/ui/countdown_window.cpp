@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cwchar>
 
+#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -147,7 +148,7 @@ bool CreateCountdownWindow(HINSTANCE instance, const CountdownHandlers& handlers
     state.handlers = handlers;
     WNDCLASSEXW type{};
     type.cbSize = sizeof type;
-    type.lpfnWndProc = CountdownProc;
+    type.lpfnWndProc = GuardedWindowProc<CountdownProc>;
     type.hInstance = instance;
     type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -160,9 +161,9 @@ bool CreateCountdownWindow(HINSTANCE instance, const CountdownHandlers& handlers
     font.lfWeight = FW_BOLD;
     state.digits.reset(::CreateFontIndirectW(&font));
 
-    state.window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
-                                     WS_POPUP | WS_CAPTION | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                     nullptr);
+    state.window =
+        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
+                          WS_POPUP | WS_CAPTION | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (state.window == nullptr) return false;
     state.title = MakeControl(state.window, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, -1, state.font.get());
     state.seconds =
@@ -197,8 +198,7 @@ void ShowCountdownWindow(const CountdownShown& countdown) {
         FormatText(title, kCountdownTitle, name != nullptr ? name : L"");
         ::SetWindowTextW(state.window, title);
         ::SetWindowTextW(state.title, title);
-        const bool extendable =
-            state.handlers.extendable != nullptr && state.handlers.extendable(countdown.operation);
+        const bool extendable = state.handlers.extendable != nullptr && state.handlers.extendable(countdown.operation);
         ::EnableWindow(state.extend, extendable ? TRUE : FALSE);
     }
     if (!state.shown) {
@@ -215,4 +215,3 @@ void HideCountdownWindow(Operation operation) {
     ::ShowWindow(state.window, SW_HIDE);
     state.shown = false;
 }
-
