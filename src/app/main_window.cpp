@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/clock.h"
+#include "app/window_view.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/phrase_dialog.h"
 #include "platform/text.h"
@@ -77,6 +78,7 @@ void InitMainWindow(HWND window) {
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
     ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXICON, SM_CYICON)));
     InitTrayIcon();
+    MakeCountdownWindow(App().instance);  // without it, the balloons and sounds warn alone
 
     for (const NumberCombo& combo : kNumberCombos) FillNumberCombo(combo.maximum, window, combo.id);
     ForgetManualCaptions();

@@ -8,7 +8,9 @@
 #include "platform/windows.h"
 #include "state/app_state.h"
 #include "state/messages.h"
+#include "schedule/operations.h"
 #include "ui/controls.h"
+#include "ui/countdown_window.h"
 #include "ui/locking.h"
 #include "ui/program_windows.h"
 
@@ -57,6 +59,13 @@ public:
         Send(WM_ENDACTIONREFUSED, static_cast<WPARAM>(action), static_cast<LPARAM>(error));
     }
 
+    void ShowCountdown(const CountdownShown& countdown) override {
+        if (HWND window = programWindows.countdown.load()) {
+            ::SendMessageW(window, WM_SHOWCOUNTDOWN, 0, reinterpret_cast<LPARAM>(&countdown));
+        }
+    }
+    void HideCountdown(Operation operation) override { HideCountdownWindow(operation); }
+
 private:
     // Without the main window the program is closing: nobody is left to ask.
     static LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -66,6 +75,14 @@ private:
 };
 
 }  // namespace
+
+bool MakeCountdownWindow(HINSTANCE instance) {
+    static constexpr CountdownHandlers kHandlers{CountdownStands, Extendable, AbortFromTray,
+                                                 [](Operation operation, std::uint32_t generation) {
+                                                     static_cast<void>(ExtendOperation(operation, generation, App()));
+                                                 }};
+    return CreateCountdownWindow(instance, kHandlers);
+}
 
 View& WindowView() {
     static Windows windows;

@@ -7,3 +7,7 @@
 
 // The view the program installs at its start (and the window tests with it).
 View& WindowView();
+
+// GUI thread, as the main window starts: makes the count-down window that
+// this view shows; false when the system refused it.
+bool MakeCountdownWindow(HINSTANCE instance);

@@ -63,10 +63,18 @@ struct SnapshotHandleTraits {
     static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
 
+// A font made with CreateFontIndirect, deleted once no window uses it.
+struct FontTraits {
+    using Type = HFONT;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteObject(h); }
+};
+
 // Events, mutexes, threads, processes and timers: NULL means "no handle".
 using OwnedHandle = UniqueHandle<KernelHandleTraits>;
 using OwnedKey = UniqueHandle<RegistryKeyTraits>;
 using OwnedSnapshot = UniqueHandle<SnapshotHandleTraits>;
+using OwnedFont = UniqueHandle<FontTraits>;
 
 // A device context taken with GetDC (of a window, or of the whole screen for
 // nullptr) and given back with ReleaseDC by the thread that took it.

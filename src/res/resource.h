@@ -91,3 +91,8 @@
 #define IDW_EXPLOSION 177
 #define IDW_HEARTBEAT 181
 #define IDW_START 187
+
+// The count-down window's controls (made in code, not from a template).
+#define IDC_COUNTDOWN_SECONDS 1201
+#define IDC_COUNTDOWN_ABORT 1202
+#define IDC_COUNTDOWN_EXTEND 1203

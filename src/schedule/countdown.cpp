@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "schedule/pacing.h"
 #include "schedule/sounds.h"
+#include "state/view.h"
 #include "ui/tray.h"
 
 namespace {
@@ -19,6 +20,13 @@ constexpr int kVoices[11] = {
     IDW_VOICE_0, IDW_VOICE_1, IDW_VOICE_2, IDW_VOICE_3, IDW_VOICE_4,  IDW_VOICE_5,
     IDW_VOICE_6, IDW_VOICE_7, IDW_VOICE_8, IDW_VOICE_9, IDW_VOICE_10,
 };
+
+// The steps of the final count-down as it is configured: the action comes
+// this many seconds after its start.
+std::int64_t CountdownSteps(const Settings& settings) {
+    if (settings.SOUND.load() == SoundMode::TenCount) return 10;
+    return std::max<std::int64_t>(settings.COUNTDOWNTIME.load(), 0);
+}
 
 void ShowSecondsLeft(long long seconds) {
     wchar_t balloon[kBalloonUnits];
@@ -69,6 +77,7 @@ CountdownResult Count(const RunToken& token, const Settings& settings, long long
         if (ShouldStop(token, settings, stopped)) return stopped;
         step(n);
         ShowSecondsLeft(n);
+        ShowCountdownFor(token, n, settings);
         if (FinishStep(token, pacer, n <= 0)) {
             n = std::max(first, kAfterSleepSteps) + 1;
             pacer = StepPacer(Sys().Ticks());
@@ -80,6 +89,54 @@ CountdownResult Count(const RunToken& token, const Settings& settings, long long
 }
 
 }  // namespace
+
+std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds) {
+    if (target <= reading) return target;
+    const std::optional<std::int64_t> lead = CountdownLeadSeconds(sound, countdownSeconds);
+    return lead ? target - *lead : target;
+}
+
+DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
+    const std::int64_t intoSecond = ((nowMilliseconds % 1000) + 1000) % 1000;
+    return static_cast<DWORD>(1000 - intoSecond);
+}
+
+std::optional<Operation> CountdownOperationOf(const RunBlock& block) {
+    for (Operation operation : kEndingOperations) {
+        if (&App().operation(operation).block == &block) return operation;
+    }
+    if (&App().operation(Operation::Wake).block == &block) return Operation::WakeCountdown;
+    return std::nullopt;
+}
+
+void ShowCountdownFor(const RunToken& token, std::int64_t seconds, const Settings& settings) {
+    const std::optional<Operation> operation = CountdownOperationOf(token.block());
+    if (!operation || !token.Running()) return;
+    TheView().ShowCountdown(
+        {*operation, token.generation(), settings.WAYTOEND.load(), std::max<std::int64_t>(seconds, 0)});
+}
+
+MomentWait WaitForMoment(const RunToken& token, std::int64_t target, const Settings& settings) {
+    const std::int64_t countdownStart =
+        CountdownStart(target, Sys().Now(), settings.SOUND.load(), settings.COUNTDOWNTIME.load());
+    MomentWait result;
+    bool going = token.Running();
+    while (going) {
+        const std::int64_t now = Sys().NowMilliseconds();
+        result.reached = now >= countdownStart * 1000;
+        if (result.reached) break;
+        // Seconds to the action, rounded up: whole seconds as the poll keeps to them.
+        const std::int64_t left = ((countdownStart + CountdownSteps(settings)) * 1000 - now + 999) / 1000;
+        if (left <= kCountdownWindowSeconds) ShowCountdownFor(token, left, settings);
+        const DWORD wait = MillisecondsToNextSecond(now);
+        going = token.Wait(wait);
+        if (going && SleptThrough(now, Sys().NowMilliseconds(), wait)) {
+            result.slept = true;
+            break;
+        }
+    }
+    return result;
+}
 
 std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds) {
     switch (sound) {

@@ -2,6 +2,8 @@
 // its sound and the seconds left in the tray balloon.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 
@@ -19,6 +21,43 @@ enum class CountdownResult {
 // and the count-down runs from the moment on. The scheduled end starts its
 // count-down this early, and the timer end plays its sounds this long.
 std::optional<std::int64_t> CountdownLeadSeconds(SoundMode sound, std::int32_t countdownSeconds);
+
+// The wait from a clock reading to the next whole second: the scheduled end
+// polls on whole seconds so that its count-down starts as its second begins.
+// A reading on a whole second waits a full second.
+DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds);
+
+// When the final count-down starts for a target, seen from the clock reading
+// `reading`: CountdownLeadSeconds before the target, at the target itself in
+// silence or once the lead has passed.
+std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds);
+
+// The count-down window is shown from this many seconds before the end
+// action (from the start of the final count-down when that comes earlier,
+// and from arming when that is nearer), and 延長 puts the moment off by
+// kExtendSeconds.
+inline constexpr std::int64_t kCountdownWindowSeconds = 60;
+inline constexpr std::int64_t kExtendSeconds = 600;
+
+// The operation whose run `block` is: the count-down after a wake-up for the
+// wake-up's block; nothing for a block of no record.
+std::optional<Operation> CountdownOperationOf(const RunBlock& block);
+
+// Worker side: the count-down window shows this run's end action and
+// `seconds` left, while the run stands.
+void ShowCountdownFor(const RunToken& token, std::int64_t seconds, const Settings& settings);
+
+// How a wait for a moment ended.
+struct MomentWait {
+    bool reached = false;  // the final count-down is due
+    bool slept = false;    // the PC slept through a wait and nobody said so
+};
+
+// Worker side: waits on whole seconds until the final count-down for the end
+// action at `target` (seconds since 1970) is due, showing the count-down
+// window from kCountdownWindowSeconds before the action. Ends early on a stop
+// or a wait the PC slept through.
+MomentWait WaitForMoment(const RunToken& token, std::int64_t target, const Settings& settings);
 
 // The count-downs read `settings` as they go (the live record: a sound changed
 // meanwhile is the one heard), and a cancelled one puts its stored phrase back.

@@ -60,6 +60,7 @@ std::uint32_t BeginRun(Operation operation) {
 }
 
 void StopOperation(Operation operation) {
+    TheView().HideCountdown(operation);
     EndRunForIdle(operation, true);
     ShowOperationIdle(operation);
 }
@@ -67,6 +68,7 @@ void StopOperation(Operation operation) {
 bool ReturnOperationToIdle(Operation operation, std::uint32_t generation, const Settings& settings) {
     const OperationRecord& record = App().operation(operation);
     if (record.idle.load() != 0 || !RunStands(record.block, generation)) return false;
+    TheView().HideCountdown(operation);  // the end action is about to begin
     EndRunForIdle(operation, false);
     ShowOperationIdle(operation);
     if (const IdleHooks* hooks = HooksOf(operation)) hooks->returned(generation, settings);

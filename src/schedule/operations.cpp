@@ -4,6 +4,9 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "schedule/lifecycle.h"
+#include "schedule/scheduled_end.h"
+#include "schedule/timer_end.h"
+#include "schedule/wait_program.h"
 #include "schedule/wake.h"
 #include "state/app_state.h"
 #include "state/messages.h"
@@ -32,6 +35,8 @@ bool ResumeCountdownIsCurrent() {
 }
 
 void StopRunningOperations() {
+    for (Operation operation : kEndingOperations) TheView().HideCountdown(operation);
+    TheView().HideCountdown(Operation::WakeCountdown);
     ShowAbortBalloon();
     bool stopped[kOperationCount] = {};
     // Only the final count-down after a wake-up: an armed wake-up stays armed.
@@ -66,8 +71,41 @@ bool AnswerReturnToIdle(Operation which, std::uint32_t run, const Settings& sett
     // idle already: its end unlocks the run controls, when nothing else runs.
     if (which != Operation::WakeCountdown) return ReturnOperationToIdle(which, run, settings);
     const bool stood = EndResumeCountdown(run);
+    if (stood) TheView().HideCountdown(Operation::WakeCountdown);
     if (stood) UnlockRunControlsIfIdle();
     return stood;
+}
+
+bool CountdownStands(Operation operation, std::uint32_t generation) {
+    if (operation == Operation::WakeCountdown) {
+        return ResumeCountdownIsCurrent() && App().resumeCountdownGeneration.load() == generation;
+    }
+    const OperationRecord& record = App().operation(operation);
+    return operation != Operation::Wake && record.idle.load() == 0 && RunStands(record.block, generation);
+}
+
+bool Extendable(Operation operation) {
+    return operation == Operation::ScheduledEnd || operation == Operation::TimerEnd ||
+           operation == Operation::WaitProgram;
+}
+
+bool ExtendOperation(Operation operation, std::uint32_t generation, const Settings& settings) {
+    if (!Extendable(operation) || !CountdownStands(operation, generation)) return false;
+    TheView().HideCountdown(operation);  // back one minute before the new moment
+    bool extended = false;
+    switch (operation) {
+        case Operation::ScheduledEnd:
+            extended = ExtendScheduledEnd(generation, settings);
+            break;
+        case Operation::TimerEnd:
+            extended = ExtendTimerEnd(generation, settings);
+            break;
+        default:
+            extended = ExtendWaitProgram(generation, settings);
+            break;
+    }
+    if (extended) RefreshTrayTip();
+    return extended;
 }
 
 bool AnyOperationRunning() {

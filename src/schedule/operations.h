@@ -16,6 +16,21 @@
 // now is idle. `settings` say whether a count-down follows a wake-up.
 bool AnswerReturnToIdle(Operation operation, std::uint32_t generation, const Settings& settings);
 
+// GUI side: whether run `generation` of `operation` (the count-down after a
+// wake-up included) still stands, so the count-down window may show it.
+bool CountdownStands(Operation operation, std::uint32_t generation);
+
+// Whether 延長 can put off the moment of `operation`: the scheduled end, the
+// timer end and the wait for a program. The count-down after a wake-up
+// cannot be put off, only stopped.
+bool Extendable(Operation operation);
+
+// GUI side, 延長 from the count-down window: puts the moment of run
+// `generation` of `operation` off by 10 minutes, each operation in its own
+// way, while that run stands; whether it did. The stored settings, the
+// combos and the summary stay as they were.
+bool ExtendOperation(Operation operation, std::uint32_t generation, const Settings& settings);
+
 // Whether a worker is on its way to an end action: the scheduled end, the
 // timer end, the wait for a program or the count-down after a wake-up. An
 // armed wake-up is not: it only wakes the machine.

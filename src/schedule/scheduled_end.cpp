@@ -26,9 +26,9 @@ struct ScheduledStart {
 
 OperationRecord& Record() { return App().operation(kThis); }
 
-void StartThread(RunBlock& block, const std::tm& target, const Settings& settings) {
+bool StartThread(RunBlock& block, const std::tm& target, const Settings& settings) {
     block.target = target;
-    LaunchWorker<ScheduledEndProc>(
+    return LaunchWorker<ScheduledEndProc>(
         kThis, std::make_unique<ScheduledStart>(ScheduledStart{&block, block.generation.load(), &settings}));
 }
 
@@ -36,22 +36,12 @@ void StartThread(RunBlock& block, const std::tm& target, const Settings& setting
 // afresh: the thread of the old one, should it still sleep, ends without
 // touching the new one.
 void Rearm(const MomentTexts& end, const Settings& settings) {
+    TheView().HideCountdown(kThis);
     Record().block.Arm();
     StartScheduledEnd(Record().block, end, Attendance::Unattended, settings);
 }
 
 }  // namespace
-
-std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds) {
-    if (target <= reading) return target;
-    const std::optional<std::int64_t> lead = CountdownLeadSeconds(sound, countdownSeconds);
-    return lead ? target - *lead : target;
-}
-
-DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds) {
-    const std::int64_t intoSecond = ((nowMilliseconds % 1000) + 1000) % 1000;
-    return static_cast<DWORD>(1000 - intoSecond);
-}
 
 bool StartScheduledEnd(RunBlock& block, const MomentTexts& end, Attendance attendance, const Settings& settings) {
     const std::optional<std::tm> target = ResolveMoment(end, Sys().Now());
@@ -99,12 +89,28 @@ void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end, const
     if (Record().idle.load() == 0 && RunStands(Record().block, generation)) Rearm(end, settings);
 }
 
+bool ExtendScheduledEnd(std::uint32_t generation, const Settings& settings) {
+    RunBlock& block = Record().block;
+    if (Record().idle.load() != 0 || !RunStands(block, generation)) return false;
+    std::tm moment = block.target;
+    const std::tm later = LocalTimeOf(MakeLocalTime(moment) + kExtendSeconds);
+    // The icon's tip tells the new moment at once; the new thread writes the same.
+    wchar_t detail[kDetailUnits];
+    FormatEndDetail(later.tm_hour, later.tm_min, detail);
+    App().detailLine.Set(detail);
+    block.Arm();  // the thread of the moment put off ends without acting
+    if (StartThread(block, later, settings)) return true;
+    StopOperation(kThis);  // no thread: nothing may look armed
+    return false;
+}
+
 BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end, const Settings& settings) {
     switch (event) {
         case PBT_APMSUSPEND:
             if (Record().running.load() != 0) {
                 App().restartAfterResume = 1;
                 Record().block.Cancel();
+                TheView().HideCountdown(kThis);
             }
             return TRUE;
         case PBT_APMRESUMECRITICAL:
@@ -132,25 +138,13 @@ DWORD WINAPI ScheduledEndProc(void* parameter) {
     OpenRun(kThis, token, detail);
     if (block.startedEvent != nullptr) ::SetEvent(block.startedEvent);
 
-    const std::int64_t countdownStart =
-        CountdownStart(targetMoment, Sys().Now(), settings.SOUND.load(), settings.COUNTDOWNTIME.load());
-    bool reached = false;
-    bool going = token.Running();
-    while (going) {
-        const std::int64_t now = Sys().NowMilliseconds();
-        reached = now >= countdownStart * 1000;
-        if (reached) break;
-        const DWORD wait = MillisecondsToNextSecond(now);
-        going = token.Wait(wait);
-        if (going && SleptThrough(now, Sys().NowMilliseconds(), wait)) {
-            // The PC slept through this wait and nobody said so: the moment
-            // may have passed hours ago, with the user now at the keyboard.
-            // Never act in this turn: armed again for the next occurrence,
-            // as after a reported resume, this thread is superseded.
-            TheView().RestartScheduledEnd(token.generation());
-            break;
-        }
-    }
+    const MomentWait wait = WaitForMoment(token, targetMoment, settings);
+    // The PC slept through the wait and nobody said so: the moment may have
+    // passed hours ago, with the user now at the keyboard. Never act in this
+    // turn: armed again for the next occurrence, as after a reported resume,
+    // this thread is superseded.
+    if (wait.slept) TheView().RestartScheduledEnd(token.generation());
+    const bool reached = wait.reached;
     CountDownAndFinish(kThis, token, reached, settings);
     return 0;
 }

@@ -9,18 +9,9 @@
 #include <cstdint>
 
 #include "schedule/arming.h"
+#include "schedule/countdown.h"
 #include "schedule/moments.h"
 #include "state/app_state.h"
-
-// The wait from a clock reading to the next whole second: the scheduled end
-// polls on whole seconds so that its count-down starts as its second begins.
-// A reading on a whole second waits a full second.
-DWORD MillisecondsToNextSecond(std::int64_t nowMilliseconds);
-
-// When the final count-down starts for a target, seen from the clock reading
-// `reading`: CountdownLeadSeconds before the target, at the target itself in
-// silence or once the lead has passed.
-std::int64_t CountdownStart(std::int64_t target, std::int64_t reading, SoundMode sound, std::int32_t countdownSeconds);
 
 // Handler of the run button (GUI thread): starts or cancels; `moments` is what
 // the main window's combos choose, read as the button is pressed. A start
@@ -49,6 +40,11 @@ BOOL OnPowerBroadcast(WPARAM event, const MomentTexts& end, const Settings& sett
 // again with its target resolved afresh from `end`, so a moment slept
 // through is never acted on at once.
 void RestartScheduledEnd(std::uint32_t generation, const MomentTexts& end, const Settings& settings);
+
+// GUI thread, 延長 from the count-down window: while run `generation`
+// stands, arms it again for its moment 10 minutes later. The combos and the
+// stored settings keep the moment they chose. Whether it did.
+bool ExtendScheduledEnd(std::uint32_t generation, const Settings& settings);
 
 DWORD WINAPI ScheduledEndProc(void* start);
 DWORD WINAPI StartupMinimizeProc(void* block);

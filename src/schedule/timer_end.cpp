@@ -55,8 +55,12 @@ OperationRecord& Record() { return App().operation(kThis); }
 void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool afterSleep, const Settings& settings) {
     const TimerParts parts = SplitSeconds(remaining);
     TheView().ShowTimeLeft(parts.hours, parts.minutes, parts.seconds);
+    token.block().secondsLeft = remaining;
     const SoundMode sound = settings.SOUND.load();
     const bool sounding = InSoundWindow(sound, remaining, settings.COUNTDOWNTIME.load());
+    if (sounding || remaining <= kCountdownWindowSeconds || (afterSleep && remaining <= kAfterSleepSteps)) {
+        ShowCountdownFor(token, remaining, settings);
+    }
     if (sounding || (afterSleep && remaining <= kAfterSleepSteps)) {
         if (sounding) PlaySecondSound(sound, remaining, settings);
         wchar_t balloon[kBalloonUnits];
@@ -72,6 +76,19 @@ void ShowTick(const RunToken& token, std::int32_t remaining, bool first, bool af
     } else {
         RefreshTrayTip();
     }
+}
+
+// Starts a thread counting `seconds` from now on a newly armed run; false,
+// with the operation idle again, when no thread could be started.
+bool LaunchCount(std::int32_t seconds, const Settings& settings) {
+    // The count runs from here: updating the windows below takes a while.
+    const std::uint64_t begin = Sys().Ticks();
+    auto start = std::make_unique<TimerStart>(TimerStart{&Record().block, 0, seconds, begin, &settings});
+    start->generation = Record().block.Arm();
+    // Without a thread nothing runs, so the button must not offer a cancel.
+    if (LaunchWorker<TimerEndProc>(kThis, std::move(start))) return true;
+    StopOperation(kThis);
+    return false;
 }
 
 void StartTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings) {
@@ -108,6 +125,14 @@ void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Se
     } else {
         StartTimerEnd(seconds, moments, settings);
     }
+}
+
+bool ExtendTimerEnd(std::uint32_t generation, const Settings& settings) {
+    if (Record().idle.load() != 0 || !RunStands(Record().block, generation)) return false;
+    const std::int64_t left = std::max<std::int32_t>(Record().block.secondsLeft.load(), 0) + kExtendSeconds;
+    // A count from the seconds left plus ten minutes, on a new run: the
+    // thread of the old count ends without acting.
+    return LaunchCount(static_cast<std::int32_t>(std::min(left, kMaxCount)), settings);
 }
 
 DWORD WINAPI TimerEndProc(void* parameter) {

@@ -32,4 +32,9 @@ bool InSoundWindow(SoundMode sound, std::int32_t remaining, std::int32_t countdo
 // to its end.
 void ToggleTimerEnd(std::int32_t seconds, const ChosenMoments& moments, const Settings& settings);
 
+// GUI thread, 延長 from the count-down window: while run `generation`
+// stands, the count goes on from the seconds it has left plus 10 minutes.
+// Whether it did.
+bool ExtendTimerEnd(std::uint32_t generation, const Settings& settings);
+
 DWORD WINAPI TimerEndProc(void* start);

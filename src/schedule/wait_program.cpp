@@ -17,6 +17,7 @@
 #include "schedule/countdown.h"
 #include "schedule/lifecycle.h"
 #include "schedule/pacing.h"
+#include "platform/calendar.h"
 #include "schedule/settle.h"
 #include "state/app_state.h"
 
@@ -30,6 +31,7 @@ struct WaitStart {
     RunBlock* block;
     std::uint32_t generation;
     const Settings* settings;
+    std::int64_t putOffTo;  // 0: wait for the program; else the moment 延長 put the end off to
     wchar_t name[kProcessNameUnits];
     CountedProcesses counted;
 };
@@ -166,6 +168,7 @@ void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, con
     // Allocated before anything changes, so a failure leaves no trace.
     auto start = std::make_unique<WaitStart>();
     RunBlock& block = Record().block;
+    block.moment = 0;
     CopyText(block.name, chosen);
     CopyText(start->name, chosen);
     start->block = &block;
@@ -174,15 +177,53 @@ void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, con
     if (!LaunchWorker<WaitProgramProc>(kThis, std::move(start))) StopOperation(kThis);  // no thread to wait
 }
 
+bool ExtendWaitProgram(std::uint32_t generation, const Settings& settings) {
+    RunBlock& block = Record().block;
+    const std::int64_t moment = block.moment.load();
+    if (Record().idle.load() != 0 || !RunStands(block, generation) || moment == 0) return false;
+    auto start = std::make_unique<WaitStart>();
+    CopyText(start->name, block.name);
+    start->block = &block;
+    start->settings = &settings;
+    start->putOffTo = moment + kExtendSeconds;
+    block.moment = start->putOffTo;
+    std::tm later = LocalTimeOf(start->putOffTo);
+    wchar_t detail[kDetailUnits];
+    FormatEndDetail(later.tm_hour, later.tm_min, detail);
+    App().detailLine.Set(detail);     // the icon's tip tells the new moment at once
+    start->generation = block.Arm();  // the thread of the moment put off ends without acting
+    if (LaunchWorker<WaitProgramProc>(kThis, std::move(start))) return true;
+    StopOperation(kThis);
+    return false;
+}
+
 DWORD WINAPI WaitProgramProc(void* parameter) {
     const std::unique_ptr<WaitStart> start(static_cast<WaitStart*>(parameter));
     const RunToken token(*start->block, start->generation);
+    if (start->putOffTo != 0) {
+        // Put off: the program has gone, the end comes at its new moment.
+        const std::tm later = LocalTimeOf(start->putOffTo);
+        wchar_t detail[kDetailUnits];
+        FormatEndDetail(later.tm_hour, later.tm_min, detail);
+        OpenRun(kThis, token, detail);
+        // A sleep the PC was not said to take goes on waiting for the moment,
+        // which is then followed by the longer count-down after a sleep.
+        bool slept = false;
+        MomentWait wait;
+        do {
+            wait = WaitForMoment(token, start->putOffTo, *start->settings);
+            slept = slept || wait.slept;
+        } while (wait.slept && token.Running());
+        CountDownAndFinish(kThis, token, wait.reached, *start->settings, slept);
+        return 0;
+    }
     wchar_t detail[kDetailUnits];
     FormatWaitDetail(start->name, detail);
     OpenRun(kThis, token, detail);
     // A program that ended while the PC slept is not acted on the moment the
     // PC wakes: the count-down then runs long enough to be seen and stopped.
     const WaitOutcome outcome = WaitUntilGone(token, *start);
+    if (outcome.gone) token.IfCurrent([&] { token.block().moment = Sys().Now(); });
     CountDownAndFinish(kThis, token, outcome.gone, *start->settings, outcome.afterSleep);
     return 0;
 }

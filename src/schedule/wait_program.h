@@ -69,4 +69,9 @@ bool CountRunningProgram(const wchar_t* name, CountedProcesses& counted);
 // record) to its end.
 void ToggleWaitProgram(const wchar_t* program, const ChosenMoments& moments, const Settings& settings);
 
+// GUI thread, 延長 from the count-down window once the program has gone:
+// while run `generation` stands, the end comes 10 minutes after the program
+// ended (each further 延長, 10 minutes later again). Whether it did.
+bool ExtendWaitProgram(std::uint32_t generation, const Settings& settings);
+
 DWORD WINAPI WaitProgramProc(void* start);

@@ -257,6 +257,7 @@ bool StartWake(const MomentTexts& wake, Attendance attendance, const Settings& s
     App().wakeFired = 0;
     App().wakeProgramFinished = 0;
     App().resumeCountdownRunning = 0;
+    TheView().HideCountdown(Operation::WakeCountdown);
     ::ResetEvent(TimerSetEvent());
     start->generation = block.Arm();
     if (!LaunchWorker<WakeProc>(kThis, std::move(start))) {

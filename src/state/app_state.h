@@ -35,6 +35,11 @@ struct RunBlock {
     wchar_t name[50] = {};              // the process waited for
     std::tm target{};                   // resolved moment of the scheduled end or wake-up
     HANDLE startedEvent = nullptr;      // borrowed: set once the scheduled end has started
+    // What 延長 counts from: the timer end's seconds left at its last tick,
+    // and the wait's moment once the program has gone (seconds since 1970,
+    // 0 while it runs): when it was seen gone, or the moment put off to.
+    std::atomic<std::int32_t> secondsLeft{0};
+    std::atomic<std::int64_t> moment{0};
 
     std::atomic<std::uint32_t> generation{0};
     CriticalSection lock;

@@ -37,3 +37,7 @@ inline constexpr UINT WM_STARTSCHEDULEDEND = WM_APP + 7;
 inline constexpr UINT WM_RESTARTSCHEDULEDEND = WM_APP + 8;
 
 inline constexpr UINT TRAY_ICON_ID = 0x8001;
+
+// Sent by a worker to the count-down window: show the CountdownShown
+// (state/view.h) that lParam points to, while its run stands.
+inline constexpr UINT WM_SHOWCOUNTDOWN = WM_APP + 9;

@@ -35,6 +35,11 @@ inline constexpr wchar_t kImeReleaseFailed[] = L"ImmReleaseContext Error";
 // Shown once when an exception (most often memory running out) reached a window.
 inline constexpr wchar_t kEscapeNotice[] = L"メモリ不足などのため、操作を完了できませんでした。";
 
+// The count-down window: its buttons, and its title with the action's name.
+inline constexpr wchar_t kCountdownAbort[] = L"中止";
+inline constexpr wchar_t kCountdownExtend[] = L"延長";
+inline constexpr wchar_t kCountdownTitle[] = L"%lsまで";
+
 // The notification icon's balloon.
 inline constexpr wchar_t kBalloonTitle[] = L"tovakeli";
 inline constexpr wchar_t kAbortBalloon[] = L"終了処理中止";

@@ -18,6 +18,8 @@ public:
     void MinimizeWhenShown() override {}
     void TestMessageClosed() override {}
     void EndActionRefused(EndAction, DWORD) override {}
+    void ShowCountdown(const CountdownShown&) override {}
+    void HideCountdown(Operation) override {}
 };
 
 NoView noView;

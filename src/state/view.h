@@ -13,6 +13,15 @@
 #include "state/end_action.h"
 #include "state/operation.h"
 
+// What the count-down window shows: the run it belongs to, the end action
+// to come and the seconds left until it.
+struct CountdownShown {
+    Operation operation;
+    std::uint32_t generation;
+    EndAction action;
+    std::int64_t seconds;
+};
+
 class View {
 public:
     virtual ~View() = default;
@@ -49,6 +58,13 @@ public:
     virtual void TestMessageClosed() = 0;
     // The system refused `action` with `error`.
     virtual void EndActionRefused(EndAction action, DWORD error) = 0;
+
+    // Any thread; waits for the GUI thread. The count-down window shows
+    // `countdown`, only while its run still stands there, so a worker that
+    // lost a race with a stop never shows it again.
+    virtual void ShowCountdown(const CountdownShown& countdown) = 0;
+    // GUI thread. The count-down window goes away if it shows `operation`.
+    virtual void HideCountdown(Operation operation) = 0;
 };
 
 // The view in force: the windows' once the program has installed it,

@@ -12,6 +12,7 @@ struct ProgramWindows {
     std::atomic<HWND> settings{nullptr};
     std::atomic<HWND> manual{nullptr};
     std::atomic<HWND> phrase{nullptr};
+    std::atomic<HWND> countdown{nullptr};  // made once, hidden while nothing counts down
 };
 
 inline ProgramWindows programWindows;

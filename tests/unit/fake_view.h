@@ -47,6 +47,19 @@ public:
     void MinimizeWhenShown() override {}
     void TestMessageClosed() override {}
     void EndActionRefused(EndAction, DWORD error) override { refusals.push_back(error); }
+    // Shown only while its run stands, as the window checks it.
+    void ShowCountdown(const CountdownShown& countdown) override {
+        if (!CountdownStands(countdown.operation, countdown.generation)) return;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            countdowns.push_back(countdown);
+        }
+        if (onCountdown) onCountdown(countdown);  // a click while it is shown
+    }
+    void HideCountdown(Operation operation) override {
+        std::lock_guard<std::mutex> hold(lock);
+        hidden.push_back({operation, countdowns.size()});
+    }
 
     struct Caption {
         Operation operation;
@@ -65,6 +78,13 @@ public:
     int wakeRequests = 0;
     int scheduledEndRequests = 0;
     std::function<void()> onBox;
+    std::vector<CountdownShown> countdowns;
+    struct Hiding {
+        Operation operation;
+        std::size_t after;  // how many showings came before it
+    };
+    std::vector<Hiding> hidden;
+    std::function<void(const CountdownShown&)> onCountdown;
     std::atomic<int> scheduledEndRestarts{0};
 
 private:
