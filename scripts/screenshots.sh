@@ -6,7 +6,8 @@
 # windows are back from the notification area, cut out of the desktop), all
 # with a first start's settings; then docs/settings-dialog.png (the settings dialog
 # opened in a second session with a program to run after the wake-up and a
-# chosen sound). Runs the program on its own Xvfb display in a throwaway
+# chosen sound); last docs/countdown-window.png (the count-down window of a
+# timer end in test mode, with the desktop around it). Runs the program on its own Xvfb display in a throwaway
 # prefix under the build folder, and stops everything it began.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,6 +58,29 @@ int wmain(int argc, wchar_t** argv) {
     if (std::wcscmp(command, L"bye") == 0) {
         HWND window = FindWindowW(L"#32770", title);
         return window != nullptr && PostMessageW(GetDlgItem(window, 2), BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (std::wcscmp(command, L"countdown") == 0) {
+        // A timer end of 20 s from the manual operations dialog; then the
+        // count-down window's place on the screen.
+        HWND window = WaitForDialog(title);
+        if (window == nullptr) return 1;
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(1123, BN_CLICKED), 0);
+        HWND manual = WaitForDialog(L"ｸｲﾙﾏｰｼｭ：手動処理");
+        if (manual == nullptr) return 1;
+        SetDlgItemTextW(manual, 1000, L"0");
+        SetDlgItemTextW(manual, 1003, L"0");
+        SetDlgItemTextW(manual, 1002, L"20");
+        PostMessageW(GetDlgItem(manual, 1021), BM_CLICK, 0, 0);
+        for (int i = 0; i < 100; ++i, Sleep(100)) {
+            HWND countdown = FindWindowW(L"QuillmarshCountdown", nullptr);
+            RECT place;
+            if (countdown != nullptr && IsWindowVisible(countdown) && GetWindowRect(countdown, &place)) {
+                std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
+                            place.top);
+                return 0;
+            }
+        }
+        return 1;
     }
     if (std::wcscmp(command, L"manual") == 0) {
         HWND window = FindWindowW(L"#32770", title);
@@ -135,4 +159,25 @@ program=$!
 sleep 2
 import -window root "$docs/settings-dialog.png"
 
-echo "screenshots: saved $docs/main-window.png, $docs/tray.png, $docs/manual-dialog.png and $docs/settings-dialog.png"
+# A third session in test mode: a timer end of 20 s and its count-down window,
+# cut out with a margin of the desktop around it.
+"$QM_WINE64" "$helper" bye </dev/null >/dev/null 2>&1
+for _ in $(seq 1 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$program" 2>/dev/null || true
+setting TESTCHECK REG_DWORD 1
+setting SOUND REG_DWORD 0
+setting WAYTOEND REG_DWORD 0
+setting NEXT_REG REG_DWORD 0
+"$QM_WINE64" "$exe" </dev/null >/dev/null 2>&1 &
+program=$!
+place=$("$QM_WINE64" "$helper" countdown </dev/null 2>/dev/null | tr -d '\r') || { import -window root "$QM_BUILD/screenshot-failed.png"; echo "screenshots: the count-down window did not appear" >&2; exit 1; }
+sleep 3  # a few seconds counted
+import -window root "$QM_BUILD/screenshot-desktop.png"
+read -r width height left top < <(echo "$place" | tr 'x+' '  ')
+convert "$QM_BUILD/screenshot-desktop.png" -crop "$((width + 40))x$((height + 40))+$((left - 20))+$((top - 20))" +repage \
+    "$docs/countdown-window.png"
+
+echo "screenshots: saved $docs/main-window.png, $docs/tray.png, $docs/manual-dialog.png, $docs/settings-dialog.png and $docs/countdown-window.png"
