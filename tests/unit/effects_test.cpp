@@ -118,7 +118,9 @@ TEST_F(Marquee, TwoClicksStopAndRestartFromTheSameOffsetWithOneThread) {
     EXPECT_EQ(App().marqueeOn.load(), 1u);
     ASSERT_TRUE(test_support::WaitFor([&] { return App().marqueeX.load() != stoppedAt; }));
     EXPECT_LE(std::abs(App().marqueeX.load() - stoppedAt), 30);
-    EXPECT_EQ(LiveMarqueeThreads(), 1);
+    // The newest thread counts itself once it runs, which a loaded machine
+    // may delay past an older thread's last step.
+    EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 1; }));
 
     ToggleMarquee();
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
