@@ -114,7 +114,7 @@ std::optional<std::int64_t> TransitionWall(const SYSTEMTIME& rule, std::int64_t 
         const std::int64_t firstWeekday = first + 4 - FloorDiv(first + 4, 7) * 7;  // 1970-01-01 was a Thursday
         day = first + (rule.wDayOfWeek - firstWeekday + 7) % 7;
         const int week = rule.wDay < 1 ? 1 : (rule.wDay > 5 ? 5 : rule.wDay);
-        day += 7 * (week - 1);
+        day += std::int64_t{7} * (week - 1);
         while (day >= next) day -= 7;  // week 5 means the last one
     }
     return day * kSecondsPerDay + std::int64_t{rule.wHour} * 3600 + std::int64_t{rule.wMinute} * 60 + rule.wSecond;

@@ -70,8 +70,10 @@ int ScreenDpi() {
 }
 
 HWND MakeControl(HWND parent, const wchar_t* type, const wchar_t* text, DWORD style, int id, HFONT font) {
-    HWND control = ::CreateWindowExW(0, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a child window's identifier travels as its menu
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    HWND control =
+        ::CreateWindowExW(0, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent, menu, nullptr, nullptr);
     if (control != nullptr && font != nullptr) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     return control;
 }
@@ -122,6 +124,7 @@ LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         }
         case WM_SHOWCOUNTDOWN:
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
             ShowCountdownWindow(*reinterpret_cast<const CountdownShown*>(lParam));
             return 0;
         case WM_MOUSEACTIVATE:
@@ -151,6 +154,7 @@ bool CreateCountdownWindow(HINSTANCE instance, const CountdownHandlers& handlers
     type.lpfnWndProc = GuardedWindowProc<CountdownProc>;
     type.hInstance = instance;
     type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a system colour's index plus one stands for its brush
     type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     type.lpszClassName = kClassName;
     if (::RegisterClassExW(&type) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
