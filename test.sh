@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that every C++ file is formatted and that the includes of src/
-# follow its layers, builds everything at zero warnings and runs every check
+# Checks that every C++ file is formatted, that the includes of src/ follow
+# its layers and that every input of the dialog templates has its name and
+# tab stop, builds everything at zero warnings and runs every check
 # and test:
 #   the 64-bit and 32-bit programs (win32 threads) and their import check,
 #   the program built by clang with -Wthread-safety, clang-tidy over src/,
@@ -34,6 +35,7 @@ fi
 "$root/scripts/check-format.sh"
 "$root/scripts/check-layers.py"
 "$root/scripts/check-guards.py"
+"$root/scripts/check-templates.py"
 for kind in x86_64 i686 clang tests; do
     "$root/scripts/build.sh" "$kind"
 done
