@@ -232,9 +232,12 @@ const IdleHooks kWakeIdleHooks{EndWakeRun, WakeReturned};
 void ToggleWake(const MomentTexts& wake, const Settings& settings) {
     if (Record().idle.load() != 0) {
         ArmWake(Attendance::User, wake, settings);
-    } else if (Record().running.load() != 0) {
+    } else if (Record().running.load() != 0 || App().wakeFired.load() == 0) {
+        // Armed, or still being armed: the button already offers a cancel
+        // while the thread sets the timer, and a cancel then holds too (the
+        // thread sets neither timer nor running flag for a cancelled run).
         StopOperation(kThis);
-    } else if (App().wakeFired.load() != 0) {
+    } else {
         App().wakeFired = 0;
         ShowOperationIdle(kThis);
     }
