@@ -133,15 +133,21 @@ read -r width height left top < <(echo "$place" | tr 'x+' '  ')
 convert "$QM_BUILD/screenshot-desktop.png" -crop "$((width + 24))x$((height + 24))+$((left - 12))+$((top - 12))" +repage \
     "$docs/manual-dialog.png"
 
+# Ends the running program with "BYE" and waits for it, so that the next
+# session starts a program of its own, not a second instance.
+end_program() {
+    "$QM_WINE64" "$helper" bye </dev/null >/dev/null 2>&1
+    for _ in $(seq 1 100); do
+        kill -0 "$program" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$program" 2>/dev/null || true
+    program=""
+}
+
 # A second session with settings that make the dialog show what it offers:
 # standby, a program run after the wake-up, a chosen sound of 30 seconds.
-"$QM_WINE64" "$helper" bye </dev/null >/dev/null 2>&1
-for _ in $(seq 1 100); do
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
-done
-kill "$program" 2>/dev/null || true
-program=""
+end_program
 key='HKCU\Software\tovakeli\quillmarsh'
 setting() {
     "$QM_WINE64" reg add "$key" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1
@@ -161,12 +167,7 @@ import -window root "$docs/settings-dialog.png"
 
 # A third session in test mode: a timer end of 20 s and its count-down window,
 # cut out with a margin of the desktop around it.
-"$QM_WINE64" "$helper" bye </dev/null >/dev/null 2>&1
-for _ in $(seq 1 100); do
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
-done
-kill "$program" 2>/dev/null || true
+end_program
 setting TESTCHECK REG_DWORD 1
 setting SOUND REG_DWORD 0
 setting WAYTOEND REG_DWORD 0
