@@ -306,6 +306,10 @@ void PressKey(HWND window, UINT virtualKey) {
 }
 
 std::wstring MessageBoxText(HWND box) {
+    // A box is found by its caption before its thread pumps messages. Wine
+    // takes a thread that has not pumped for 5 s (a worker that slept through
+    // a count-down) as hung and fails every send to it until it does.
+    WaitUntil([&] { return Responds(box, 1000); }, kSendTimeoutMs);
     // The text is the one static control with text; the icon has none.
     std::vector<HWND> children;
     ::EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&children));
