@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/window_view.h"
+#include "platform/dpi.h"
 #include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/system.h"
@@ -12,6 +13,9 @@
 #include "state/app_state.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before the first window, the box below included: a window's awareness
+    // is fixed when it is made.
+    DeclareDpiAwareness();
     static AppState state;  // never destroyed: the process ends below
     InstallApp(state);
     App().instance = instance;

@@ -3,11 +3,14 @@
 #include "app/main_window.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "app/clock.h"
 #include "app/window_view.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/phrase_dialog.h"
+#include "platform/dpi.h"
+#include "platform/handle.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "schedule/operations.h"
@@ -48,6 +51,10 @@ constexpr NumberCombo kNumberCombos[] = {
     {IDC_MAIN_WAKE_MINUTE, 59, value::MINUTE2, &StoredMoments::MINUTE2},
 };
 
+// The window's icons, made for its DPI. GUI thread only.
+OwnedIcon smallIcon;
+OwnedIcon bigIcon;
+
 // Whether the marquee and clock threads of this main window have started:
 // they start when the window is first seen, off the path to its first show.
 // GUI thread only.
@@ -67,6 +74,17 @@ void SetActionName(EndAction action) {
     App().actionName.Set(name ? name : L"");
 }
 
+// Gives the window its icons for `dpi`; the icons it had are destroyed once
+// it no longer shows them.
+void SetWindowIcons(HWND window, UINT dpi) {
+    OwnedIcon small = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON, dpi);
+    OwnedIcon big = LoadProgramIcon(SM_CXICON, SM_CYICON, dpi);
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    smallIcon = std::move(small);
+    bigIcon = std::move(big);
+}
+
 void InitMainWindow(HWND window) {
     const StoredMoments moments = LoadSettings(App());
     if (App().SOUND.load() != SoundMode::Silent) PlayStartSound();
@@ -75,8 +93,7 @@ void InitMainWindow(HWND window) {
     App().typedPhrase.Clear();
     App().headline.SetFrom(App().phraseText);
 
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
-    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXICON, SM_CYICON)));
+    SetWindowIcons(window, WindowDpi(window));
     InitTrayIcon();
     MakeCountdownWindow(App().instance);  // without it, the balloons and sounds warn alone
 
@@ -109,13 +126,9 @@ void InitMainWindow(HWND window) {
 }
 
 void OnPaint(HWND window) {
-    wchar_t text[decltype(App().headline)::kCapacity];
-    App().headline.CopyTo(text);
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window, &paint);
-    ::SetBkColor(dc, MarqueeBackground());
-    ::SetBkMode(dc, OPAQUE);
-    ::TextOutW(dc, kMarqueeLeft + App().marqueeX.load(), kMarqueeTop, text, static_cast<int>(std::wcslen(text)));
+    PaintHeadline(window, dc);
     ::EndPaint(window, &paint);
 }
 
@@ -268,6 +281,19 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case WM_WINDOWPOSCHANGED:
             OnPlacementChanged(window);
+            return FALSE;
+        case kWmDpiChanged:
+            // The dialog manager takes the suggested size and lays the
+            // controls out afresh; the headline follows at its next paint
+            // and the marquee at its next step.
+            SetWindowIcons(window, HIWORD(wParam));
+            ::InvalidateRect(window, nullptr, TRUE);
+            return FALSE;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // New colours (high contrast on or off) or metrics: the headline
+            // is painted again in them.
+            ::InvalidateRect(window, nullptr, TRUE);
             return FALSE;
         case WM_COMMAND:
             OnCommand(window, LOWORD(wParam), lParam);

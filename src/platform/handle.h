@@ -70,11 +70,20 @@ struct FontTraits {
     static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
 
+// An icon loaded at a size of its own (not shared), destroyed once no window
+// shows it.
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
 // Events, mutexes, threads, processes and timers: NULL means "no handle".
 using OwnedHandle = UniqueHandle<KernelHandleTraits>;
 using OwnedKey = UniqueHandle<RegistryKeyTraits>;
 using OwnedSnapshot = UniqueHandle<SnapshotHandleTraits>;
 using OwnedFont = UniqueHandle<FontTraits>;
+using OwnedIcon = UniqueHandle<IconTraits>;
 
 // A device context taken with GetDC (of a window, or of the whole screen for
 // nullptr) and given back with ReleaseDC by the thread that took it.

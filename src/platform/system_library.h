@@ -18,7 +18,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 
 // A function of a system library that is loaded when first asked for (or
 // ahead with Get, where the first use must not wait for the load). Two
-// threads resolving at once both get the same address.
+// threads resolving at once both get the same address. A function found
+// missing is not looked for again: callers may ask on every step of a loop.
 template <typename Function>
 class LateFunction {
 public:
@@ -26,11 +27,10 @@ public:
 
     // The function, or nullptr when its library or the function is missing.
     Function Get() {
-        Function function = function_.load();
-        if (function == nullptr) {
-            function = Resolve();
-            function_.store(function);
-        }
+        if (resolved_.load()) return function_.load();
+        const Function function = Resolve();
+        function_.store(function);
+        resolved_.store(true);
         return function;
     }
 
@@ -45,4 +45,5 @@ private:
     const wchar_t* dll_;
     const char* name_;
     std::atomic<Function> function_{nullptr};
+    std::atomic<bool> resolved_{false};
 };

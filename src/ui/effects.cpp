@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
+#include <utility>
 
+#include "platform/dpi.h"
 #include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/wait.h"
@@ -59,12 +61,50 @@ void WaitUntilShownOrStopped(HWND main) {
 // Draws the headline, `width` pixels wide, on its opaque band (MarqueeBand)
 // and returns the band, the `previous` of the next step. Only this band is
 // drawn.
-RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, const wchar_t* text, std::size_t length, int width,
+RECT DrawMarqueeText(HDC dc, const RECT& previous, int x, int top, const wchar_t* text, std::size_t length, int width,
                      int height) {
-    const RECT band = MarqueeBand(previous, x, width, height);
-    ::ExtTextOutW(dc, x, kMarqueeTop, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
+    const RECT band = MarqueeBand(previous, x, width, height, top);
+    SetHeadlineColours(dc);
+    ::ExtTextOutW(dc, x, top, ETO_OPAQUE, &band, text, static_cast<UINT>(length), nullptr);
     return band;
 }
+
+// What the marquee draws with at the main window's DPI: its geometry and its
+// font, selected into the thread's device context. Made afresh when the
+// window moves to a monitor of another scale.
+class MarqueeLook {
+public:
+    explicit MarqueeLook(HDC dc) : dc_(dc), original_(::GetCurrentObject(dc, OBJ_FONT)) {}
+    ~MarqueeLook() { ::SelectObject(dc_, original_); }
+    MarqueeLook(const MarqueeLook&) = delete;
+    MarqueeLook& operator=(const MarqueeLook&) = delete;
+
+    // Takes the look of `dpi`; true when it differs from the one before (and
+    // on the first call).
+    bool Follow(UINT dpi) {
+        if (dpi == dpi_) return false;
+        dpi_ = dpi;
+        geometry_ = MarqueeAt(dpi);
+        OwnedFont font = HeadlineFont(dpi);
+        ::SelectObject(dc_, font ? font.get() : original_);
+        font_ = std::move(font);  // the old font is no longer selected
+        TEXTMETRICW metrics{};
+        height_ = ::GetTextMetricsW(dc_, &metrics) ? metrics.tmHeight : 0;
+        return true;
+    }
+
+    UINT dpi() const { return dpi_; }
+    const MarqueeGeometry& geometry() const { return geometry_; }
+    int height() const { return height_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ original_;
+    UINT dpi_ = 0;
+    MarqueeGeometry geometry_ = kMarqueeAt96;
+    OwnedFont font_;
+    int height_ = 0;
+};
 
 DWORD WINAPI MarqueeThread(void* argument) {
     const auto generation = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(argument));
@@ -78,10 +118,8 @@ DWORD WINAPI MarqueeThread(void* argument) {
     }
     {
         WindowDC dc(main);
-        TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc.get(), &metrics);
-        ::SetBkColor(dc.get(), MarqueeBackground());
         ::SetBkMode(dc.get(), OPAQUE);
+        MarqueeLook look(dc.get());
         Bounce bounce{App().marqueeX.load(), false};
         RECT band{};
         while (App().marqueeRun.load() != 0 && marqueeGeneration.load() == generation) {
@@ -89,14 +127,23 @@ DWORD WINAPI MarqueeThread(void* argument) {
                 WaitUntilShownOrStopped(main);
                 continue;
             }
+            const UINT before = look.dpi();
+            if (look.Follow(WindowDpi(main)) && before != 0) {
+                // The window was laid out afresh and repaints whole; the
+                // offset keeps its place in the scaled window.
+                bounce.x = ::MulDiv(bounce.x, static_cast<int>(look.dpi()), static_cast<int>(before));
+                band = RECT{};
+            }
             wchar_t text[decltype(App().headline)::kCapacity];
             App().headline.CopyTo(text);
             const std::size_t length = std::wcslen(text);
             SIZE extent{};
             ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(length), &extent);
-            bounce = BounceStep(bounce, MarqueeLimit(extent.cx));
+            const MarqueeGeometry& geometry = look.geometry();
+            bounce = BounceStep(bounce, MarqueeLimit(extent.cx, geometry), geometry);
             App().marqueeX = bounce.x;
-            band = DrawMarqueeText(dc.get(), band, bounce.x + kMarqueeLeft, text, length, extent.cx, metrics.tmHeight);
+            band = DrawMarqueeText(dc.get(), band, bounce.x + geometry.left, geometry.top, text, length, extent.cx,
+                                   look.height());
             ::WaitForSingleObject(marqueeStop.get(), kStepMs);
         }
     }
@@ -116,10 +163,13 @@ DWORD WINAPI ScatterThread(void*) {
     const int length = static_cast<int>(std::wcslen(phrase));
     {
         WindowDC dc(nullptr);
+        // The screen's device context draws in the system font, made for
+        // the system's DPI.
+        const UINT dpi = SystemDpi();
         std::uint32_t state = 1;
         ScatterPoint point{};
         for (int i = 0; i < kScatterDraws && App().scatterRun.load() != 0; ++i) {
-            if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point)) break;
+            if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point, dpi)) break;
             ::TextOutW(dc.get(), point.x, point.y, phrase, length);
             ::WaitForSingleObject(scatterStop.get(), kStepMs);
         }
@@ -141,20 +191,55 @@ std::uint32_t NextRandom(std::uint32_t& state) {
     return (state >> 16) & 0x7FFFu;
 }
 
-bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point) {
+bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point, UINT dpi) {
     if (width <= 0 || height <= 0) return false;
+    const int rightMargin = ScaleToDpi(kScatterRightMargin, dpi);
+    const int bottomMargin = ScaleToDpi(kScatterBottomMargin, dpi);
     int x = static_cast<int>(NextRandom(state) % static_cast<std::uint32_t>(width));
-    if (x > width - kScatterRightMargin) x -= kScatterRightMargin;
+    if (x > width - rightMargin) x -= rightMargin;
     int y = static_cast<int>(NextRandom(state) % static_cast<std::uint32_t>(height));
-    if (y > height - kScatterBottomMargin) y -= kScatterBottomMargin;
+    if (y > height - bottomMargin) y -= bottomMargin;
     point = {x, y};
     return true;
 }
 
+MarqueeGeometry MarqueeAt(UINT dpi) {
+    return {ScaleToDpi(kMarqueeAt96.left, dpi), ScaleToDpi(kMarqueeAt96.top, dpi),
+            ScaleToDpi(kMarqueeAt96.right, dpi), ScaleToDpi(kMarqueeAt96.step, dpi)};
+}
+
+OwnedFont HeadlineFont(UINT dpi) {
+    const UINT system = SystemDpi();
+    if (dpi == system) return {};
+    LOGFONTW font{};
+    if (::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof font, &font) == 0) return {};
+    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(system));
+    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(system));
+    return OwnedFont(::CreateFontIndirectW(&font));
+}
+
 COLORREF MarqueeBackground() { return ::GetSysColor(COLOR_BTNFACE); }
 
-RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height) {
-    RECT band{x - 1, kMarqueeTop, x + textWidth + 1, kMarqueeTop + height};
+void SetHeadlineColours(HDC dc) {
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    ::SetBkColor(dc, MarqueeBackground());
+}
+
+void PaintHeadline(HWND window, HDC dc) {
+    wchar_t text[decltype(App().headline)::kCapacity];
+    App().headline.CopyTo(text);
+    const UINT dpi = WindowDpi(window);
+    const MarqueeGeometry geometry = MarqueeAt(dpi);
+    const OwnedFont font = HeadlineFont(dpi);
+    const HGDIOBJ original = font ? ::SelectObject(dc, font.get()) : nullptr;
+    SetHeadlineColours(dc);
+    ::SetBkMode(dc, OPAQUE);
+    ::TextOutW(dc, geometry.left + App().marqueeX.load(), geometry.top, text, static_cast<int>(std::wcslen(text)));
+    if (original != nullptr) ::SelectObject(dc, original);
+}
+
+RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height, int top) {
+    RECT band{x - 1, top, x + textWidth + 1, top + height};
     if (previous.right > previous.left) {
         band.left = std::min(band.left, previous.left);
         band.right = std::max(band.right, previous.right);
@@ -164,14 +249,16 @@ RECT MarqueeBand(const RECT& previous, int x, int textWidth, int height) {
     return band;
 }
 
-std::int32_t MarqueeLimit(int textWidth) { return kMarqueeRight - textWidth; }
+std::int32_t MarqueeLimit(int textWidth, const MarqueeGeometry& geometry) { return geometry.right - textWidth; }
 
-Bounce BounceStep(Bounce current, std::int32_t limit) {
+Bounce BounceStep(Bounce current, std::int32_t limit, const MarqueeGeometry& geometry) {
     if (current.leftwards || current.x >= limit) {
-        const std::int32_t x = current.x - 1;
-        return {x, x > kMarqueeLeft};
+        // Down by a step, but not past the left bound (nor, trembling at a
+        // limit left of it, by more than one pixel).
+        const std::int32_t x = std::max(current.x - geometry.step, std::min(geometry.left, current.x - 1));
+        return {x, x > geometry.left};
     }
-    return {current.x + 1, false};
+    return {std::min(current.x + geometry.step, limit), false};
 }
 
 void ToggleMarquee() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/critical_section.h"
+#include "platform/dpi.h"
 #include "platform/system.h"
 #include "platform/text.h"
 #include "platform/windows.h"
@@ -30,7 +31,7 @@ std::atomic<bool> iconShown{false};      // the shell has accepted it since
 std::atomic<bool> iconPending{false};    // refused so far: the timer retries
 std::atomic<bool> windowsHidden{false};  // between HideToTray and RestoreFromTray
 std::uint64_t retryDeadline = 0;         // Sys().Ticks() to give up at; GUI thread only
-HICON programIcon = nullptr;             // shared, loaded by InitTrayIcon; GUI thread only
+OwnedIcon programIcon;                   // loaded by InitTrayIcon; GUI thread only
 // A warning waiting for the icon (ShowWarningBalloon); empty when none.
 wchar_t pendingWarning[256] GUARDED_BY(trayLock) = {};
 
@@ -140,13 +141,13 @@ void ForEachWindow(const std::atomic<HWND>* const* order, int count, void (*acti
 
 }  // namespace
 
-HICON ProgramIcon(int widthMetric, int heightMetric) {
-    // The image of the size the system asks for, not a larger one scaled
-    // down; shared, as a system size is, so never destroyed.
-    return static_cast<HICON>(::LoadImageW(App().instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
-                                           ::GetSystemMetrics(widthMetric), ::GetSystemMetrics(heightMetric),
-                                           LR_DEFAULTCOLOR | LR_SHARED));
+OwnedIcon LoadProgramIcon(int widthMetric, int heightMetric, UINT dpi) {
+    return OwnedIcon(static_cast<HICON>(::LoadImageW(App().instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                                                     SystemMetricForDpi(widthMetric, dpi),
+                                                     SystemMetricForDpi(heightMetric, dpi), LR_DEFAULTCOLOR)));
 }
+
+HICON TrayProgramIcon() { return programIcon.get(); }
 
 void InitTrayIcon() {
     HWND main = programWindows.main.load();
@@ -158,8 +159,9 @@ void InitTrayIcon() {
     trayIcon.uID = TRAY_ICON_ID;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     trayIcon.uCallbackMessage = WM_TRAYNOTIFY;
-    programIcon = ProgramIcon(SM_CXSMICON, SM_CYSMICON);
-    trayIcon.hIcon = programIcon;
+    // The notification area is drawn at the system's DPI.
+    if (!programIcon) programIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON, SystemDpi());
+    trayIcon.hIcon = programIcon.get();
     trayIcon.uTimeout = 3000;
     CopyText(trayIcon.szInfoTitle, kBalloonTitle);
     trayIcon.dwInfoFlags = NIIF_INFO;
@@ -222,7 +224,7 @@ void ShowHeadlineAfterAbort() {
     wchar_t headline[kHeadlineUnits];
     App().headline.CopyTo(headline);
     Update(NIM_MODIFY, [&](NOTIFYICONDATAW& record) {
-        record.hIcon = programIcon;
+        record.hIcon = programIcon.get();
         CopyText(record.szInfo, headline);
     });
 }

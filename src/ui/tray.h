@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/handle.h"
+
 #include <cstdint>
 
 // While the shell refuses the icon, the main window calls RetryTrayIcon on
@@ -22,9 +24,14 @@ inline constexpr std::uint64_t kTrayRetryLimitMilliseconds = 120000;
 inline constexpr UINT kNifRealtime = 0x00000040;
 inline constexpr WORD kFirstRealtimeVersion = 0x0600;  // Vista
 
-// The program's icon in the size of the given system metrics, e.g.
-// SM_CXSMICON and SM_CYSMICON for the small icon: shared, never destroyed.
-HICON ProgramIcon(int widthMetric, int heightMetric);
+// The program's icon in the size of the given system metrics at `dpi`, e.g.
+// SM_CXSMICON and SM_CYSMICON for the small icon: the image made for that
+// size, not a larger one scaled down. A shared icon would not do: Windows
+// hands back the first size it loaded, whatever size is asked for.
+OwnedIcon LoadProgramIcon(int widthMetric, int heightMetric, UINT dpi);
+
+// The icon the notification area shows while nothing is aborted.
+HICON TrayProgramIcon();
 
 // Prepares the icon record; the icon is not shown yet.
 void InitTrayIcon();

@@ -42,6 +42,14 @@ TEST(ScatterGenerator, PositionsOnA1024By768ScreenKeepTheMargins) {
     }
     ScatterPoint none{};
     EXPECT_FALSE(NextScatterPosition(state, 0, 768, none));
+
+    // At 200 % the margins are twice as wide: the same draws move further in.
+    state = 1;
+    ScatterPoint point{};
+    for (int i = 0; i <= 25; ++i) ASSERT_TRUE(NextScatterPosition(state, 1024, 768, point, 192));
+    EXPECT_EQ(point.y, 764 - 40);
+    for (int i = 26; i <= 59; ++i) ASSERT_TRUE(NextScatterPosition(state, 1024, 768, point, 192));
+    EXPECT_EQ(point.x, 1001 - 100);
 }
 
 TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
@@ -73,15 +81,40 @@ TEST(MarqueeBounce, TurnsAtThreeAndAtTheLimitOrTrembles) {
     EXPECT_EQ(MarqueeLimit(312), -72);
 }
 
+// At 200 % every length doubles and a step is two pixels, which never carry
+// the text past the limit nor past the left bound.
+TEST(MarqueeBounce, ScalesWithTheDpiAndNeverStepsPastABound) {
+    const MarqueeGeometry at200 = MarqueeAt(192);
+    EXPECT_EQ((std::vector<int>{6, 30, 480, 2}), (std::vector<int>{at200.left, at200.top, at200.right, at200.step}));
+    EXPECT_EQ(MarqueeAt(120).step, 1);
+    EXPECT_EQ(MarqueeLimit(80, at200), 400);
+    struct Case {
+        std::int32_t x;
+        bool leftwards;
+        std::int32_t nextX;
+        bool nextLeftwards;
+    } const cases[] = {
+        {99, false, 100, false}, {100, false, 98, true}, {7, true, 6, false}, {8, true, 6, false},
+    };
+    for (const Case& c : cases) {
+        const Bounce next = BounceStep({c.x, c.leftwards}, 100, at200);
+        EXPECT_EQ(next.x, c.nextX) << c.x;
+        EXPECT_EQ(next.leftwards, c.nextLeftwards) << c.x;
+    }
+    // A headline wider than the band trembles by one pixel, as at 100 %.
+    EXPECT_EQ(BounceStep({-20, false}, -20, at200).x, -21);
+    EXPECT_EQ(BounceStep({-21, false}, -20, at200).x, -20);
+}
+
 // A headline that becomes shorter, or moves, is drawn on a band that still
 // covers the text before it, so no tail is left.
 TEST(MarqueeBand, CoversTheTextAndTheBandBeforeIt) {
     const RECT first = MarqueeBand(RECT{}, 50, 200, 12);
-    EXPECT_EQ((RECT{49, kMarqueeTop, 251, kMarqueeTop + 12}), first);
+    EXPECT_EQ((RECT{49, kMarqueeAt96.top, 251, kMarqueeAt96.top + 12}), first);
     const RECT shorter = MarqueeBand(first, 51, 40, 12);
-    EXPECT_EQ((RECT{49, kMarqueeTop, 251, kMarqueeTop + 12}), shorter);
+    EXPECT_EQ((RECT{49, kMarqueeAt96.top, 251, kMarqueeAt96.top + 12}), shorter);
     const RECT longerLeft = MarqueeBand(shorter, 3, 300, 14);
-    EXPECT_EQ((RECT{2, kMarqueeTop, 304, kMarqueeTop + 14}), longerLeft);
+    EXPECT_EQ((RECT{2, kMarqueeAt96.top, 304, kMarqueeAt96.top + 14}), longerLeft);
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), MarqueeBackground());
 }
 
@@ -150,7 +183,7 @@ TEST_F(Marquee, AFullWidthHeadlineTurnsAtTheRightBound) {
         },
         2500);
     EXPECT_GT(rightmost, 3);
-    EXPECT_LE(rightmost + width, kMarqueeRight);
+    EXPECT_LE(rightmost + width, kMarqueeAt96.right);
     ToggleMarquee();
     EXPECT_TRUE(test_support::WaitFor([] { return LiveMarqueeThreads() == 0; }));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi.h"
 #include "res/resource.h"
 #include "state/app_state.h"
 #include "ui/tray.h"
@@ -56,13 +57,20 @@ TEST(IconResource, CarriesEverySizeWindowsAsksForAndLoadsTheSmallOne) {
     for (WORD i = 0; i < count; ++i) sizes.insert(group[6 + 14 * i] == 0 ? 256 : group[6 + 14 * i]);
     EXPECT_EQ((std::set<int>{16, 20, 24, 32, 40, 48, 64, 256}), sizes);
 
-    ICONINFO info{};
-    ASSERT_TRUE(::GetIconInfo(ProgramIcon(SM_CXSMICON, SM_CYSMICON), &info));
-    BITMAP mask{};
-    ::GetObjectW(info.hbmMask, sizeof mask, &mask);
-    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
+    // Each size loads its own image, in the order a move between monitors
+    // may ask for them: a shared icon would answer with the first one.
+    for (const UINT dpi : {96u, 192u, 144u}) {
+        const OwnedIcon icon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON, dpi);
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(icon.get(), &info));
+        BITMAP mask{};
+        ::GetObjectW(info.hbmMask, sizeof mask, &mask);
+        if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        EXPECT_EQ(::MulDiv(::GetSystemMetrics(SM_CXSMICON), static_cast<int>(dpi), static_cast<int>(SystemDpi())),
+                  mask.bmWidth)
+            << dpi;
+    }
 }
 
 }  // namespace

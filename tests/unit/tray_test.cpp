@@ -33,7 +33,7 @@ using test_support::TestDialog;
 constexpr wchar_t kPhrase[] = L"好きな言葉を入力すれば？";
 constexpr wchar_t kCancelCaption[] = L"処理中断";
 
-HICON ProgramIcon() { return ::ProgramIcon(SM_CXSMICON, SM_CYSMICON); }
+HICON ProgramIcon() { return TrayProgramIcon(); }
 HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
 
 std::wstring NotifyLine(DWORD message, const std::wstring& balloon) {
