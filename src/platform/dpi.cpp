@@ -9,11 +9,13 @@ using SetContextFunction = BOOL(WINAPI*)(HANDLE);
 using SetSystemAwareFunction = BOOL(WINAPI*)();
 using DpiForWindowFunction = UINT(WINAPI*)(HWND);
 using MetricForDpiFunction = int(WINAPI*)(int, UINT);
+using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 LateFunction<SetContextFunction> setContext(L"user32.dll", "SetProcessDpiAwarenessContext");
 LateFunction<SetSystemAwareFunction> setSystemAware(L"user32.dll", "SetProcessDPIAware");
 LateFunction<DpiForWindowFunction> dpiForWindow(L"user32.dll", "GetDpiForWindow");
 LateFunction<MetricForDpiFunction> metricForDpi(L"user32.dll", "GetSystemMetricsForDpi");
+LateFunction<AdjustForDpiFunction> adjustForDpi(L"user32.dll", "AdjustWindowRectExForDpi");
 
 // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which the XP headers lack.
 HANDLE PerMonitorAwareV2() {
@@ -56,4 +58,9 @@ int ScaleToDpi(int pixels, UINT dpi) {
 int SystemMetricForDpi(int index, UINT dpi) {
     if (MetricForDpiFunction function = metricForDpi.Get()) return function(index, dpi);
     return ::MulDiv(::GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+}
+
+bool AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
+    if (AdjustForDpiFunction function = adjustForDpi.Get()) return function(&rect, style, FALSE, exStyle, dpi) != FALSE;
+    return ::AdjustWindowRectEx(&rect, style, FALSE, exStyle) != FALSE;
 }

@@ -41,3 +41,7 @@ int ScaleToDpi(int pixels, UINT dpi);
 
 // GetSystemMetrics for `dpi` (SM_CXSMICON and the like).
 int SystemMetricForDpi(int index, UINT dpi);
+
+// AdjustWindowRectEx for a window at `dpi`, whose frame and caption Windows
+// draws at that DPI under per-monitor awareness.
+bool AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cwchar>
+#include <utility>
 
+#include "platform/dpi.h"
 #include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/text.h"
@@ -42,13 +44,18 @@ CountdownWindowState& State() {
 // iPaddedBorderWidth is refused by Windows XP.
 constexpr UINT kMetricsSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(LOGFONTW);
 
-// The system's message font (the default GUI font when it cannot be read).
-LOGFONTW MessageFont() {
+// The system's message font (the default GUI font when it cannot be read),
+// made for the system's DPI and scaled to `dpi`.
+LOGFONTW MessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = kMetricsSize;
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kMetricsSize, &metrics, 0)) return metrics.lfMessageFont;
     LOGFONTW font{};
-    if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == 0) font.lfHeight = -12;
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kMetricsSize, &metrics, 0)) {
+        font = metrics.lfMessageFont;
+    } else if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == 0) {
+        font.lfHeight = -12;
+    }
+    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
     return font;
 }
 
@@ -63,10 +70,23 @@ int LineHeight(HFONT font, int fallback) {
     return measured ? metrics.tmHeight : fallback;
 }
 
-int ScreenDpi() {
-    WindowDC screen(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : 96;
+// Makes the message and digit fonts for `dpi` and gives them to the
+// controls that exist; the fonts before are deleted once no control uses
+// them.
+void MakeFonts(CountdownWindowState& state, UINT dpi) {
+    LOGFONTW font = MessageFont(dpi);
+    OwnedFont message(::CreateFontIndirectW(&font));
+    font.lfHeight *= kDigitScale;
+    font.lfWeight = FW_BOLD;
+    OwnedFont digits(::CreateFontIndirectW(&font));
+    for (HWND control : {state.title, state.abort, state.extend}) {
+        if (control != nullptr) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(message.get()), TRUE);
+    }
+    if (state.seconds != nullptr) {
+        ::SendMessageW(state.seconds, WM_SETFONT, reinterpret_cast<WPARAM>(digits.get()), TRUE);
+    }
+    state.font = std::move(message);
+    state.digits = std::move(digits);
 }
 
 HWND MakeControl(HWND parent, const wchar_t* type, const wchar_t* text, DWORD style, int id, HFONT font) {
@@ -81,10 +101,10 @@ HWND MakeControl(HWND parent, const wchar_t* type, const wchar_t* text, DWORD st
 // Lays the controls out for the font and the screen's scale, sizes the
 // window to them and puts it at the lower right of the work area.
 bool Layout(CountdownWindowState& state) {
-    const int dpi = ScreenDpi();
-    const int line = LineHeight(state.font.get(), MulDiv(16, dpi, 96));
+    const UINT dpi = WindowDpi(state.window);
+    const int line = LineHeight(state.font.get(), ScaleToDpi(16, dpi));
     const int big = LineHeight(state.digits.get(), line * kDigitScale);
-    const int margin = MulDiv(8, dpi, 96);
+    const int margin = ScaleToDpi(8, dpi);
     const int button = line * 7 / 4;
     const int width = line * 14;
     const int half = (width - margin) / 2;
@@ -100,7 +120,7 @@ bool Layout(CountdownWindowState& state) {
     RECT frame{0, 0, width + 2 * margin, y};
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(state.window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(state.window, GWL_EXSTYLE));
-    if (!::AdjustWindowRectEx(&frame, style, FALSE, exStyle)) return false;
+    if (!AdjustWindowRectForDpi(frame, style, exStyle, dpi)) return false;
     RECT work{};
     if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
         work = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
@@ -126,6 +146,14 @@ LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_SHOWCOUNTDOWN:
             // NOLINTNEXTLINE(performance-no-int-to-ptr): the message carries the record's address
             ShowCountdownWindow(*reinterpret_cast<const CountdownShown*>(lParam));
+            return 0;
+        case kWmDpiChanged:
+        case WM_SETTINGCHANGE:
+            // A new scale or message font: the fonts, the size and the place
+            // are made afresh for them.
+            if (message == WM_SETTINGCHANGE && wParam != SPI_SETNONCLIENTMETRICS && wParam != SPI_SETWORKAREA) break;
+            MakeFonts(state, message == kWmDpiChanged ? HIWORD(wParam) : WindowDpi(window));
+            Layout(state);
             return 0;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;  // a click on a button must not take the keyboard
@@ -159,16 +187,11 @@ bool CreateCountdownWindow(HINSTANCE instance, const CountdownHandlers& handlers
     type.lpszClassName = kClassName;
     if (::RegisterClassExW(&type) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    LOGFONTW font = MessageFont();
-    state.font.reset(::CreateFontIndirectW(&font));
-    font.lfHeight *= kDigitScale;
-    font.lfWeight = FW_BOLD;
-    state.digits.reset(::CreateFontIndirectW(&font));
-
     state.window =
         ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
                           WS_POPUP | WS_CAPTION | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (state.window == nullptr) return false;
+    MakeFonts(state, WindowDpi(state.window));
     state.title = MakeControl(state.window, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, -1, state.font.get());
     state.seconds =
         MakeControl(state.window, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, IDC_COUNTDOWN_SECONDS, state.digits.get());

@@ -170,6 +170,10 @@ DWORD WINAPI ScatterThread(void*) {
         ScatterPoint point{};
         for (int i = 0; i < kScatterDraws && App().scatterRun.load() != 0; ++i) {
             if (!NextScatterPosition(state, screen.right - screen.left, screen.bottom - screen.top, point, dpi)) break;
+            // The system's window colours, black on white unless high
+            // contrast or a scheme says otherwise; read at each draw.
+            ::SetTextColor(dc.get(), ::GetSysColor(COLOR_WINDOWTEXT));
+            ::SetBkColor(dc.get(), ::GetSysColor(COLOR_WINDOW));
             ::TextOutW(dc.get(), point.x, point.y, phrase, length);
             ::WaitForSingleObject(scatterStop.get(), kStepMs);
         }
@@ -204,8 +208,8 @@ bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoi
 }
 
 MarqueeGeometry MarqueeAt(UINT dpi) {
-    return {ScaleToDpi(kMarqueeAt96.left, dpi), ScaleToDpi(kMarqueeAt96.top, dpi),
-            ScaleToDpi(kMarqueeAt96.right, dpi), ScaleToDpi(kMarqueeAt96.step, dpi)};
+    return {ScaleToDpi(kMarqueeAt96.left, dpi), ScaleToDpi(kMarqueeAt96.top, dpi), ScaleToDpi(kMarqueeAt96.right, dpi),
+            ScaleToDpi(kMarqueeAt96.step, dpi)};
 }
 
 OwnedFont HeadlineFont(UINT dpi) {

@@ -12,7 +12,7 @@
 
 // Where the marquee runs, in the main window's client pixels at one DPI.
 struct MarqueeGeometry {
-    int left;   // the text is drawn at marqueeX + left; the offset turns at left
+    int left;  // the text is drawn at marqueeX + left; the offset turns at left
     int top;
     int right;  // the text's right end turns here
     int step;   // pixels moved in one step
@@ -41,8 +41,7 @@ struct ScatterPoint {
 // The next place to draw on a screen of width x height pixels, kept 50 pixels
 // (at 96 DPI; scaled to `dpi`) from the right edge and 20 from the bottom.
 // False for a screen without area, where there is nowhere to draw.
-bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point,
-                         UINT dpi = kDefaultDpi);
+bool NextScatterPosition(std::uint32_t& state, int width, int height, ScatterPoint& point, UINT dpi = kDefaultDpi);
 
 // The largest offset at which a headline `textWidth` pixels wide, as the
 // font draws it, still ends at the right bound; 3 or less (even negative)

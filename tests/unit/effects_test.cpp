@@ -94,7 +94,10 @@ TEST(MarqueeBounce, ScalesWithTheDpiAndNeverStepsPastABound) {
         std::int32_t nextX;
         bool nextLeftwards;
     } const cases[] = {
-        {99, false, 100, false}, {100, false, 98, true}, {7, true, 6, false}, {8, true, 6, false},
+        {99, false, 100, false},
+        {100, false, 98, true},
+        {7, true, 6, false},
+        {8, true, 6, false},
     };
     for (const Case& c : cases) {
         const Bounce next = BounceStep({c.x, c.leftwards}, 100, at200);
