@@ -9,6 +9,10 @@ text: every such name must appear inside <...> at least once, and nowhere as
 a bare value (a use that is neither a call, "Name(", nor "<Name>"). The
 process entry wWinMain is left out: the runtime's start-up code calls it,
 not Windows, and an exception there ends the process by std::terminate.
+The methods of the program's own COM objects (declared STDMETHODCALLTYPE)
+are reached through their object, never handed over by name: each must be
+declared noexcept, so that an exception ends the process there instead of
+unwinding into COM's frames.
 Prints every breach and exits with 1 if there is any.
 """
 import re
@@ -47,6 +51,14 @@ for name, where in sorted(names.items()):
                 problems.append(f"{relative}:{line}: {name} is handed over without a guard of platform/guard.h")
     if not guarded:
         problems.append(f"{where}: {name} is a CALLBACK/WINAPI procedure that is never wrapped in a guard")
+
+com_method = re.compile(r"\bSTDMETHODCALLTYPE\s+(\w+)\s*\(")
+for relative, text in texts.items():
+    for match in com_method.finditer(text):
+        end = min(i for i in (text.find("{", match.end()), text.find(";", match.end()), len(text)) if i >= 0)
+        if "noexcept" not in text[match.end() : end]:
+            line = text.count("\n", 0, match.start()) + 1
+            problems.append(f"{relative}:{line}: the COM method {match.group(1)} is not declared noexcept")
 
 if problems:
     print("check-guards: procedures that Windows calls must be guarded (platform/guard.h):", file=sys.stderr)
