@@ -21,6 +21,7 @@
 #include "settings/store.h"
 #include "state/app_state.h"
 #include "state/messages.h"
+#include "ui/accessible_headline.h"
 #include "ui/button_hover.h"
 #include "ui/effects.h"
 #include "ui/controls.h"
@@ -275,7 +276,11 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_INITDIALOG:
             CalmButtonHover(window);
             InitMainWindow(window);
-            return FALSE;  // the dialog manager sets no focus
+            DescribeWindowByHeadline(window);  // without it, a screen reader misses the headline alone
+            return FALSE;                      // the dialog manager sets no focus
+        case WM_DESTROY:
+            ForgetWindowDescription(window);
+            return FALSE;
         case WM_PAINT:
             OnPaint(window);
             return FALSE;

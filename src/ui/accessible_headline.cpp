@@ -16,7 +16,6 @@
 #include <objbase.h>
 #include <oleacc.h>
 
-#include "platform/guard.h"
 #include "platform/handle.h"
 #include "platform/system_library.h"
 #include "state/app_state.h"
@@ -107,39 +106,12 @@ private:
 // apartment they live in.
 struct Description {
     HWND window = nullptr;
-    WNDPROC original = nullptr;  // the window's procedure before ours
     Apartment apartment;
     UniqueHandle<PropertyServicesTraits> services;
 };
 Description described;
 
 const MSAAPROPID kDescribed[] = {kAccDescriptionProperty};
-
-// Takes the description back and gives up the services and the apartment.
-void ForgetDescription() {
-    if (described.services && described.window != nullptr) {
-        // Releases oleacc's hold on the server; a failure leaves nothing of
-        // ours behind, as the window is going.
-        described.services.get()->ClearHwndProps(described.window, OBJID_CLIENT, CHILDID_SELF, kDescribed, 1);
-    }
-    described.services.reset();
-    described.apartment.Leave();
-}
-
-// Placed in front of the described window's procedure to hear of its end:
-// the description is taken back while the window still is, and the window's
-// record is dropped with its last message.
-LRESULT CALLBACK ForgetOnDestroyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const WNDPROC original = described.original;
-    if (message == WM_DESTROY) ForgetDescription();
-    const LRESULT result = ::CallWindowProcW(original, window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        described.window = nullptr;
-        described.original = nullptr;
-    }
-    return result;
-}
-
 }  // namespace
 
 IAccPropServer& HeadlineDescriptionServer() { return headlineServer; }
@@ -156,25 +128,28 @@ bool DescribeWindowByHeadline(HWND window) {
     void** services = reinterpret_cast<void**>(described.services.put());
     if (create == nullptr ||
         FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface, services))) {
-        ForgetDescription();
+        ForgetWindowDescription(nullptr);
         return false;
     }
     // ANNO_THIS: the description is the client area's own, not also that of
     // the simple elements it might hold, which the server does not tell apart.
     if (FAILED(described.services.get()->SetHwndPropServer(window, OBJID_CLIENT, CHILDID_SELF, kDescribed, 1,
                                                            &headlineServer, ANNO_THIS))) {
-        ForgetDescription();
+        ForgetWindowDescription(nullptr);
         return false;
     }
     described.window = window;
-    const LONG_PTR original =
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GuardedWindowProc<ForgetOnDestroyProc>));
-    if (original == 0) {  // its end could not be heard of
-        ForgetDescription();
-        described.window = nullptr;
-        return false;
-    }
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): the window's procedure comes back as a number
-    described.original = reinterpret_cast<WNDPROC>(original);
     return true;
+}
+
+void ForgetWindowDescription(HWND window) {
+    if (window != described.window) return;
+    if (described.services && window != nullptr) {
+        // Releases oleacc's hold on the server; a failure leaves nothing of
+        // ours behind, as the window is going.
+        described.services.get()->ClearHwndProps(window, OBJID_CLIENT, CHILDID_SELF, kDescribed, 1);
+    }
+    described.services.reset();
+    described.apartment.Leave();
+    described.window = nullptr;
 }

@@ -21,13 +21,17 @@ inline constexpr GUID kAccDescriptionProperty = {
     0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 
 // Makes the headline the accessible description of `window`'s client area
-// until the window is destroyed, when the description is taken back. To be
-// called on the window's thread, once, from its WM_INITDIALOG. Where the
+// until ForgetWindowDescription. To be called on the window's thread, once,
+// from its WM_INITDIALOG. Where the
 // system has no Dynamic Annotation (Windows 2000 without Active
 // Accessibility 2.0; Wine) or any step fails, nothing changes and the
 // program goes on: false. One window at a time is described; a call for a
 // second while the first lives changes nothing either.
 bool DescribeWindowByHeadline(HWND window);
+
+// Takes the description of `window` back (its WM_DESTROY) and leaves COM.
+// Nothing happens for a window that is not described.
+void ForgetWindowDescription(HWND window);
 
 // The object oleacc asks for the description: the headline as it is when
 // asked, or no answer (the window's own description stands) for an empty
