@@ -104,6 +104,20 @@ void DeleteValue(const wchar_t* path, const wchar_t* name) {
     }
 }
 
+// A memory device context and a bitmap, for reading the screen back.
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteDC(h); }
+};
+struct BitmapTraits {
+    using Type = HBITMAP;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteObject(h); }
+};
+using OwnedMemoryDc = UniqueHandle<MemoryDcTraits>;
+using OwnedBitmap = UniqueHandle<BitmapTraits>;
+
 // The single-instance guard of the program, present while an instance runs.
 bool GuardExists() {
     OwnedHandle guard(::OpenMutexW(SYNCHRONIZE, FALSE, L"tovakeli quillmarsh"));
@@ -222,6 +236,20 @@ HWND OpenManualDialog(HWND main) {
     return WaitForTopLevelWindow(pid, kDialogClass, kManualTitle);
 }
 
+HWND OpenSettingsDialog(HWND main) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(main, &pid);
+    PostClick(main, IDC_MAIN_SETTINGS);
+    return WaitForTopLevelWindow(pid, kDialogClass, kSettingsTitle);
+}
+
+HWND OpenPhraseDialog(HWND main) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(main, &pid);
+    Post(main, WM_RBUTTONDOWN);
+    return WaitForTopLevelWindow(pid, kDialogClass, kPhraseTitle);
+}
+
 bool Responds(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
@@ -336,6 +364,54 @@ std::wstring AnswerProgramBox(DWORD pid, DWORD timeoutMs) {
     PressMessageBoxButton(box, IDOK);
     WaitUntil([&] { return ::IsWindow(box) == FALSE || ::IsWindowVisible(box) == FALSE; });
     return text;
+}
+
+// ---- Screen -----------------------------------------------------------------
+
+int ScreenDpi() {
+    const WindowDC screen(nullptr);
+    return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+}
+
+RECT RectInParent(HWND control) {
+    RECT place{};
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+Picture CaptureClient(HWND window) {
+    RECT client{};
+    POINT origin{};
+    if (!::GetClientRect(window, &client) || !::ClientToScreen(window, &origin) || client.right <= 0 ||
+        client.bottom <= 0) {
+        return {};
+    }
+    Picture picture;
+    picture.width = client.right;
+    picture.height = client.bottom;
+    picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height), 0);
+    // A top-down 32-bit DIB: GetDIBits fills it row by row from the top.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = picture.width;
+    format.bmiHeader.biHeight = -picture.height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    const WindowDC screen(nullptr);
+    OwnedMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    OwnedBitmap bitmap(::CreateCompatibleBitmap(screen.get(), picture.width, picture.height));
+    if (!screen || !memory || !bitmap) return {};
+    const HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+    const BOOL copied =
+        ::BitBlt(memory.get(), 0, 0, picture.width, picture.height, screen.get(), origin.x, origin.y, SRCCOPY);
+    ::SelectObject(memory.get(), old);
+    if (!copied || ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(picture.height), picture.pixels.data(),
+                               &format, DIB_RGB_COLORS) != picture.height) {
+        return {};
+    }
+    return picture;
 }
 
 // ---- Registry ----------------------------------------------------------------

@@ -29,6 +29,8 @@ inline constexpr DWORD kPollMs = 20;
 inline constexpr wchar_t kDialogClass[] = L"#32770";
 inline constexpr wchar_t kMainTitle[] = L"ｸｲﾙﾏｰｼｭ v1.13 by tovakeli";
 inline constexpr wchar_t kManualTitle[] = L"ｸｲﾙﾏｰｼｭ：手動処理";
+inline constexpr wchar_t kSettingsTitle[] = L"ｸｲﾙﾏｰｼｭ：設定";
+inline constexpr wchar_t kPhraseTitle[] = L"tovakeli: 好きな言葉 or 実行コマンド";
 
 // ---- The program under test ------------------------------------------------
 
@@ -106,6 +108,12 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
 // Presses "手動処理" in the main window and waits for the manual operations
 // dialog; nullptr if it does not appear.
 HWND OpenManualDialog(HWND main);
+// Presses "設定" and waits for the settings dialog; nullptr if it does not
+// appear.
+HWND OpenSettingsDialog(HWND main);
+// Right-clicks the main window and waits for the phrase dialog; nullptr if it
+// does not appear.
+HWND OpenPhraseDialog(HWND main);
 // The main window of `pid` whether shown or hidden (hidden behind the icon).
 HWND FindMainWindow(DWORD pid, DWORD timeoutMs = kStartTimeoutMs);
 
@@ -171,6 +179,27 @@ void PressMessageBoxButton(HWND box, int id);
 // for it, closes it with OK and returns its text; empty when none came.
 inline constexpr wchar_t kProgramBoxTitle[] = L"ｸｲﾙﾏｰｼｭ";
 std::wstring AnswerProgramBox(DWORD pid, DWORD timeoutMs = kWaitTimeoutMs);
+
+// ---- Screen -----------------------------------------------------------------
+
+// The screen's dots per inch as this process sees them: Wine reads the
+// prefix's setting as each process starts.
+int ScreenDpi();
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
+// Pixels read back from the screen, 0x00RRGGBB, row by row.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;
+    DWORD at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x]; }
+};
+
+// The window's client area as the screen shows it at this moment, whatever
+// covers it included; empty if it cannot be read.
+Picture CaptureClient(HWND window);
 
 // ---- Registry ----------------------------------------------------------------
 

@@ -71,14 +71,11 @@ using TabOrder = ProgramTest;
 TEST_F(TabOrder, ReachesEveryInputOfEveryDialogOnceInReadingOrder) {
     HWND main = StartProgram();
     ASSERT_TRUE(main);
-    const DWORD pid = program()->id();
     ExpectInputsInReadingOrder(main);
 
-    PostClick(main, IDC_MAIN_SETTINGS);
-    ExpectInputsInReadingOrder(WaitForTopLevelWindow(pid, kDialogClass, L"ｸｲﾙﾏｰｼｭ：設定"));
+    ExpectInputsInReadingOrder(OpenSettingsDialog(main));
     ExpectInputsInReadingOrder(OpenManualDialog(main));
-    Post(main, WM_RBUTTONDOWN);  // a right click opens the phrase dialog
-    ExpectInputsInReadingOrder(WaitForTopLevelWindow(pid, kDialogClass, L"tovakeli: 好きな言葉 or 実行コマンド"));
+    ExpectInputsInReadingOrder(OpenPhraseDialog(main));
 }
 
 }  // namespace
