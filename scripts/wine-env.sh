@@ -117,6 +117,14 @@ REG
     touch "$stamp"
 }
 
+# Sets the screen's dots per inch (96 is 100 %, 144 is 150 %) in the prefix.
+# Wine reads LogPixels as each process starts, from HKCU\Control Panel\Desktop
+# before HKEY_CURRENT_CONFIG\Software\Fonts, so every program started after
+# this sees it, with no new wineserver.
+qm_set_dpi() {
+    "$QM_WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+}
+
 # Wine's 32-bit loader, a 32-bit Linux program (package wine32:i386).
 QM_WINE32=${QM_WINE32:-/usr/lib/wine/wine}
 
