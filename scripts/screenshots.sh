@@ -6,8 +6,10 @@
 # windows are back from the notification area, cut out of the desktop), all
 # with a first start's settings; then docs/settings-dialog.png (the settings dialog
 # opened in a second session with a program to run after the wake-up and a
-# chosen sound); last docs/countdown-window.png (the count-down window of a
-# timer end in test mode, with the desktop around it). Runs the program on its own Xvfb display in a throwaway
+# chosen sound); then docs/countdown-window.png (the count-down window of a
+# timer end in test mode, with the desktop around it); last
+# docs/main-window-150.png (the main window of a first start with the screen
+# at 150 %, 144 DPI, cut out of the desktop). Runs the program on its own Xvfb display in a throwaway
 # prefix under the build folder, and stops everything it began.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,7 +36,8 @@ cat >"$helper_src" <<'CPP'
 // program with "BYE" ("bye"), opens the settings dialog and waits for it
 // ("settings"), or brings the windows back from the notification area, opens
 // the manual operations dialog and prints its place on the screen as WxH+X+Y
-// ("manual").
+// ("manual"), or waits for the main window, stops its marquee, centres it on
+// the screen and prints its place ("centre").
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
@@ -96,6 +99,22 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND window = WaitForDialog(title);
     if (window == nullptr) return 1;
+    if (std::wcscmp(command, L"centre") == 0) {
+        // A left click stops the marquee, so that the picture cannot catch it
+        // between wiping its band and drawing the text again. Wine may take
+        // the new place in another DPI's units than the window's size, so the
+        // place printed is the one the window took.
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+        RECT place;
+        if (!GetWindowRect(window, &place)) return 1;
+        const int left = (GetSystemMetrics(SM_CXSCREEN) - (place.right - place.left)) / 2;
+        const int top = (GetSystemMetrics(SM_CYSCREEN) - (place.bottom - place.top)) / 2;
+        SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Sleep(500);
+        if (!GetWindowRect(window, &place)) return 1;
+        std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left, place.top);
+        return 0;
+    }
     if (std::wcscmp(command, L"minimise") == 0) {
         PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     }
@@ -110,8 +129,10 @@ qm_build_helper "$helper_src" "$helper"
 
 qm_start_session
 
-# The settings of a first start, whatever an earlier run left.
+# The settings of a first start and a screen at 100 %, whatever an earlier run
+# left.
 "$QM_WINE64" reg delete 'HKCU\Software\tovakeli' /f </dev/null >/dev/null 2>&1 || true
+qm_set_dpi 96
 
 cd "$QM_BUILD"
 "$QM_WINE64" "$exe" </dev/null >/dev/null 2>&1 &
@@ -181,4 +202,21 @@ read -r width height left top < <(echo "$place" | tr 'x+' '  ')
 convert "$QM_BUILD/screenshot-desktop.png" -crop "$((width + 40))x$((height + 40))+$((left - 20))+$((top - 20))" +repage \
     "$docs/countdown-window.png"
 
-echo "screenshots: saved $docs/main-window.png, $docs/tray.png, $docs/manual-dialog.png, $docs/settings-dialog.png and $docs/countdown-window.png"
+# A fourth session with a first start's settings and the screen at 150 %
+# (Wine reads the DPI as each program starts), the main window centred and
+# cut out with a margin of the desktop around it. The prefix goes back to
+# 100 % however the script ends.
+end_program
+"$QM_WINE64" reg delete 'HKCU\Software\tovakeli' /f </dev/null >/dev/null 2>&1 || true
+trap 'qm_set_dpi 96; qm_end_session' EXIT
+qm_set_dpi 144
+"$QM_WINE64" "$exe" </dev/null >/dev/null 2>&1 &
+program=$!
+place=$("$QM_WINE64" "$helper" centre </dev/null 2>/dev/null | tr -d '\r') || { echo "screenshots: the main window did not appear at 150 %" >&2; exit 1; }
+sleep 3  # painted, and the clock line has ticked
+import -window root "$QM_BUILD/screenshot-desktop.png"
+read -r width height left top < <(echo "$place" | tr 'x+' '  ')
+convert "$QM_BUILD/screenshot-desktop.png" -crop "$((width + 24))x$((height + 24))+$((left - 12))+$((top - 12))" +repage \
+    "$docs/main-window-150.png"
+
+echo "screenshots: saved $docs/main-window.png, $docs/tray.png, $docs/manual-dialog.png, $docs/settings-dialog.png, $docs/countdown-window.png and $docs/main-window-150.png"
