@@ -43,16 +43,12 @@ private:
     Type value_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
+// A handle whose "none" is NULL, given back with `close`.
+template <typename T, auto close>
+struct NullHandleTraits {
+    using Type = T;
     static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::CloseHandle(h); }
-};
-
-struct RegistryKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::RegCloseKey(h); }
+    static void Close(Type h) noexcept { close(h); }
 };
 
 // A Toolhelp snapshot is closed like any kernel handle, but its creation
@@ -63,27 +59,15 @@ struct SnapshotHandleTraits {
     static void Close(Type h) noexcept { ::CloseHandle(h); }
 };
 
+// Events, mutexes, threads, processes and timers: NULL means "no handle".
+using OwnedHandle = UniqueHandle<NullHandleTraits<HANDLE, ::CloseHandle>>;
+using OwnedKey = UniqueHandle<NullHandleTraits<HKEY, ::RegCloseKey>>;
+using OwnedSnapshot = UniqueHandle<SnapshotHandleTraits>;
 // A font made with CreateFontIndirect, deleted once no window uses it.
-struct FontTraits {
-    using Type = HFONT;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DeleteObject(h); }
-};
-
+using OwnedFont = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
 // An icon loaded at a size of its own (not shared), destroyed once no window
 // shows it.
-struct IconTraits {
-    using Type = HICON;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DestroyIcon(h); }
-};
-
-// Events, mutexes, threads, processes and timers: NULL means "no handle".
-using OwnedHandle = UniqueHandle<KernelHandleTraits>;
-using OwnedKey = UniqueHandle<RegistryKeyTraits>;
-using OwnedSnapshot = UniqueHandle<SnapshotHandleTraits>;
-using OwnedFont = UniqueHandle<FontTraits>;
-using OwnedIcon = UniqueHandle<IconTraits>;
+using OwnedIcon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 
 // A device context taken with GetDC (of a window, or of the whole screen for
 // nullptr) and given back with ReleaseDC by the thread that took it.

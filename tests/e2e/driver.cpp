@@ -105,18 +105,8 @@ void DeleteValue(const wchar_t* path, const wchar_t* name) {
 }
 
 // A memory device context and a bitmap, for reading the screen back.
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DeleteDC(h); }
-};
-struct BitmapTraits {
-    using Type = HBITMAP;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::DeleteObject(h); }
-};
-using OwnedMemoryDc = UniqueHandle<MemoryDcTraits>;
-using OwnedBitmap = UniqueHandle<BitmapTraits>;
+using OwnedMemoryDc = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
+using OwnedBitmap = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
 
 // The single-instance guard of the program, present while an instance runs.
 bool GuardExists() {
