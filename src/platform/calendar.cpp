@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/system.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -123,20 +124,10 @@ std::optional<std::int64_t> TransitionWall(const SYSTEMTIME& rule, std::int64_t 
 // TzSpecificLocalTimeToSystemTime when this Windows has it (XP and later),
 // loaded late so that the program still starts on Windows 2000.
 using LocalToSystemTime = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, SYSTEMTIME*);
-
-LocalToSystemTime SystemConversion() {
-    static const LocalToSystemTime found = [] {
-        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");  // always loaded
-        if (kernel == nullptr) return LocalToSystemTime{nullptr};
-        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
-        return reinterpret_cast<LocalToSystemTime>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "TzSpecificLocalTimeToSystemTime")));
-    }();
-    return found;
-}
+LateFunction<LocalToSystemTime> systemConversion{L"kernel32.dll", "TzSpecificLocalTimeToSystemTime"};
 
 bool LocalToUtc(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& local, SYSTEMTIME& utc) {
-    if (const LocalToSystemTime convert = SystemConversion()) return convert(&zone, &local, &utc) != FALSE;
+    if (const LocalToSystemTime convert = systemConversion.Get()) return convert(&zone, &local, &utc) != FALSE;
     return LocalToUtcByRules(zone, local, utc);
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "platform/handle.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -51,18 +52,9 @@ public:
 
 RealProcesses realProcesses;
 
-// CompareStringOrdinal (Windows Vista and later), looked up once.
+// CompareStringOrdinal (Windows Vista and later).
 using CompareStringOrdinalFunction = int(WINAPI*)(const wchar_t*, int, const wchar_t*, int, BOOL);
-
-CompareStringOrdinalFunction OrdinalCompare() {
-    static const CompareStringOrdinalFunction compare = [] {
-        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        FARPROC found = kernel != nullptr ? ::GetProcAddress(kernel, "CompareStringOrdinal") : nullptr;
-        // NOLINTNEXTLINE(bugprone-casting-through-void): the exported function has this type
-        return reinterpret_cast<CompareStringOrdinalFunction>(reinterpret_cast<void*>(found));
-    }();
-    return compare;
-}
+LateFunction<CompareStringOrdinalFunction> ordinalCompare{L"kernel32.dll", "CompareStringOrdinal"};
 
 // One unit upper-cased by the system's table, as Windows 2000 and XP upper-case
 // file names.
@@ -80,7 +72,7 @@ ProcessSource& Processes() { return *current.load(); }
 void InstallProcesses(ProcessSource* replacement) { current.store(replacement ? replacement : &realProcesses); }
 
 bool SameProgramName(const wchar_t* a, const wchar_t* b) {
-    if (CompareStringOrdinalFunction compare = OrdinalCompare()) return compare(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+    if (CompareStringOrdinalFunction compare = ordinalCompare.Get()) return compare(a, -1, b, -1, TRUE) == CSTR_EQUAL;
     for (;; ++a, ++b) {
         if (UpperUnit(*a) != UpperUnit(*b)) return false;
         if (*a == L'\0') return true;
