@@ -38,9 +38,15 @@ void DeclareDpiAwareness(const DpiAwarenessCalls& calls) {
 }
 
 UINT SystemDpi() {
-    WindowDC screen(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+    // Fixed for the life of the process (a new one takes a new sign-in), and
+    // asked for on every step of the marquee where Windows lacks
+    // GetDpiForWindow: read once.
+    static const UINT system = [] {
+        WindowDC screen(nullptr);
+        const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+        return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+    }();
+    return system;
 }
 
 UINT WindowDpi(HWND window) {
@@ -53,6 +59,12 @@ UINT WindowDpi(HWND window) {
 int ScaleToDpi(int pixels, UINT dpi) {
     const int scaled = ::MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
     return pixels > 0 && scaled < 1 ? 1 : scaled;
+}
+
+LOGFONTW FontForDpi(LOGFONTW font, UINT dpi) {
+    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return font;
 }
 
 int SystemMetricForDpi(int index, UINT dpi) {

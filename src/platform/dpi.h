@@ -29,7 +29,9 @@ DpiAwarenessCalls SystemDpiAwarenessCalls();
 // first window is made.
 void DeclareDpiAwareness(const DpiAwarenessCalls& calls = SystemDpiAwarenessCalls());
 
-// The DPI the system's metrics and stock fonts are made for.
+// The DPI the system's metrics and stock fonts are made for. Read at the
+// first call, which must come after DeclareDpiAwareness: before it, Windows
+// tells an unaware process 96.
 UINT SystemDpi();
 
 // The DPI of `window`: its monitor's under per-monitor awareness (Windows 10
@@ -38,6 +40,10 @@ UINT WindowDpi(HWND window);
 
 // `pixels` at 96 DPI, scaled to `dpi`, never below 1 for a positive length.
 int ScaleToDpi(int pixels, UINT dpi);
+
+// `font`, made for the system's DPI (a stock font, the system's message
+// font), scaled to `dpi`.
+LOGFONTW FontForDpi(LOGFONTW font, UINT dpi);
 
 // GetSystemMetrics for `dpi` (SM_CXSMICON and the like).
 int SystemMetricForDpi(int index, UINT dpi);

@@ -55,8 +55,7 @@ LOGFONTW MessageFont(UINT dpi) {
     } else if (::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == 0) {
         font.lfHeight = -12;
     }
-    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    return font;
+    return FontForDpi(font, dpi);
 }
 
 // The height of a line of `font` in pixels on the screen.

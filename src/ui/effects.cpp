@@ -213,13 +213,11 @@ MarqueeGeometry MarqueeAt(UINT dpi) {
 }
 
 OwnedFont HeadlineFont(UINT dpi) {
-    const UINT system = SystemDpi();
-    if (dpi == system) return {};
+    if (dpi == SystemDpi()) return {};
     LOGFONTW font{};
     if (::GetObjectW(::GetStockObject(SYSTEM_FONT), sizeof font, &font) == 0) return {};
-    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(system));
-    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(system));
-    return OwnedFont(::CreateFontIndirectW(&font));
+    const LOGFONTW scaled = FontForDpi(font, dpi);
+    return OwnedFont(::CreateFontIndirectW(&scaled));
 }
 
 COLORREF MarqueeBackground() { return ::GetSysColor(COLOR_BTNFACE); }
