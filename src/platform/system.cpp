@@ -11,14 +11,6 @@
 
 namespace {
 
-// Functions of system libraries that are loaded on their first use rather
-// than at the start. The file dialog (comdlg32) and the notification area
-// (shell32) are needed only once the user opens the one or hides the window;
-// imported, they and what they bring (under Wine the printing libraries,
-// about 3 MB of private memory and tens of milliseconds) would load at every
-// start. The sound library (winmm) is no known DLL, so it is never imported,
-// and is loaded at the start instead (LoadSoundLibrary). The message filters
-// are user32's, of Windows Vista and 7 only.
 // SYSTEM_POWER_CAPABILITIES as Windows 8 and later fill it. Under Windows
 // XP's headers the bytes at 20 and 22 are spare, so they are named here; an
 // older system leaves them as the caller set them, zero.
@@ -48,6 +40,14 @@ constexpr BYTE kHiberFileReduced = 1;
 constexpr GUID kSleepSubgroup = {0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
 constexpr GUID kAllowRtcWake = {0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
 
+// Functions of system libraries that are loaded on their first use rather
+// than at the start. The file dialog (comdlg32) and the notification area
+// (shell32) are needed only once the user opens the one or hides the window;
+// imported, they and what they bring (under Wine the printing libraries,
+// about 3 MB of private memory and tens of milliseconds) would load at every
+// start. The sound library (winmm) is no known DLL, so it is never imported,
+// and is loaded at the start instead (LoadSoundLibrary). The message filters
+// are user32's, of Windows Vista and 7 only.
 using PlaySoundFunction = BOOL(WINAPI*)(const wchar_t*, HMODULE, DWORD);
 // The last argument is a CHANGEFILTERSTRUCT*, which XP's headers lack.
 using ChangeWindowMessageFilterExFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
@@ -116,6 +116,9 @@ void ReadWakeTimers(PowerFacts& facts) {
         facts.wakeTimers = static_cast<WakeTimers>(value);
     }
 }
+
+// A version as the seam gives it: the major number in the high byte.
+WORD VersionWord(DWORD major, DWORD minor) { return static_cast<WORD>(((major & 0xFF) << 8) | (minor & 0xFF)); }
 
 // Ticks of 100 ns between 1601-01-01 and 1970-01-01.
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
@@ -303,7 +306,7 @@ public:
             OSVERSIONINFOW info{};
             info.dwOSVersionInfoSize = sizeof info;
             if (!::GetVersionExW(&info)) return WORD{0};
-            return static_cast<WORD>(((info.dwMajorVersion & 0xFF) << 8) | (info.dwMinorVersion & 0xFF));
+            return VersionWord(info.dwMajorVersion, info.dwMinorVersion);
         }();
         return version;
     }
@@ -315,7 +318,7 @@ public:
             DLLVERSIONINFO info{};
             info.cbSize = sizeof info;
             if (get == nullptr || FAILED(get(&info))) return kWindows2000Shell;
-            return static_cast<WORD>(((info.dwMajorVersion & 0xFF) << 8) | (info.dwMinorVersion & 0xFF));
+            return VersionWord(info.dwMajorVersion, info.dwMinorVersion);
         }();
         return version;
     }
